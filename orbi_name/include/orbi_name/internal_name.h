@@ -1,0 +1,211 @@
+// PLVORBIInternalName: one GSS-API internal name of the ORBI mechanism.
+//
+// A name holds its text (a malloc block that always ends with a NUL), the
+// number of bytes that make up the name (nameLength), and pointers to its name
+// type and mechanism. The two OID pointers are always objects handed out by
+// ORBIGetOID (orbi_services/oid_table.h): a name never keeps a caller's OID,
+// and two names have the same type or mechanism only when they hold the very
+// same pointer.
+//
+// The text may carry several names: its first line (up to the first line
+// feed) is a database path, each further line one entry.
+//
+// Thread safety: every operation holds the name's own lock while it reads or
+// writes the name's fields, so one name may be used from several threads.
+// operator== and operator= read the right-hand name without its lock: the
+// caller keeps that name from changing during the call. The constructor and
+// destructor take no lock: no other thread may use the name then.
+//
+// Statuses are those of orbi_name/status.h (spelled orbi_name::status::NAME).
+// Every block handed out through a gss_buffer_desc comes from malloc and is
+// released by the caller with free; a gss_buffer_desc that an operation fills
+// is overwritten, never released first. Names handed out come from new and
+// are released with delete.
+//
+// Every operation writes trace records to PLVTrace::s_defaultTracePtr
+// (orbi_services/trace.h) under component 0x400.
+#ifndef ORBI_NAME_INTERNAL_NAME_H_
+#define ORBI_NAME_INTERNAL_NAME_H_
+
+#include <stdint.h>
+
+#include "orbi_name/export.h"
+#include "orbi_name/status.h"
+#include "orbi_services/asn.h"
+#include "orbi_services/gss_types.h"
+#include "orbi_services/mutex.h"
+
+class ORBI_NAME_EXPORT PLVORBIInternalName {
+ public:
+  // An empty name: no text, no name type, no mechanism, no next member.
+  PLVORBIInternalName();
+  // Releases the text through Clean. Does not unlink the name from a chain.
+  ~PLVORBIInternalName();
+  PLVORBIInternalName(const PLVORBIInternalName&) = delete;
+
+  // --- The record -------------------------------------------------------
+
+  // Clean releases the text and clears the name type, mechanism and length;
+  // the next-member link is kept. Returns 0.
+  OM_uint32 Clean();
+
+  // GetNameType returns the name type, or ORBIGetOID(1) (the default name
+  // type) when the name has none; the field itself stays null.
+  gss_OID GetNameType();
+
+  // SetMechType binds the name to mech. Returns 0 and stores mech when it is
+  // the very pointer ORBIGetOID(7); 10 for a null mech, 24 for any other
+  // pointer (an equal OID at another address included); the name is then
+  // unchanged. CanonicalizeName is the operation that takes a caller's OID.
+  OM_uint32 SetMechType(gss_OID mech);
+
+  // ChangeExternalName replaces the text with a copy of the C string newName;
+  // nameLength becomes its length plus 1 (the NUL is counted). Name type and
+  // mechanism are kept. Returns 0; 10 for a null newName (name unchanged,
+  // lock not taken); 1 when no memory could be had: the old text is then
+  // released and the name holds no text, with nameLength 0.
+  OM_uint32 ChangeExternalName(char* newName);
+
+  // GetNextMember returns the next name of a name set's chain, or null.
+  PLVORBIInternalName* GetNextMember();
+  // SetNextMember links next behind this name (null ends the chain); the
+  // name does not own next. Returns 0.
+  OM_uint32 SetNextMember(PLVORBIInternalName* next);
+
+  // operator== is 1 when both names have the same nameLength, texts that agree
+  // as C strings over nameLength bytes (bytes behind a NUL common to both are
+  // not compared; a name without text compares as the empty text), the same
+  // name type pointer and the same mechanism pointer; else 0.
+  int operator==(const PLVORBIInternalName& other);
+
+  // operator= makes this name a deep copy of other's text (all nameLength
+  // bytes, embedded NULs included, with a NUL behind them) and takes other's
+  // nameLength, name type and mechanism pointers; the next-member link is
+  // kept. Self-assignment changes nothing. When no memory could be had for
+  // the copy, this name is left unchanged.
+  PLVORBIInternalName& operator=(const PLVORBIInternalName& other);
+
+  // --- Import -----------------------------------------------------------
+
+  // Set(inputNameType, inputName) fills the name from a caller's buffer.
+  // Checks, without the lock, a later failing check overriding an earlier
+  // one: a null inputName or a null inputName->value gives 10; an
+  // inputNameType that is neither null nor, by value, one of ORBIGetOID(1)
+  // (default), ORBIGetOID(0) (exported name) or ORBIGetOID(6) (anonymous)
+  // gives 36. The name is unchanged on 10 and 36.
+  //  - Default type or none: the text is the buffer's bytes up to the first
+  //    NUL, nameLength the buffer's length (NUL counted only if the buffer
+  //    holds one); the name type is ORBIGetOID(6) when the text is the
+  //    anonymous sentinel "!@#$%&:ORBI-ANONYMOUS:!@#$%&", else ORBIGetOID(1).
+  //  - Anonymous type: the bytes are ignored; the text is the sentinel,
+  //    nameLength 29 (the NUL counted), the type ORBIGetOID(6).
+  //  - Exported-name type: the bytes are read as a token in the layout that
+  //    Export writes. 36 for a token that cannot be read (wrong identifier, a
+  //    length field running past the buffer, trailing bytes that are not a
+  //    name-type field, a name type the table does not hold), 23 for a
+  //    mechanism OID that does not decode, 24 for a mechanism other than
+  //    ORBIGetOID(7); the name is then unchanged. On success the mechanism is
+  //    ORBIGetOID(7), the text the token's name bytes with a NUL behind them,
+  //    nameLength the token's name length, and the name type the table's own
+  //    object equal to the token's (null when the token ends after the name).
+  // The mechanism is left as it was, except by the exported-name type.
+  // 1 when no memory could be had, also for a length of 4294967295 (its text
+  // block cannot be had): the old text is released and the name holds no
+  // text, with nameLength 0; the name type is unchanged.
+  // Note: the overloads make Set(type, nullptr) ambiguous; cast the null.
+  OM_uint32 Set(gss_OID inputNameType, gss_buffer_t inputName);
+
+  // Set(inputNameType, inputName) with an ASN.1 buffer: 10 for a null
+  // inputName or a null inputName->data; 36 when inputNameType is null or not
+  // ORBIGetOID(1) by value; 1 when no memory could be had for the temporary
+  // copy (name unchanged). Otherwise as the gss_buffer_t form on a copy of
+  // the buffer's bytes. Takes no lock of its own.
+  OM_uint32 Set(gss_OID inputNameType, PLVASNBuffer* inputName);
+
+  // CanonicalizeName binds the name to mech, the library's mechanism.
+  // Returns 10 for a null mech, 23 when mech does not decode, 24 when it is
+  // not ORBIGetOID(7) by value (these three without the lock), 36 when the
+  // name's type is not the default name type by value (a null type
+  // included). On 0 the name type is ORBIGetOID(1) and the mechanism
+  // ORBIGetOID(7), the table's own pointers: the caller may release mech at
+  // once. Nothing changes on failure.
+  OM_uint32 CanonicalizeName(gss_OID mech);
+
+  // Export writes the exported name token into a new block in *token:
+  //   04 01 | M (2 bytes) | mechanism OID (M bytes) | N (4 bytes) |
+  //   name (N bytes) | T (2 bytes) | name type OID (T bytes)
+  // all integers big-endian, no padding, 10 + M + N + T bytes. Checks, all
+  // made in this order, a later failing one overriding: token null 10,
+  // no mechanism 2, no name type 36; token is then not written. 1 when no
+  // memory could be had, also when the token would exceed 4294967295 bytes:
+  // token->value is then null and token->length 0. The name never changes.
+  OM_uint32 Export(gss_buffer_t token);
+
+  // Display hands out a copy of the text (with its NUL) in *outputName, whose
+  // length is nameLength, and the name type itself (null when the name has
+  // none; not a copy) through outputNameType when that is not null. A name
+  // without text gives a one-byte block holding a NUL and length 0. Returns
+  // 0; 10 for a null outputName (nothing written); 1 when no memory could be
+  // had (outputName->value null, the type not written).
+  OM_uint32 Display(gss_buffer_t outputName, gss_OID* outputNameType);
+
+  // --- Database path and entries ----------------------------------------
+
+  // GetDatabasePath hands out the text up to the first line feed (or the
+  // whole text) plus a zero byte; length counts the zero byte. Returns 0; 10
+  // when path is null or the name has no database path (no text, an empty
+  // text, a text that starts with a line feed): path is then untouched; 1
+  // when no memory could be had (path->value null).
+  OM_uint32 GetDatabasePath(gss_buffer_t path);
+
+  // Read hands out the next entry and advances cursor. cursor is 0 before the
+  // first entry and all ones (~0ul) after the last; any other value is a
+  // position that only Read makes, valid for this name while its text is
+  // unchanged. The entry comes as its characters plus a zero byte; length
+  // counts the zero byte. Returns 0; 5 when no entries are left (a cursor of
+  // 0 on a text with no line feed, or on a name without text, becomes all
+  // ones); 10 when entry is null or cursor is not a position of this name's
+  // current text (stale or made up): cursor and entry are then untouched; 1
+  // when no memory could be had (cursor unchanged, entry->value null).
+  OM_uint32 Read(gss_buffer_t entry, unsigned long& cursor);
+
+  // Read into an ASN.1 buffer: on 0 the buffer is cleared and holds the
+  // entry's characters and one zero byte; otherwise it is untouched.
+  // Statuses as above. Takes no lock of its own.
+  OM_uint32 Read(PLVASNBuffer* entry, unsigned long& cursor);
+
+  // Read into a label string: stores the entry as the visible string and
+  // selects alternative 1. Statuses as above, plus 36 when the name type is
+  // not the very pointer ORBIGetOID(1) (cursor untouched), and 4 when the
+  // label string refuses the entry (the cursor is then past it).
+  OM_uint32 Read(PLVASNLabelString* label, unsigned long& cursor);
+
+  // CopyExpandedName returns a chain of new names linked through their next
+  // member, one per entry, each a copy of this name whose text is the
+  // database path, a line feed and the entry; a text without entries gives
+  // one copy whose text is the database path. The caller deletes every name
+  // of the chain. Returns null when no memory could be had (nothing is left
+  // behind) or the name has no database path (see GetDatabasePath). Takes no
+  // lock of its own; the caller keeps the text unchanged meanwhile.
+  PLVORBIInternalName* CopyExpandedName();
+
+ private:
+  friend struct PLVORBIInternalNamePeer;  // white-box access for tests
+
+  // Layout of the exported name token; set by the constructor, never changed.
+  uint32_t tokenIdSize;
+  uint32_t nameTypeOidLengthSize;
+  uint32_t mechOidLengthSize;
+  uint32_t nameLengthSize;
+  char separator;  // divides the database path and the entries: line feed
+  uint32_t tokenId;
+
+  gss_OID nameType;   // an ORBIGetOID object, or null
+  gss_OID mechType;   // an ORBIGetOID object, or null
+  uint32_t nameLength;  // bytes of nameValue that make up the name
+  char* nameValue;    // malloc block ending with a NUL, or null
+  PLVORBIInternalName* nextMember;  // next name of a set's chain; not owned
+  PLVMutex mutex;
+};
+
+#endif  // ORBI_NAME_INTERNAL_NAME_H_

@@ -1,0 +1,154 @@
+// The name record: construction, destruction, Clean, the name type and
+// mechanism accessors, the chain link, the text replacement, equality and
+// copy.
+#include "orbi_name/internal_name.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "orbi_services/oid_table.h"
+#include "scoped.h"
+
+using orbi_name::internal::kNameSource;
+using orbi_name::internal::MutexLock;
+namespace status = orbi_name::status;
+
+namespace {
+
+constexpr char kConstructorText[] = "PLVORBIInternalName::PLVORBIInternalName()";
+constexpr char kDestructorText[] = "PLVORBIInternalName::~PLVORBIInternalName()";
+constexpr char kCleanText[] = "PLVORBIInternalName::Clean()";
+constexpr char kGetNameTypeText[] = "PLVORBIInternalName::GetNameType()";
+constexpr char kSetMechTypeText[] = "PLVORBIInternalName::SetMechType(gss_OID)";
+constexpr char kChangeExternalNameText[] =
+    "PLVORBIInternalName::ChangeExternalName(char *)";
+constexpr char kGetNextMemberText[] = "PLVORBIInternalName::GetNextMember()";
+constexpr char kSetNextMemberText[] =
+    "PLVORBIInternalName::SetNextMember(PLVORBIInternalName *)";
+constexpr char kEqualsText[] = "PLVORBIInternalName::operator==";
+constexpr char kAssignText[] = "PLVORBIInternalName::Operator=";
+
+constexpr int kMechanismIndex = 7;
+
+}  // namespace
+
+PLVORBIInternalName::PLVORBIInternalName()
+    : tokenIdSize(2),
+      nameTypeOidLengthSize(2),
+      mechOidLengthSize(2),
+      nameLengthSize(4),
+      separator('\n'),
+      tokenId(0x0401),
+      nameType(nullptr),
+      mechType(nullptr),
+      nameLength(0),
+      nameValue(nullptr),
+      nextMember(nullptr),
+      mutex() {
+  ORBI_TRACE_SCOPE(kNameSource, kConstructorText);
+}
+
+PLVORBIInternalName::~PLVORBIInternalName() {
+  ORBI_TRACE_SCOPE(kNameSource, kDestructorText);
+  Clean();
+}
+
+OM_uint32 PLVORBIInternalName::Clean() {
+  ORBI_TRACE_SCOPE(kNameSource, kCleanText);
+  MutexLock lock(mutex);
+  nameType = nullptr;
+  mechType = nullptr;
+  nameLength = 0;
+  free(nameValue);
+  nameValue = nullptr;
+  return status::SUCCESS;
+}
+
+gss_OID PLVORBIInternalName::GetNameType() {
+  ORBI_TRACE_SCOPE(kNameSource, kGetNameTypeText);
+  MutexLock lock(mutex);
+  return nameType != nullptr ? nameType : ORBIGetOID(1);
+}
+
+OM_uint32 PLVORBIInternalName::SetMechType(gss_OID mech) {
+  ORBI_TRACE_SCOPE(kNameSource, kSetMechTypeText);
+  if (mech == nullptr) return status::BAD_INPUT;
+  // Names compare mechanisms by identity, so only the table's own object may
+  // be stored; an equal OID elsewhere goes through CanonicalizeName.
+  if (mech != ORBIGetOID(kMechanismIndex)) return status::MECH_NOT_SUPPORTED;
+  MutexLock lock(mutex);
+  mechType = mech;
+  return status::SUCCESS;
+}
+
+OM_uint32 PLVORBIInternalName::ChangeExternalName(char* newName) {
+  ORBI_TRACE_LEVEL1(kNameSource, kChangeExternalNameText);
+  if (newName == nullptr) return status::BAD_INPUT;
+  const size_t length = strlen(newName);
+  MutexLock lock(mutex);
+  free(nameValue);
+  nameValue = nullptr;
+  // nameLength is 32-bit and counts the NUL: a longer text cannot be held.
+  if (length >= UINT32_MAX) {
+    nameLength = 0;
+    return status::NO_MEMORY;
+  }
+  auto* block = static_cast<char*>(malloc(length + 1));
+  if (block == nullptr) {
+    // The old text is gone: the length must not keep counting it.
+    nameLength = 0;
+    return status::NO_MEMORY;
+  }
+  memcpy(block, newName, length + 1);
+  nameValue = block;
+  nameLength = static_cast<uint32_t>(length + 1);
+  return status::SUCCESS;
+}
+
+PLVORBIInternalName* PLVORBIInternalName::GetNextMember() {
+  ORBI_TRACE_SCOPE(kNameSource, kGetNextMemberText);
+  MutexLock lock(mutex);
+  return nextMember;
+}
+
+OM_uint32 PLVORBIInternalName::SetNextMember(PLVORBIInternalName* next) {
+  ORBI_TRACE_SCOPE(kNameSource, kSetNextMemberText);
+  MutexLock lock(mutex);
+  nextMember = next;
+  return status::SUCCESS;
+}
+
+int PLVORBIInternalName::operator==(const PLVORBIInternalName& other) {
+  ORBI_TRACE_LEVEL1(kNameSource, kEqualsText);
+  MutexLock lock(mutex);
+  if (nameLength != other.nameLength) return 0;
+  // A name without text compares as the empty text.
+  const char* mine = nameValue != nullptr ? nameValue : "";
+  const char* theirs = other.nameValue != nullptr ? other.nameValue : "";
+  if (strncmp(mine, theirs, nameLength) != 0) return 0;
+  if (nameType != other.nameType) return 0;
+  if (mechType != other.mechType) return 0;
+  return 1;
+}
+
+PLVORBIInternalName& PLVORBIInternalName::operator=(
+    const PLVORBIInternalName& other) {
+  ORBI_TRACE_LEVEL1(kNameSource, kAssignText);
+  if (this == &other) return *this;
+  MutexLock lock(mutex);
+  // Build the copy first so that a failed allocation leaves this name as it
+  // was. nameLength + 1 is computed in size_t and cannot wrap.
+  char* copy = nullptr;
+  if (other.nameValue != nullptr) {
+    copy = static_cast<char*>(malloc(static_cast<size_t>(other.nameLength) + 1));
+    if (copy == nullptr) return *this;
+    memcpy(copy, other.nameValue, other.nameLength);
+    copy[other.nameLength] = '\0';
+  }
+  free(nameValue);
+  nameValue = copy;
+  nameLength = copy != nullptr ? other.nameLength : 0;
+  nameType = other.nameType;
+  mechType = other.mechType;
+  return *this;
+}

@@ -1,0 +1,83 @@
+// Scoped helpers shared by the name library's sources: the trace discipline
+// (entry, exit and level-1 records) and a lock guard over PLVMutex.
+#ifndef ORBI_NAME_SRC_SCOPED_H_
+#define ORBI_NAME_SRC_SCOPED_H_
+
+#include <string.h>
+
+#include "orbi_services/mutex.h"
+#include "orbi_services/trace.h"
+
+namespace orbi_name {
+namespace internal {
+
+// The library's trace component and levels.
+inline constexpr unsigned long kTraceComponent = 0x400;
+inline constexpr unsigned long kTraceEntry = 0x80000000ul;
+inline constexpr unsigned long kTraceExit = 0x40000000ul;
+inline constexpr unsigned long kTraceLevel1 = 1;
+
+// Source paths written into the records, fixed so that records do not depend
+// on where the tree was built.
+inline constexpr const char kNameSource[] = "orbi_name/src/internal_name";
+inline constexpr const char kNameSetSource[] = "orbi_name/src/internal_name_set";
+
+// TraceScope writes the entry record on construction and, when that record
+// was taken, the exit record on every way out (returns and unwinding alike).
+class TraceScope {
+ public:
+  TraceScope(const char* file, unsigned int line, const char* text)
+      : text_(text) {
+    PLVTrace* trace = PLVTrace::s_defaultTracePtr;
+    if (PLVTraceEnabled(trace, kTraceComponent, kTraceEntry)) {
+      exit_due_ = trace->write(file, line, kTraceEntry, text_,
+                               static_cast<unsigned int>(strlen(text_))) != 0;
+    }
+  }
+  ~TraceScope() {
+    if (!exit_due_) return;
+    PLVTrace* trace = PLVTrace::s_defaultTracePtr;
+    if (PLVTraceEnabled(trace, kTraceComponent, kTraceExit)) {
+      trace->write(nullptr, 0, kTraceExit, text_,
+                   static_cast<unsigned int>(strlen(text_)));
+    }
+  }
+  TraceScope(const TraceScope&) = delete;
+  TraceScope& operator=(const TraceScope&) = delete;
+
+ private:
+  const char* text_;
+  bool exit_due_ = false;
+};
+
+// TraceLevel1 writes one level-1 record; it makes no exit record due.
+inline void TraceLevel1(const char* file, unsigned int line, const char* text) {
+  PLVTrace* trace = PLVTrace::s_defaultTracePtr;
+  if (PLVTraceEnabled(trace, kTraceComponent, kTraceLevel1)) {
+    trace->write(file, line, kTraceLevel1, text,
+                 static_cast<unsigned int>(strlen(text)));
+  }
+}
+
+// MutexLock holds a PLVMutex for its scope.
+class MutexLock {
+ public:
+  explicit MutexLock(PLVMutex& mutex) : mutex_(mutex) { mutex_.lock(); }
+  ~MutexLock() { mutex_.unlock(); }
+  MutexLock(const MutexLock&) = delete;
+  MutexLock& operator=(const MutexLock&) = delete;
+
+ private:
+  PLVMutex& mutex_;
+};
+
+}  // namespace internal
+}  // namespace orbi_name
+
+// Trace macros: the line is the call site's, the file the fixed source path.
+#define ORBI_TRACE_SCOPE(file, text) \
+  ::orbi_name::internal::TraceScope orbi_trace_scope_((file), __LINE__, (text))
+#define ORBI_TRACE_LEVEL1(file, text) \
+  ::orbi_name::internal::TraceLevel1((file), __LINE__, (text))
+
+#endif  // ORBI_NAME_SRC_SCOPED_H_

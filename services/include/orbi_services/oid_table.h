@@ -1,0 +1,34 @@
+// ORBIGetOID: the OID table service. Hands out process-lifetime gss_OID
+// objects; the same index always gives the same pointer. Each object's
+// elements are the DER content octets followed by one zero byte.
+//
+//  index  OID                          role
+//  0      1.3.6.1.5.6.4                exported-name type (RFC 2743)
+//  1      1.3.6.1.4.1.32473.1.1        the mechanism's default name type
+//  2      1.2.840.113554.1.2.1.1       user name (RFC 2744)
+//  3      1.2.840.113554.1.2.1.2       machine uid name (RFC 2744)
+//  4      1.2.840.113554.1.2.1.3       string uid name (RFC 2744)
+//  5      1.3.6.1.5.6.2                host-based service (RFC 2743)
+//  6      1.3.6.1.5.6.3                anonymous name type (RFC 2743)
+//  7      1.3.6.1.4.1.32473.1          the mechanism (9 content octets)
+//  17     1.2.840.113549.3.4           algorithm code 768 (RC4)
+//  18     1.2.840.113549.3.7           algorithm code 256 (DES-EDE3-CBC)
+//  19     1.3.14.3.2.7                 algorithm code 512 (DES-CBC)
+//  other  1.3.6.1.4.1.32473.2.INDEX    reserved entries
+//
+// 32473 is the private enterprise number that RFC 5612 sets aside for
+// documentation, so the mechanism's own OIDs clash with no registered one.
+#ifndef ORBI_SERVICES_OID_TABLE_H_
+#define ORBI_SERVICES_OID_TABLE_H_
+
+#include "orbi_services/gss_types.h"
+
+// Number of entries in the table; valid indices are 0 to kORBIOIDTableSize-1.
+constexpr int kORBIOIDTableSize = 40;
+
+// ORBIGetOID returns the table's object for index, or null for an index
+// outside the table. The object is owned by the table: never release or
+// change it.
+gss_OID ORBIGetOID(int index);
+
+#endif  // ORBI_SERVICES_OID_TABLE_H_

@@ -1,0 +1,76 @@
+// Tests of the service stand-ins: the OID table and the ASN.1 buffer. The DER
+// codec has its own suite, checked against OpenSSL.
+#include <string.h>
+
+#include <set>
+
+#include "gtest/gtest.h"
+#include "orbi_services/asn.h"
+#include "orbi_services/oid_table.h"
+#include "test_support.h"
+
+TEST(OidTable, SamePointerForAnIndexAndNullOutside) {
+  std::set<gss_OID> seen;
+  for (int i = 0; i < kORBIOIDTableSize; ++i) {
+    SCOPED_TRACE(i);
+    gss_OID oid = ORBIGetOID(i);
+    ASSERT_NE(oid, nullptr);
+    EXPECT_EQ(oid, ORBIGetOID(i));
+    EXPECT_GT(oid->length, 0u);
+    // Every entry's bytes are followed by a zero byte.
+    EXPECT_EQ(static_cast<unsigned char*>(oid->elements)[oid->length], 0);
+    seen.insert(oid);
+  }
+  EXPECT_EQ(seen.size(), static_cast<size_t>(kORBIOIDTableSize));
+  EXPECT_EQ(ORBIGetOID(-1), nullptr);
+  EXPECT_EQ(ORBIGetOID(kORBIOIDTableSize), nullptr);
+}
+
+TEST(OidTable, WellKnownEntries) {
+  // RFC 2743 section 4: exported name 1.3.6.1.5.6.4, anonymous 1.3.6.1.5.6.3.
+  EXPECT_EQ(OidBytes(ORBIGetOID(0)),
+            (std::vector<unsigned char>{0x2B, 0x06, 0x01, 0x05, 0x06, 0x04}));
+  EXPECT_EQ(OidBytes(ORBIGetOID(6)),
+            (std::vector<unsigned char>{0x2B, 0x06, 0x01, 0x05, 0x06, 0x03}));
+  // The mechanism's OID is 9 bytes long.
+  EXPECT_EQ(ORBIGetOID(7)->length, 9u);
+  // Entry 18 is 1.2.840.113549.3.7 (DES-EDE3-CBC, RFC 8018).
+  EXPECT_EQ(OidBytes(ORBIGetOID(18)),
+            (std::vector<unsigned char>{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D,
+                                        0x03, 0x07}));
+}
+
+TEST(AsnBuffer, AppendClearAndGrow) {
+  PLVASNBuffer buffer(0);
+  EXPECT_EQ(buffer.data, nullptr);
+  EXPECT_EQ(buffer.length, 0u);
+  unsigned char bytes[100];
+  for (int i = 0; i < 100; ++i) bytes[i] = static_cast<unsigned char>(i);
+  for (int round = 0; round < 5; ++round) {
+    ASSERT_EQ(buffer.append(bytes, sizeof bytes), 0);
+  }
+  ASSERT_EQ(buffer.length, 500u);
+  EXPECT_EQ(memcmp(buffer.data + 400, bytes, 100), 0);
+  buffer.clear();
+  EXPECT_EQ(buffer.data, nullptr);
+  EXPECT_EQ(buffer.length, 0u);
+  ASSERT_EQ(buffer.append(bytes, 0), 0);
+  EXPECT_NE(buffer.data, nullptr);
+  EXPECT_EQ(buffer.length, 0u);
+}
+
+TEST(AsnLabelString, VisibleStringAndChoice) {
+  PLVASNLabelString label(0);
+  EXPECT_EQ(label.selected(), -1);
+  char good[] = "db entry 1";
+  ASSERT_EQ(label.visibleString.set_value_visible(good), 0);
+  EXPECT_STREQ(label.visibleString.value(), "db entry 1");
+  char bad[] = "tab\there";
+  EXPECT_NE(label.visibleString.set_value_visible(bad), 0);
+  EXPECT_STREQ(label.visibleString.value(), "db entry 1");
+  EXPECT_NE(label.visibleString.set_value_visible(nullptr), 0);
+  EXPECT_EQ(label.select(1), 0);
+  EXPECT_EQ(label.selected(), 1);
+  EXPECT_NE(label.select(2), 0);
+  EXPECT_EQ(label.selected(), 1);
+}

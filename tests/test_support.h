@@ -1,0 +1,83 @@
+// Helpers shared by the test suites: a recording trace sink and white-box
+// access to the library's records.
+#ifndef ORBI_NAME_TESTS_TEST_SUPPORT_H_
+#define ORBI_NAME_TESTS_TEST_SUPPORT_H_
+
+#include <stdint.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "orbi_name/internal_name.h"
+#include "orbi_name/internal_name_set.h"
+#include "orbi_name/internal_oid.h"
+#include "orbi_services/trace.h"
+
+// One record as the trace object received it.
+struct TraceRecord {
+  std::string file;  // "" for a null file
+  bool file_null;
+  unsigned int line;
+  unsigned long level;
+  std::string text;
+};
+
+// TraceRecorder turns the default trace object on with the given masks for
+// its lifetime and records every record; destruction turns tracing off and
+// removes the sink. Not for use while other threads run the library.
+class TraceRecorder {
+ public:
+  explicit TraceRecorder(uint32_t component_mask = 0x400,
+                         uint32_t level_mask = 0xFFFFFFFFu);
+  ~TraceRecorder();
+  TraceRecorder(const TraceRecorder&) = delete;
+  TraceRecorder& operator=(const TraceRecorder&) = delete;
+
+  // What write returns for the following records (non-zero: written).
+  void set_write_result(int result) { write_result_ = result; }
+  std::vector<TraceRecord> records() const;
+  // Texts of the records at the given level, in order.
+  std::vector<std::string> texts(unsigned long level) const;
+  void clear();
+
+ private:
+  static int Sink(void* context, const char* file, unsigned int line,
+                  unsigned long level, const char* text, unsigned int length);
+  mutable std::mutex mutex_;
+  std::vector<TraceRecord> records_;
+  int write_result_ = 1;
+};
+
+// White-box access to a name's fields.
+struct PLVORBIInternalNamePeer {
+  static gss_OID nameType(const PLVORBIInternalName& n) { return n.nameType; }
+  static gss_OID mechType(const PLVORBIInternalName& n) { return n.mechType; }
+  static uint32_t nameLength(const PLVORBIInternalName& n) { return n.nameLength; }
+  static const char* nameValue(const PLVORBIInternalName& n) { return n.nameValue; }
+  static char separator(const PLVORBIInternalName& n) { return n.separator; }
+  static uint32_t tokenId(const PLVORBIInternalName& n) { return n.tokenId; }
+  static void setNameType(PLVORBIInternalName& n, gss_OID t) { n.nameType = t; }
+  static void setMechType(PLVORBIInternalName& n, gss_OID t) { n.mechType = t; }
+};
+
+// White-box access to an OID value's fields.
+struct PLVORBIInternalOIDPeer {
+  static uint32_t arcCount(const PLVORBIInternalOID& o) { return o.arcCount; }
+  static const uint32_t* arcs(const PLVORBIInternalOID& o) { return o.arcs; }
+  static std::vector<uint32_t> arcVector(const PLVORBIInternalOID& o) {
+    return std::vector<uint32_t>(o.arcs, o.arcs + o.arcCount);
+  }
+};
+
+// White-box access to a set's first member.
+struct PLVORBIInternalNameSetPeer {
+  static PLVORBIInternalName* firstMember(const PLVORBIInternalNameSet& s) {
+    return s.firstMember;
+  }
+};
+
+// Bytes of a gss_OID as a vector.
+std::vector<unsigned char> OidBytes(gss_OID oid);
+
+#endif  // ORBI_NAME_TESTS_TEST_SUPPORT_H_
