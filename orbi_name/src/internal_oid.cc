@@ -1,1 +1,386 @@
-// Placeholder until this unit is written.
+// The OID value: its text, ASN.1 and gss_OID forms, comparison, the OID
+// checks that the name operations use, and the algorithm codes.
+//
+// Arcs are 32-bit. Two values are equal when their text forms are the same
+// string; the unsigned text form is injective, so comparing the arcs gives the
+// same answer without building either text. OIDChecker compares validated DER
+// content octets for the same reason: DER is canonical, so two valid
+// encodings are equal exactly when their arcs are.
+#include "orbi_name/internal_oid.h"
+
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <new>
+
+#include "orbi_services/oid_table.h"
+
+namespace status = orbi_name::status;
+
+namespace {
+
+constexpr uint64_t kMaxArc = 0xFFFFFFFFu;
+// The first subidentifier carries 40 * first + second with first at most 2.
+constexpr uint64_t kMaxFirstSubidentifier = kMaxArc + 80;
+// Most arcs an OID value can hold (arcCount is 32-bit).
+constexpr uint64_t kMaxArcCount = 0xFFFFFFFFu;
+// Longest decimal form of a 32-bit arc.
+constexpr size_t kMaxArcDigits = 10;
+// Arcs handed to an ASN.1 object through a stack array up to this count.
+constexpr uint32_t kStackArcs = 32;
+
+constexpr int kTableSize = 40;
+constexpr int kCode768Index = 17;
+constexpr int kCode256Index = 18;
+constexpr int kCode512Index = 19;
+constexpr unsigned int kNoCode = 7936;  // 0x1F00
+
+// Cipher OID records: DER content octets, each followed by a zero byte so
+// that elements can also be read as a terminated string. Only record 1 is
+// handed out (ConvertFromTSToOID); the others are kept as data for callers of
+// earlier versions that knew them, and are not used by any operation.
+unsigned char kRc2CbcBytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
+                                0x0D, 0x03, 0x02, 0x00};  // 1.2.840.113549.3.2
+unsigned char kDesEde3CbcBytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
+                                    0x0D, 0x03, 0x07, 0x00};  // 1.2.840.113549.3.7
+unsigned char kDesCbcBytes[] = {0x2B, 0x0E, 0x03, 0x02, 0x07, 0x00};  // 1.3.14.3.2.7
+unsigned char kRc4Bytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
+                             0x0D, 0x03, 0x04, 0x00};  // 1.2.840.113549.3.4
+
+[[maybe_unused]] gss_OID_desc kCipherRecord0 = {8, kRc2CbcBytes};
+gss_OID_desc kCipherRecord1 = {8, kDesEde3CbcBytes};
+[[maybe_unused]] gss_OID_desc kCipherRecord2 = {5, kDesCbcBytes};
+[[maybe_unused]] gss_OID_desc kCipherRecord3 = {8, kRc4Bytes};
+
+[[nodiscard]] bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Number of decimal digits of value.
+[[nodiscard]] size_t DecimalDigits(uint32_t value) {
+  size_t digits = 1;
+  while (value >= 10) {
+    value /= 10;
+    ++digits;
+  }
+  return digits;
+}
+
+// Writes value in decimal at out (room for kMaxArcDigits); returns the count.
+[[nodiscard]] size_t FormatUnsigned(uint32_t value, char* out) {
+  const size_t digits = DecimalDigits(value);
+  char* p = out + digits;
+  do {
+    *--p = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  return digits;
+}
+
+// True when bytes are the valid DER content octets of an OID whose arcs fit
+// 32 bits: not empty, every subidentifier minimal (no leading 0x80), the last
+// byte terminating, no arc above 4294967295. These are exactly the inputs
+// that PLVASNObjectID::set_value(bytes, length) accepts; nothing is allocated.
+[[nodiscard]] bool IsValidOidContent(const unsigned char* bytes,
+                                     OM_uint32 length) {
+  if (bytes == nullptr || length == 0) return false;
+  if ((bytes[length - 1] & 0x80) != 0) return false;
+  uint64_t value = 0;
+  uint64_t limit = kMaxFirstSubidentifier;
+  uint64_t arcs = 1;  // the first subidentifier holds two arcs
+  bool at_start = true;
+  for (OM_uint32 i = 0; i < length; ++i) {
+    const unsigned char byte = bytes[i];
+    if (at_start && byte == 0x80) return false;
+    value = (value << 7) | (byte & 0x7F);
+    if (value > limit) return false;
+    at_start = (byte & 0x80) == 0;
+    if (!at_start) continue;
+    if (++arcs > kMaxArcCount) return false;
+    value = 0;
+    limit = kMaxArc;
+  }
+  return true;
+}
+
+// Gives object the count arcs with set_value(unsigned long*, unsigned int).
+// Returns set_value's result: 0 encodable, 1 no memory (also when the arcs
+// could not be widened for want of memory), 2 stored but not encodable.
+[[nodiscard]] int GiveArcs(PLVASNObjectID& object, const uint32_t* arcs,
+                           uint32_t count) {
+  if (count == 0) return object.set_value(static_cast<unsigned long*>(nullptr), 0);
+  unsigned long stack[kStackArcs];
+  unsigned long* wide = stack;
+  if (count > kStackArcs) {
+    if (count > SIZE_MAX / sizeof(unsigned long)) return 1;
+    wide = static_cast<unsigned long*>(malloc(sizeof(unsigned long) * count));
+    if (wide == nullptr) return 1;
+  }
+  for (uint32_t i = 0; i < count; ++i) wide[i] = arcs[i];
+  const int result = object.set_value(wide, count);
+  if (wide != stack) free(wide);
+  return result;
+}
+
+}  // namespace
+
+PLVORBIInternalOID::PLVORBIInternalOID() : arcCount(0), arcs(nullptr) {}
+
+PLVORBIInternalOID::~PLVORBIInternalOID() { Clean(); }
+
+OM_uint32 PLVORBIInternalOID::Clean() {
+  free(arcs);
+  arcs = nullptr;
+  arcCount = 0;
+  return status::SUCCESS;
+}
+
+OM_uint32 PLVORBIInternalOID::set(const char* text) {
+  if (text == nullptr) return status::BAD_OID;
+  const char* begin = text;
+  const char* end = text + strlen(text);
+  char separator = '.';
+  if (*text == '{') {
+    begin = text + 1;
+    separator = ' ';
+    if (begin == end || end[-1] != '}') return status::BAD_OID;
+    --end;
+  }
+
+  // Layout check: only digits and separators; the count of arcs is the count
+  // of separators plus one.
+  uint64_t count = 1;
+  for (const char* p = begin; p < end; ++p) {
+    if (IsDigit(*p)) continue;
+    if (*p != separator) return status::BAD_OID;
+    ++count;
+  }
+  if (count > kMaxArcCount || count > SIZE_MAX / sizeof(uint32_t)) {
+    return status::BAD_OID;
+  }
+
+  // Conversion into a new block, so that a rejected piece leaves the value as
+  // it was. A piece of value 0 is an arc of 0 or an empty piece.
+  auto* block = static_cast<uint32_t*>(malloc(sizeof(uint32_t) * count));
+  if (block == nullptr) return status::NO_MEMORY;
+  uint64_t index = 0;
+  uint64_t value = 0;
+  for (const char* p = begin;; ++p) {
+    if (p == end || *p == separator) {
+      if (value == 0) {
+        free(block);
+        return status::BAD_OID;
+      }
+      block[index++] = static_cast<uint32_t>(value);
+      value = 0;
+      if (p == end) break;
+      continue;
+    }
+    value = value * 10 + static_cast<uint64_t>(*p - '0');
+    if (value > kMaxArc) {
+      free(block);
+      return status::BAD_OID;
+    }
+  }
+  free(arcs);
+  arcs = block;
+  arcCount = static_cast<uint32_t>(count);
+  return status::SUCCESS;
+}
+
+OM_uint32 PLVORBIInternalOID::get(char*& text) const {
+  text = nullptr;
+  // "{" + arcs divided by blanks + "}": one character per arc besides its
+  // digits, plus one; an empty value is "}".
+  if (arcCount > (SIZE_MAX - 2) / (kMaxArcDigits + 1)) return status::NO_MEMORY;
+  size_t length = arcCount == 0 ? 1 : static_cast<size_t>(arcCount) + 1;
+  for (uint32_t i = 0; i < arcCount; ++i) length += DecimalDigits(arcs[i]);
+  auto* out = static_cast<char*>(malloc(length + 1));
+  if (out == nullptr) return status::NO_MEMORY;
+  char* p = out;
+  if (arcCount == 0) {
+    *p++ = '}';
+  } else {
+    *p++ = '{';
+    for (uint32_t i = 0; i < arcCount; ++i) {
+      p += FormatUnsigned(arcs[i], p);
+      *p++ = i + 1 < arcCount ? ' ' : '}';
+    }
+  }
+  *p = '\0';
+  text = out;
+  return status::SUCCESS;
+}
+
+OM_uint32 PLVORBIInternalOID::set(const PLVASNObjectID* value) {
+  Clean();
+  if (value == nullptr) return status::BAD_OID;
+  unsigned long* source = nullptr;
+  unsigned int count = 0;
+  static_cast<void>(value->get_value(source, count));
+  if (count == 0 || source == nullptr) return status::SUCCESS;
+  for (unsigned int i = 0; i < count; ++i) {
+    if (source[i] > kMaxArc) return status::BAD_OID;
+  }
+  if (count > SIZE_MAX / sizeof(uint32_t)) return status::NO_MEMORY;
+  auto* block = static_cast<uint32_t*>(malloc(sizeof(uint32_t) * count));
+  if (block == nullptr) return status::NO_MEMORY;
+  for (unsigned int i = 0; i < count; ++i) {
+    block[i] = static_cast<uint32_t>(source[i]);
+  }
+  arcs = block;
+  arcCount = count;
+  return status::SUCCESS;
+}
+
+OM_uint32 PLVORBIInternalOID::get(PLVASNObjectID*& value) const {
+  value = nullptr;
+  auto* object = new (std::nothrow) PLVASNObjectID(0);
+  if (object == nullptr) return status::NO_MEMORY;
+  if (GiveArcs(*object, arcs, arcCount) == 1) {
+    delete object;
+    return status::NO_MEMORY;
+  }
+  value = object;
+  return status::SUCCESS;
+}
+
+OM_uint32 PLVORBIInternalOID::writeTo(PLVASNObjectID& value) const {
+  // Arcs that cannot be encoded are still handed over (result 2); only a
+  // failure for want of memory is reported.
+  return GiveArcs(value, arcs, arcCount) == 1 ? status::NO_MEMORY
+                                               : status::SUCCESS;
+}
+
+OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {
+  if (oid == nullptr || oid->elements == nullptr) return status::BAD_OID;
+  auto* bytes = static_cast<unsigned char*>(oid->elements);
+  if (!IsValidOidContent(bytes, oid->length)) return status::BAD_OID;
+  PLVASNObjectID object(0);
+  if (object.set_value(bytes, oid->length) != 0) {
+    // The bytes are valid, so the decoder could only lack memory.
+    Clean();
+    return status::NO_MEMORY;
+  }
+  return set(&object);
+}
+
+OM_uint32 PLVORBIInternalOID::get(gss_OID& oid) const {
+  oid = nullptr;
+  PLVASNObjectID object(0);
+  switch (GiveArcs(object, arcs, arcCount)) {
+    case 0:
+      break;
+    case 1:
+      return status::NO_MEMORY;
+    default:
+      return status::BAD_OID;
+  }
+  PLVASNBuffer buffer(0);
+  buffer.clear();
+  // The arcs are encodable, so a failure here is the buffer failing to grow.
+  if (object.get_value(buffer) != 0) return status::NO_MEMORY;
+  // The length must fit the 32-bit gss_OID length.
+  if (buffer.length > 0xFFFFFFFFul) return status::BAD_OID;
+  auto* desc = static_cast<gss_OID>(calloc(1, sizeof(gss_OID_desc)));
+  if (desc == nullptr) return status::NO_MEMORY;
+  auto* elements = static_cast<unsigned char*>(calloc(buffer.length + 1, 1));
+  if (elements == nullptr) {
+    free(desc);
+    return status::NO_MEMORY;
+  }
+  if (buffer.length > 0) memcpy(elements, buffer.data, buffer.length);
+  desc->length = static_cast<OM_uint32>(buffer.length);
+  desc->elements = elements;
+  oid = desc;
+  return status::SUCCESS;
+}
+
+int PLVORBIInternalOID::isEqual(const PLVORBIInternalOID* other) const {
+  if (other == nullptr) return 0;
+  if (other == this) return 1;
+  if (arcCount != other->arcCount) return 0;
+  if (arcCount == 0) return 1;
+  return memcmp(arcs, other->arcs, sizeof(uint32_t) * arcCount) == 0 ? 1 : 0;
+}
+
+int PLVORBIInternalOID::isEqual(const char* text) const {
+  PLVORBIInternalOID temporary;
+  static_cast<void>(temporary.set(text));
+  return isEqual(&temporary);
+}
+
+int PLVORBIInternalOID::isEqual(const PLVASNObjectID* value) const {
+  PLVORBIInternalOID temporary;
+  static_cast<void>(temporary.set(value));
+  return isEqual(&temporary);
+}
+
+int PLVORBIInternalOID::isEqual(const gss_OID oid) const {
+  PLVORBIInternalOID temporary;
+  static_cast<void>(temporary.set(oid));
+  return isEqual(&temporary);
+}
+
+int PLVORBIInternalOID::OIDChecker(gss_OID a, gss_OID b) {
+  if (a == nullptr || b == nullptr) return 0;
+  if (a == b) return 1;
+  // An a that does not decode is 0. Once a is valid, b holding the same bytes
+  // is valid too, and two valid encodings are the same OID exactly when their
+  // bytes are the same; a b that does not decode can never match.
+  const auto* a_bytes = static_cast<const unsigned char*>(a->elements);
+  if (!IsValidOidContent(a_bytes, a->length)) return 0;
+  if (b->elements == nullptr || b->length != a->length) return 0;
+  return memcmp(a_bytes, b->elements, a->length) == 0 ? 1 : 0;
+}
+
+gss_OID PLVORBIInternalOID::GetMatchingOIDFromTable(const gss_OID oid) const {
+  // Every entry is asked for, matched or not.
+  bool found = false;
+  for (int index = 0; index < kTableSize; ++index) {
+    if (ORBIGetOID(index) == oid) found = true;
+  }
+  return found && oid != nullptr ? oid : nullptr;
+}
+
+OM_uint32 PLVORBIInternalOID::ConvertFromOIDToTS(gss_OID oid,
+                                                 unsigned int* code) {
+  if (code == nullptr) return status::NO_ALGORITHM_CODE;
+  *code = kNoCode;
+  if (oid != nullptr) {
+    if (OIDChecker(oid, ORBIGetOID(kCode256Index)) != 0) {
+      *code = 256;
+    } else if (OIDChecker(oid, ORBIGetOID(kCode512Index)) != 0) {
+      *code = 512;
+    } else if (OIDChecker(oid, ORBIGetOID(kCode768Index)) != 0) {
+      *code = 768;
+    }
+  }
+  return *code == kNoCode ? status::NO_ALGORITHM_CODE : status::SUCCESS;
+}
+
+OM_uint32 PLVORBIInternalOID::ConvertFromTSToOID(unsigned int code,
+                                                 gss_OID* oid,
+                                                 unsigned int* secondValue) {
+  if (oid == nullptr || secondValue == nullptr) {
+    return status::NO_ALGORITHM_CODE;
+  }
+  *oid = nullptr;
+  *secondValue = 0;
+  switch (code) {
+    case 0:
+    case 256:
+      *oid = &kCipherRecord1;
+      *secondValue = 64;
+      return status::SUCCESS;
+    case 512:
+      *oid = ORBIGetOID(kCode512Index);
+      *secondValue = 64;
+      return status::SUCCESS;
+    case 768:
+      *oid = ORBIGetOID(kCode768Index);
+      *secondValue = 40;
+      return status::SUCCESS;
+    default:
+      return status::NO_ALGORITHM_CODE;
+  }
+}

@@ -39,6 +39,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
   // layout (any character other than digits and the form's separator, a
   // missing closing brace, an empty, leading, trailing or doubled separator),
   // an arc of 0 or an arc above 4294967295. On 38 the value is unchanged.
+  // Returns 1, with the value unchanged, when no memory could be had.
   OM_uint32 set(const char* text);
 
   // get(text) hands out the text form: "{" + arcs in unsigned decimal divided
