@@ -1,5 +1,6 @@
 #include "orbi_services/asn.h"
 
+#include <limits.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -98,7 +99,8 @@ int PLVASNObjectID::set_value(unsigned char* bytes, unsigned int length) {
   for (unsigned int i = 0; i < length; ++i) {
     if (at_start && bytes[i] == 0x80) return 1;  // not minimal
     at_start = (bytes[i] & 0x80) == 0;
-    if (at_start) ++subidentifiers;
+    // The arc count (one more than the subidentifiers) must fit count_.
+    if (at_start && ++subidentifiers == UINT_MAX) return 1;
   }
   const unsigned int count = subidentifiers + 1;
   auto* decoded = static_cast<unsigned long*>(malloc(sizeof(unsigned long) * count));

@@ -59,7 +59,9 @@ class PLVASNObjectID {
   // the decoded arcs on success. Returns non-zero and leaves the object as it
   // was for anything that is not a valid encoding: null or empty input, a
   // subidentifier that starts with the byte 0x80 (not minimal), a last byte
-  // with its high bit set (truncated), or an arc above 4294967295.
+  // with its high bit set (truncated), an arc above 4294967295, or more arcs
+  // than an unsigned int counts. Also non-zero, the object unchanged, when no
+  // memory could be had for the arcs.
   int set_value(unsigned char* bytes, unsigned int length);
 
   // get_value(arcs, count) hands out the arcs held, still owned by this
