@@ -33,7 +33,9 @@ std::string Dotted(const unsigned long* arcs, size_t count) {
   return text;
 }
 
-std::string Dotted(const Arcs& arcs) { return Dotted(arcs.data(), arcs.size()); }
+std::string Dotted(const Arcs& arcs) {
+  return Dotted(arcs.data(), arcs.size());
+}
 
 std::string Hex(const Bytes& bytes) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -99,7 +101,8 @@ bool OpensslEncode(const std::string& dotted, Bytes* out) {
     header = 2 + octets;
     length = 0;
     ok = octets >= 1 && octets <= 4 && header <= static_cast<size_t>(total);
-    for (size_t i = 0; ok && i < octets; ++i) length = (length << 8) | der[2 + i];
+    for (size_t i = 0; ok && i < octets; ++i)
+      length = (length << 8) | der[2 + i];
   }
   ok = ok && header + length == static_cast<size_t>(total);
   if (ok) out->assign(der + header, der + total);
@@ -119,7 +122,8 @@ bool OpensslDecode(const Bytes& content, std::string* dotted) {
   }
   der.insert(der.end(), content.begin(), content.end());
   const unsigned char* p = der.data();
-  ASN1_OBJECT* object = d2i_ASN1_OBJECT(nullptr, &p, static_cast<long>(der.size()));
+  ASN1_OBJECT* object =
+      d2i_ASN1_OBJECT(nullptr, &p, static_cast<long>(der.size()));
   if (object == nullptr) return false;
   const int needed = OBJ_obj2txt(nullptr, 0, object, 1);
   bool ok = needed > 0;
@@ -233,7 +237,8 @@ TEST(AsnCodecOracle, RandomOids) {
   // Arc widths from 0 to 32 bits, so that every subidentifier length (1 to 5
   // bytes) turns up often.
   auto arc = [&random](unsigned int max_bits) -> unsigned long {
-    const unsigned int bits = static_cast<unsigned int>(random() % (max_bits + 1));
+    const unsigned int bits =
+        static_cast<unsigned int>(random() % (max_bits + 1));
     return bits == 0 ? 0 : static_cast<unsigned long>(random() >> (64 - bits));
   };
   for (int i = 0; i < 4000; ++i) {
@@ -297,7 +302,8 @@ TEST(AsnCodec, DecodeRefusals) {
       {"last byte with its high bit set", {0x2A, 0x86, 0x48, 0x86}, true},
       {"a single continuation byte", {0x86}, true},
       {"an arc of 2^32", over_arc, false},
-      {"an arc far above 32 bits", {0x2A, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},
+      {"an arc far above 32 bits",
+       {0x2A, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F},
        false},
       {"first subidentifier 80 + 4294967296", Base128(80 + 0x100000000ull),
        false},
@@ -308,9 +314,9 @@ TEST(AsnCodec, DecodeRefusals) {
     unsigned long before[] = {1, 3, 6};
     ASSERT_EQ(object.set_value(before, 3), 0);
     Bytes bytes = c.bytes;
-    EXPECT_NE(object.set_value(bytes.data(),
-                               static_cast<unsigned int>(bytes.size())),
-              0);
+    EXPECT_NE(
+        object.set_value(bytes.data(), static_cast<unsigned int>(bytes.size())),
+        0);
     // The object keeps what it held.
     unsigned long* arcs = nullptr;
     unsigned int count = 0;

@@ -42,9 +42,11 @@ constexpr unsigned int kNoCode = 7936;  // 0x1F00
 // earlier versions that knew them, and are not used by any operation.
 unsigned char kRc2CbcBytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
                                 0x0D, 0x03, 0x02, 0x00};  // 1.2.840.113549.3.2
-unsigned char kDesEde3CbcBytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
-                                    0x0D, 0x03, 0x07, 0x00};  // 1.2.840.113549.3.7
-unsigned char kDesCbcBytes[] = {0x2B, 0x0E, 0x03, 0x02, 0x07, 0x00};  // 1.3.14.3.2.7
+unsigned char kDesEde3CbcBytes[] = {
+    0x2A, 0x86, 0x48, 0x86, 0xF7,
+    0x0D, 0x03, 0x07, 0x00};  // 1.2.840.113549.3.7
+unsigned char kDesCbcBytes[] = {0x2B, 0x0E, 0x03,
+                                0x02, 0x07, 0x00};  // 1.3.14.3.2.7
 unsigned char kRc4Bytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
                              0x0D, 0x03, 0x04, 0x00};  // 1.2.840.113549.3.4
 
@@ -107,7 +109,8 @@ gss_OID_desc kCipherRecord1 = {8, kDesEde3CbcBytes};
 // could not be widened for want of memory), 2 stored but not encodable.
 [[nodiscard]] int GiveArcs(PLVASNObjectID& object, const uint32_t* arcs,
                            uint32_t count) {
-  if (count == 0) return object.set_value(static_cast<unsigned long*>(nullptr), 0);
+  if (count == 0)
+    return object.set_value(static_cast<unsigned long*>(nullptr), 0);
   unsigned long stack[kStackArcs];
   unsigned long* wide = stack;
   if (count > kStackArcs) {
@@ -248,7 +251,7 @@ OM_uint32 PLVORBIInternalOID::writeTo(PLVASNObjectID& value) const {
   // Arcs that cannot be encoded are still handed over (result 2); only a
   // failure for want of memory is reported.
   return GiveArcs(value, arcs, arcCount) == 1 ? status::NO_MEMORY
-                                               : status::SUCCESS;
+                                              : status::SUCCESS;
 }
 
 OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {

@@ -31,7 +31,8 @@ constexpr uint64_t kMaxFirstSubidentifier = kMaxArc + 80;
     value >>= 7;
   } while (value != 0);
   for (unsigned int i = 0; i < n; ++i) {
-    out[i] = static_cast<unsigned char>(scratch[n - 1 - i] | (i + 1 < n ? 0x80 : 0));
+    out[i] =
+        static_cast<unsigned char>(scratch[n - 1 - i] | (i + 1 < n ? 0x80 : 0));
   }
   return n;
 }
@@ -58,8 +59,8 @@ int PLVASNBuffer::append(unsigned char* bytes, unsigned long count) {
   if (data == nullptr || needed > capacity_) {
     unsigned long capacity = capacity_ < 16 ? 16 : capacity_;
     while (capacity < needed) {
-      capacity = capacity > static_cast<unsigned long>(-1) / 2 ? needed
-                                                               : capacity * 2;
+      capacity =
+          capacity > static_cast<unsigned long>(-1) / 2 ? needed : capacity * 2;
     }
     void* grown = realloc(data, capacity);
     if (grown == nullptr) return 1;
@@ -82,7 +83,8 @@ int PLVASNObjectID::set_value(unsigned long* arcs, unsigned int count) {
   arcs_ = nullptr;
   count_ = 0;
   if (count == 0 || arcs == nullptr) return 2;
-  auto* copy = static_cast<unsigned long*>(malloc(sizeof(unsigned long) * count));
+  auto* copy =
+      static_cast<unsigned long*>(malloc(sizeof(unsigned long) * count));
   if (copy == nullptr) return 1;
   memcpy(copy, arcs, sizeof(unsigned long) * count);
   arcs_ = copy;
@@ -103,7 +105,8 @@ int PLVASNObjectID::set_value(unsigned char* bytes, unsigned int length) {
     if (at_start && ++subidentifiers == UINT_MAX) return 1;
   }
   const unsigned int count = subidentifiers + 1;
-  auto* decoded = static_cast<unsigned long*>(malloc(sizeof(unsigned long) * count));
+  auto* decoded =
+      static_cast<unsigned long*>(malloc(sizeof(unsigned long) * count));
   if (decoded == nullptr) return 1;
   unsigned int arc = 0;
   uint64_t value = 0;
@@ -149,7 +152,8 @@ int PLVASNObjectID::get_value(PLVASNBuffer& buffer) const {
   auto* out = static_cast<unsigned char*>(malloc(capacity));
   if (out == nullptr) return 1;
   unsigned long n = EncodeBase128(
-      40 * static_cast<uint64_t>(arcs_[0]) + static_cast<uint64_t>(arcs_[1]), out);
+      40 * static_cast<uint64_t>(arcs_[0]) + static_cast<uint64_t>(arcs_[1]),
+      out);
   for (unsigned int i = 2; i < count_; ++i) {
     n += EncodeBase128(arcs_[i], out + n);
   }
