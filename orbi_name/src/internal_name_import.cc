@@ -67,8 +67,14 @@ constexpr uint32_t kOidLengthMask = 0xFFFF;
 [[nodiscard]] OM_uint32 CheckMechanism(gss_OID mech) {
   gss_OID own = ORBIGetOID(kMechanismIndex);
   if (mech == own || SameBytes(mech, own)) return status::SUCCESS;
-  PLVORBIInternalOID value;
-  if (value.set(mech) != status::SUCCESS) return status::INVALID_MECH;
+  // Whether the bytes decode is asked of OIDChecker with a second descriptor
+  // of the same bytes: at another address it looks at them, and answers 1
+  // exactly when they decode. Unlike loading an OID value this needs no
+  // memory, so running out of it cannot pass for an unreadable mechanism.
+  gss_OID_desc same_bytes = *mech;
+  if (PLVORBIInternalOID::OIDChecker(mech, &same_bytes) == 0) {
+    return status::INVALID_MECH;
+  }
   if (PLVORBIInternalOID::OIDChecker(mech, own) == 0) {
     return status::MECH_NOT_SUPPORTED;
   }
