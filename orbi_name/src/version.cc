@@ -26,9 +26,11 @@ extern "C" {
 
 const char plvorbiname_SCCSInfo[] =
     "@(#)FileDescription: Name objects of the ORBI GSS-API mechanism\n"
-    "@(#)FileVersion: " ORBI_NAME_VERSION "\n"
+    "@(#)FileVersion: " ORBI_NAME_VERSION
+    "\n"
     "@(#)InternalName: liborbi_name\n"
-    "@(#)ProductVersion: " ORBI_NAME_VERSION "\n"
+    "@(#)ProductVersion: " ORBI_NAME_VERSION
+    "\n"
     "@(#)BuildInfo: " ORBI_NAME_COMPILER ", C++17, " ORBI_NAME_ASSERTS "\n";
 
 const char plvorbiname_LegalNotice[] =

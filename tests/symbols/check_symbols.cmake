@@ -1,0 +1,116 @@
+# Checks the dynamic symbols that liborbi_name.so defines: every one belongs
+# to one of the three public classes or is exported data, and every public
+# operation is there.
+#
+# cmake -DNM=nm -DLIBRARY=liborbi_name.so -P check_symbols.cmake
+
+execute_process(
+  COMMAND ${NM} -DC --defined-only ${LIBRARY}
+  OUTPUT_VARIABLE listing
+  RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${LIBRARY}: ${result}")
+endif()
+
+# Names as nm -C prints them; the typedefs appear as their structs.
+set(expected
+  "plvorbiname_SCCSInfo"
+  "plvorbiname_LegalNotice"
+  "PLVORBIInternalName::PLVORBIInternalName()"
+  "PLVORBIInternalName::~PLVORBIInternalName()"
+  "PLVORBIInternalName::Clean()"
+  "PLVORBIInternalName::GetNameType()"
+  "PLVORBIInternalName::SetMechType(gss_OID_desc_struct*)"
+  "PLVORBIInternalName::ChangeExternalName(char*)"
+  "PLVORBIInternalName::GetNextMember()"
+  "PLVORBIInternalName::SetNextMember(PLVORBIInternalName*)"
+  "PLVORBIInternalName::operator==(PLVORBIInternalName const&)"
+  "PLVORBIInternalName::operator=(PLVORBIInternalName const&)"
+  "PLVORBIInternalName::Set(gss_OID_desc_struct*, gss_buffer_desc_struct*)"
+  "PLVORBIInternalName::Set(gss_OID_desc_struct*, PLVASNBuffer*)"
+  "PLVORBIInternalName::CanonicalizeName(gss_OID_desc_struct*)"
+  "PLVORBIInternalName::Export(gss_buffer_desc_struct*)"
+  "PLVORBIInternalName::Display(gss_buffer_desc_struct*, gss_OID_desc_struct**)"
+  "PLVORBIInternalName::GetDatabasePath(gss_buffer_desc_struct*)"
+  "PLVORBIInternalName::Read(gss_buffer_desc_struct*, unsigned long&)"
+  "PLVORBIInternalName::Read(PLVASNBuffer*, unsigned long&)"
+  "PLVORBIInternalName::Read(PLVASNLabelString*, unsigned long&)"
+  "PLVORBIInternalName::CopyExpandedName()"
+  "PLVORBIInternalNameSet::PLVORBIInternalNameSet()"
+  "PLVORBIInternalNameSet::PLVORBIInternalNameSet(PLVORBIInternalName*)"
+  "PLVORBIInternalNameSet::~PLVORBIInternalNameSet()"
+  "PLVORBIInternalNameSet::AddMember(PLVORBIInternalName*, int&)"
+  "PLVORBIInternalNameSet::RemoveMember(PLVORBIInternalName*)"
+  "PLVORBIInternalNameSet::RemoveAllMembers()"
+  "PLVORBIInternalNameSet::GetCount()"
+  "PLVORBIInternalNameSet::GetMember(PLVORBIInternalName*)"
+  "PLVORBIInternalNameSet::CopyExpandedNameSet(PLVORBIInternalNameSet*)"
+  "PLVORBIInternalOID::PLVORBIInternalOID()"
+  "PLVORBIInternalOID::~PLVORBIInternalOID()"
+  "PLVORBIInternalOID::Clean()"
+  "PLVORBIInternalOID::set(char const*)"
+  "PLVORBIInternalOID::get(char*&) const"
+  "PLVORBIInternalOID::set(PLVASNObjectID const*)"
+  "PLVORBIInternalOID::get(PLVASNObjectID*&) const"
+  "PLVORBIInternalOID::writeTo(PLVASNObjectID&) const"
+  "PLVORBIInternalOID::set(gss_OID_desc_struct*)"
+  "PLVORBIInternalOID::get(gss_OID_desc_struct*&) const"
+  "PLVORBIInternalOID::isEqual(PLVORBIInternalOID const*) const"
+  "PLVORBIInternalOID::isEqual(char const*) const"
+  "PLVORBIInternalOID::isEqual(PLVASNObjectID const*) const"
+  "PLVORBIInternalOID::isEqual(gss_OID_desc_struct*) const"
+  "PLVORBIInternalOID::OIDChecker(gss_OID_desc_struct*, gss_OID_desc_struct*)"
+  "PLVORBIInternalOID::GetMatchingOIDFromTable(gss_OID_desc_struct*) const"
+  "PLVORBIInternalOID::ConvertFromOIDToTS(gss_OID_desc_struct*, unsigned int*)"
+  "PLVORBIInternalOID::ConvertFromTSToOID(unsigned int, gss_OID_desc_struct**, unsigned int*)")
+
+# Symbols that the toolchain adds to every shared object or that sanitizer
+# builds add for the library's own globals.
+set(toolchain_pattern
+  "^(_init|_fini|_edata|_end|__bss_start|__odr_asan[._].*|___asan_.*|__asan_.*|__ubsan_.*|__tsan_.*|__sancov_.*)$")
+
+string(REPLACE ";" "\\;" listing "${listing}")
+string(REPLACE "\n" ";" lines "${listing}")
+set(found "")
+set(failures "")
+foreach(line IN LISTS lines)
+  # "ADDRESS TYPE NAME"; the name may hold blanks.
+  if(NOT line MATCHES "^[0-9a-fA-F]+ [A-Za-z] (.+)$")
+    continue()
+  endif()
+  set(symbol "${CMAKE_MATCH_1}")
+  list(APPEND found "${symbol}")
+  if(symbol MATCHES "${toolchain_pattern}")
+    continue()
+  endif()
+  if(symbol MATCHES "^PLVORBIInternal(Name|NameSet|OID)::" OR
+     symbol STREQUAL "plvorbiname_SCCSInfo" OR
+     symbol STREQUAL "plvorbiname_LegalNotice")
+    continue()
+  endif()
+  string(APPEND failures "  exported but not public: ${symbol}\n")
+endforeach()
+
+foreach(symbol IN LISTS expected)
+  list(FIND found "${symbol}" index)
+  if(index EQUAL -1)
+    string(APPEND failures "  missing: ${symbol}\n")
+  endif()
+endforeach()
+
+# Every exported member belongs to the public list: a member that is
+# exported but not declared in a public header would show up here.
+foreach(symbol IN LISTS found)
+  if(symbol MATCHES "^PLVORBIInternal(Name|NameSet|OID)::")
+    list(FIND expected "${symbol}" index)
+    if(index EQUAL -1)
+      string(APPEND failures "  exported member not in the public list: ${symbol}\n")
+    endif()
+  endif()
+endforeach()
+
+if(failures)
+  message(FATAL_ERROR "${LIBRARY}:\n${failures}")
+endif()
+list(LENGTH found count)
+message(STATUS "${count} exported symbols, all public")

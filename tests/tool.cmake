@@ -1,0 +1,13 @@
+# The orbi-name tool run as a process, one test per group of cases
+# (tests/tool/tool_test.sh).
+if(TARGET orbi-name)
+  find_program(ORBI_BASH bash REQUIRED)
+  foreach(group IN ITEMS show export inspect expand oid trace usage)
+    add_test(NAME tool_${group}
+      COMMAND ${ORBI_BASH} ${CMAKE_CURRENT_SOURCE_DIR}/tool/tool_test.sh
+        $<TARGET_FILE:orbi-name> ${PROJECT_VERSION} ${group})
+    set_tests_properties(tool_${group} PROPERTIES
+      FAIL_REGULAR_EXPRESSION "FAIL: "
+      TIMEOUT 120)
+  endforeach()
+endif()
