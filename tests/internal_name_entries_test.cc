@@ -84,8 +84,8 @@ const struct {
          // The buffer is cleared first and holds the characters and a zero.
          EXPECT_GE(entry.length, 1u);
          EXPECT_EQ(entry.data[entry.length - 1], 0);
-         *out = std::string(reinterpret_cast<char*>(entry.data),
-                            entry.length - 1);
+         *out =
+             std::string(reinterpret_cast<char*>(entry.data), entry.length - 1);
        } else {
          EXPECT_EQ(entry.length, sizeof stale);
        }
@@ -118,8 +118,7 @@ TEST(DatabasePath, FirstLineOrRefusal) {
     const char* path;
   } kCases[] = {
       {"path only", "db", status::SUCCESS, "db"},
-      {"path and entries", "db/users\nalice\nbob", status::SUCCESS,
-       "db/users"},
+      {"path and entries", "db/users\nalice\nbob", status::SUCCESS, "db/users"},
       {"path and an empty entry", "db\n", status::SUCCESS, "db"},
       {"leading separator", "\nalice", status::BAD_INPUT, nullptr},
       {"empty text", "", status::BAD_INPUT, nullptr},
@@ -188,6 +187,53 @@ TEST(ReadEntries, WalksEveryEntryIntoEachDestination) {
       EXPECT_EQ(reader.read(name, cursor, &entry), status::END_OF_LIST);
       EXPECT_EQ(cursor, kEnd);
       EXPECT_EQ(Text(name), c.text != nullptr ? c.text : "");
+    }
+  }
+}
+
+TEST(ReadEntries, ImportedTextsEndAtLengthOrFirstNul) {
+  // Imported from buffers: nameLength is the buffer's length, which need not
+  // count a NUL, and the text ends at the first NUL within it.
+  const struct {
+    const char* label;
+    std::string bytes;
+    std::vector<std::string> entries;
+    std::vector<std::string> expansion;
+  } kCases[] = {
+      {"no NUL, empty last entry ending at nameLength",
+       std::string("db\nalice\n"),
+       {"alice", ""},
+       {"db\nalice", "db\n"}},
+      {"no NUL", std::string("db\nalice"), {"alice"}, {"db\nalice"}},
+      {"embedded NUL", std::string("db\nal\0ice\nbob", 13), {"al"}, {"db\nal"}},
+  };
+  for (const auto& reader : kReaders) {
+    SCOPED_TRACE(reader.label);
+    for (const auto& c : kCases) {
+      SCOPED_TRACE(c.label);
+      std::string bytes = c.bytes;
+      gss_buffer_desc input{static_cast<OM_uint32>(bytes.size()), bytes.data()};
+      PLVORBIInternalName name;
+      ASSERT_EQ(name.Set(ORBIGetOID(1), &input), status::SUCCESS);
+      ASSERT_EQ(Peer::nameLength(name), bytes.size());
+      unsigned long cursor = 0;
+      std::vector<std::string> seen;
+      std::string entry;
+      OM_uint32 result;
+      while ((result = reader.read(name, cursor, &entry)) == status::SUCCESS) {
+        seen.push_back(entry);
+        ASSERT_LE(seen.size(), c.entries.size());
+      }
+      EXPECT_EQ(result, status::END_OF_LIST);
+      EXPECT_EQ(seen, c.entries);
+      std::vector<std::string> members;
+      for (PLVORBIInternalName* m = name.CopyExpandedName(); m != nullptr;) {
+        members.push_back(Text(*m));
+        PLVORBIInternalName* next = m->GetNextMember();
+        delete m;
+        m = next;
+      }
+      EXPECT_EQ(members, c.expansion);
     }
   }
 }
@@ -404,8 +450,10 @@ TEST(CopyExpandedName, OneMemberPerEntry) {
     std::vector<std::string> members;
     bool end_of_list;
   } kCases[] = {
-      {"three entries", "db\nalice\nbob\ncarol",
-       {"db\nalice", "db\nbob", "db\ncarol"}, false},
+      {"three entries",
+       "db\nalice\nbob\ncarol",
+       {"db\nalice", "db\nbob", "db\ncarol"},
+       false},
       {"path only", "db", {"db"}, true},
       {"empty last entry", "db\nalice\n", {"db\nalice", "db\n"}, false},
       {"only an empty entry", "db\n", {"db\n"}, false},

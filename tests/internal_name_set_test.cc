@@ -1,13 +1,12 @@
 // Tests of the name set (add, remove, count, walk, adoption) and of the
 // expansion of one set into another.
-#include <string.h>
+#include "orbi_name/internal_name_set.h"
 
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
 #include "orbi_name/internal_name.h"
-#include "orbi_name/internal_name_set.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
 
@@ -54,7 +53,8 @@ std::vector<std::string> Walk(PLVORBIInternalNameSet& set) {
 }
 
 // Adds a name with each text; every one must be new.
-void AddAll(PLVORBIInternalNameSet& set, const std::vector<std::string>& texts) {
+void AddAll(PLVORBIInternalNameSet& set,
+            const std::vector<std::string>& texts) {
   for (const std::string& text : texts) {
     PLVORBIInternalName name;
     Fill(name, text.c_str());
@@ -447,8 +447,8 @@ TEST(ExpandedNameSet, ExpansionsJoinTheDestinationInOrder) {
     EXPECT_EQ(Walk(destination), c.expected);
     EXPECT_EQ(Walk(source), c.source);
     // Every expanded member keeps the source member's types.
-    for (PLVORBIInternalName* m = destination.GetMember(nullptr);
-         m != nullptr; m = destination.GetMember(m)) {
+    for (PLVORBIInternalName* m = destination.GetMember(nullptr); m != nullptr;
+         m = destination.GetMember(m)) {
       EXPECT_EQ(Peer::nameType(*m), ORBIGetOID(1));
     }
   }

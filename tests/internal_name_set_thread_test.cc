@@ -65,8 +65,8 @@ std::string Text(const PLVORBIInternalName& name) {
 struct RecordCounter {
   std::atomic<long> entries{0};
   std::atomic<long> exits{0};
-  static int Sink(void* context, const char*, unsigned int,
-                  unsigned long level, const char*, unsigned int) {
+  static int Sink(void* context, const char*, unsigned int, unsigned long level,
+                  const char*, unsigned int) {
     auto* self = static_cast<RecordCounter*>(context);
     if (level == 0x80000000ul) self->entries.fetch_add(1);
     if (level == 0x40000000ul) self->exits.fetch_add(1);
@@ -106,7 +106,8 @@ class HangGuard {
       : thread_([this] {
           std::unique_lock<std::mutex> lock(mutex_);
           if (!done_cv_.wait_for(lock, kHangGuard, [this] { return done_; })) {
-            std::fprintf(stderr, "name set threads did not finish: deadlock?\n");
+            std::fprintf(stderr,
+                         "name set threads did not finish: deadlock?\n");
             std::abort();
           }
         }) {}
@@ -172,8 +173,8 @@ void Expand(PLVORBIInternalNameSet& source, PLVORBIInternalNameSet& shared,
       texts.insert(Text(*m));
     }
     for (int k = 0; k < kBaseNames; ++k) {
-      const std::string path = "db" + std::to_string(k) + "\nuser" +
-                               std::to_string(k);
+      const std::string path =
+          "db" + std::to_string(k) + "\nuser" + std::to_string(k);
       if (texts.count(path + "a") == 0 || texts.count(path + "b") == 0) {
         ++failures;
       }

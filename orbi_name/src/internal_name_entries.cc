@@ -24,7 +24,8 @@ namespace status = orbi_name::status;
 
 namespace {
 
-constexpr char kGetDatabasePathText[] = "PLVORBIInternalName::GetDatabasePath()";
+constexpr char kGetDatabasePathText[] =
+    "PLVORBIInternalName::GetDatabasePath()";
 constexpr char kReadBufferText[] =
     "PLVORBIInternalName::Read(gss_buffer_t, ulong&)";
 constexpr char kReadAsnBufferText[] =
@@ -71,8 +72,7 @@ constexpr uint32_t kCheckMask = 0x7FFFFFFFu;
 [[nodiscard]] uint32_t CursorCheck(const char* text, uint32_t length,
                                    uint32_t offset) {
   uint64_t x = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(text));
-  x ^= ((static_cast<uint64_t>(length) << 32) | offset) *
-       0x9E3779B97F4A7C15ull;
+  x ^= ((static_cast<uint64_t>(length) << 32) | offset) * 0x9E3779B97F4A7C15ull;
   x ^= x >> 30;
   x *= 0xBF58476D1CE4E5B9ull;
   x ^= x >> 27;
@@ -229,7 +229,8 @@ OM_uint32 PLVORBIInternalName::Read(gss_buffer_t entry, unsigned long& cursor) {
   return status::SUCCESS;
 }
 
-OM_uint32 PLVORBIInternalName::Read(PLVASNBuffer* entry, unsigned long& cursor) {
+OM_uint32 PLVORBIInternalName::Read(PLVASNBuffer* entry,
+                                    unsigned long& cursor) {
   ORBI_TRACE_SCOPE(kNameSource, kReadAsnBufferText);
   if (entry == nullptr) return status::BAD_INPUT;
   const unsigned long old_cursor = cursor;
@@ -318,8 +319,7 @@ PLVORBIInternalName* PLVORBIInternalName::CopyExpandedName() {
       out_of_memory = true;
       break;
     }
-    CharBlock text(
-        static_cast<char*>(malloc(path_length + entry_length + 2)));
+    CharBlock text(static_cast<char*>(malloc(path_length + entry_length + 2)));
     if (text == nullptr) {
       out_of_memory = true;
       break;
@@ -343,8 +343,8 @@ PLVORBIInternalName* PLVORBIInternalName::CopyExpandedName() {
   }
   // Only 1 can end the loop here, unless the caller changed the text during
   // the expansion (a stale cursor gives 10); either way nothing is handed out.
-  if (out_of_memory || (read_status != status::SUCCESS &&
-                        read_status != status::END_OF_LIST)) {
+  if (out_of_memory ||
+      (read_status != status::SUCCESS && read_status != status::END_OF_LIST)) {
     ORBI_TRACE_LEVEL1(kNameSource, kExpandNoMemoryText);
     return nullptr;
   }

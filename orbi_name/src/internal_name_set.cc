@@ -46,7 +46,8 @@ constexpr char kCopyExpandedNameSetText[] =
 
 // NewCopyOf returns a new name that is a copy of source, or null when no
 // memory could be had for the name or its text.
-[[nodiscard]] PLVORBIInternalName* NewCopyOf(const PLVORBIInternalName& source) {
+[[nodiscard]] PLVORBIInternalName* NewCopyOf(
+    const PLVORBIInternalName& source) {
   std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
                                                 PLVORBIInternalName());
   if (copy == nullptr) return nullptr;
@@ -79,8 +80,7 @@ PLVORBIInternalNameSet::PLVORBIInternalNameSet()
   ORBI_TRACE_SCOPE(kNameSetSource, kConstructorText);
 }
 
-PLVORBIInternalNameSet::PLVORBIInternalNameSet(
-    PLVORBIInternalName* firstMember)
+PLVORBIInternalNameSet::PLVORBIInternalNameSet(PLVORBIInternalName* firstMember)
     : firstMember(firstMember), mutex() {
   ORBI_TRACE_SCOPE(kNameSetSource, kAdoptingConstructorText);
 }
