@@ -41,6 +41,22 @@ constexpr char kAnonymousSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
 constexpr size_t kSentinelSize = sizeof(kAnonymousSentinel);
 constexpr size_t kSentinelLength = kSentinelSize - 1;
 
+// The table's objects that this unit uses. ORBIGetOID hands out the same
+// object for an index for the life of the process, so each is asked for
+// once.
+struct TableOids {
+  gss_OID exported_type;
+  gss_OID default_type;
+  gss_OID anonymous_type;
+  gss_OID mechanism;
+};
+const TableOids& Oids() {
+  static const TableOids oids = {
+      ORBIGetOID(kExportedNameTypeIndex), ORBIGetOID(kDefaultNameTypeIndex),
+      ORBIGetOID(kAnonymousNameTypeIndex), ORBIGetOID(kMechanismIndex)};
+  return oids;
+}
+
 // The OID length fields of the token are two bytes wide.
 constexpr uint32_t kOidLengthMask = 0xFFFF;
 
@@ -65,7 +81,7 @@ constexpr uint32_t kOidLengthMask = 0xFFFF;
 // when its bytes do not decode and 24 when it is another OID.
 // REQUIRES: mech is not null.
 [[nodiscard]] OM_uint32 CheckMechanism(gss_OID mech) {
-  gss_OID own = ORBIGetOID(kMechanismIndex);
+  gss_OID own = Oids().mechanism;
   if (mech == own || SameBytes(mech, own)) return status::SUCCESS;
   // Whether the bytes decode is asked of OIDChecker with a second descriptor
   // of the same bytes: at another address it looks at them, and answers 1
@@ -102,11 +118,20 @@ class Reader {
   uint32_t left() const { return left_; }
 
   // ReadBigEndian reads a width-byte unsigned integer, most significant
-  // byte first. REQUIRES: width <= 4.
+  // byte first. The token's widths, 2 and 4, take a path without a loop.
+  // REQUIRES: width <= 4.
   [[nodiscard]] bool ReadBigEndian(uint32_t width, uint32_t* value) {
     if (left_ < width) return false;
+    const unsigned char* in = data_;
     uint32_t result = 0;
-    for (uint32_t i = 0; i < width; ++i) result = (result << 8) | data_[i];
+    if (width == 2) {
+      result = (uint32_t{in[0]} << 8) | in[1];
+    } else if (width == 4) {
+      result = (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) |
+               (uint32_t{in[2]} << 8) | in[3];
+    } else {
+      for (uint32_t i = 0; i < width; ++i) result = (result << 8) | in[i];
+    }
     Skip(width);
     *value = result;
     return true;
@@ -139,11 +164,23 @@ class Writer {
   size_t left() const { return left_; }
 
   // WriteBigEndian writes the low width bytes of value, most significant
-  // byte first. REQUIRES: width <= 4.
+  // byte first. The token's widths, 2 and 4, take a path without a loop.
+  // REQUIRES: width <= 4.
   [[nodiscard]] bool WriteBigEndian(uint32_t width, uint32_t value) {
     if (left_ < width) return false;
-    for (uint32_t i = 0; i < width; ++i) {
-      data_[i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+    unsigned char* out = data_;
+    if (width == 2) {
+      out[0] = static_cast<unsigned char>(value >> 8);
+      out[1] = static_cast<unsigned char>(value);
+    } else if (width == 4) {
+      out[0] = static_cast<unsigned char>(value >> 24);
+      out[1] = static_cast<unsigned char>(value >> 16);
+      out[2] = static_cast<unsigned char>(value >> 8);
+      out[3] = static_cast<unsigned char>(value);
+    } else {
+      for (uint32_t i = 0; i < width; ++i) {
+        out[i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+      }
     }
     Skip(width);
     return true;
@@ -241,16 +278,17 @@ enum class ImportKind { kText, kAnonymous, kExportedToken };
 // ClassifyNameType tells how a name of the given type is read, or returns
 // false for a type that Set does not take.
 [[nodiscard]] bool ClassifyNameType(gss_OID type, ImportKind* kind) {
+  const TableOids& oids = Oids();
   const struct {
-    int index;
+    gss_OID type;
     ImportKind kind;
   } kAccepted[] = {
-      {kDefaultNameTypeIndex, ImportKind::kText},
-      {kExportedNameTypeIndex, ImportKind::kExportedToken},
-      {kAnonymousNameTypeIndex, ImportKind::kAnonymous},
+      {oids.default_type, ImportKind::kText},
+      {oids.exported_type, ImportKind::kExportedToken},
+      {oids.anonymous_type, ImportKind::kAnonymous},
   };
   for (const auto& accepted : kAccepted) {
-    if (MatchesTableOid(type, ORBIGetOID(accepted.index))) {
+    if (MatchesTableOid(type, accepted.type)) {
       *kind = accepted.kind;
       return true;
     }
@@ -289,6 +327,7 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
 
   char* text = nullptr;
   uint32_t text_length = 0;
+  bool is_sentinel = false;
   switch (kind) {
     case ImportKind::kAnonymous:
       text = static_cast<char*>(malloc(kSentinelSize));
@@ -321,8 +360,12 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
         text = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
         if (text != nullptr) {
           memcpy(text, bytes, copied);
-          memset(text + copied, 0, static_cast<size_t>(length) + 1 - copied);
+          if (copied < length) memset(text + copied, 0, length - copied);
+          text[length] = '\0';
         }
+        // The sentinel test looks at the text up to its first NUL.
+        is_sentinel = copied == kSentinelLength &&
+                      memcmp(bytes, kAnonymousSentinel, kSentinelLength) == 0;
       }
       text_length = length;
       break;
@@ -343,17 +386,14 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
   nameLength = text_length;
   switch (kind) {
     case ImportKind::kAnonymous:
-      nameType = ORBIGetOID(kAnonymousNameTypeIndex);
+      nameType = Oids().anonymous_type;
       break;
     case ImportKind::kExportedToken:
       nameType = token.name_type;
-      mechType = ORBIGetOID(kMechanismIndex);
+      mechType = Oids().mechanism;
       break;
     case ImportKind::kText:
-      // The sentinel test looks at the text up to its first NUL.
-      nameType = strcmp(text, kAnonymousSentinel) == 0
-                     ? ORBIGetOID(kAnonymousNameTypeIndex)
-                     : ORBIGetOID(kDefaultNameTypeIndex);
+      nameType = is_sentinel ? Oids().anonymous_type : Oids().default_type;
       break;
   }
   return status::SUCCESS;
@@ -367,7 +407,7 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
     result = status::BAD_INPUT;
   }
   // Unlike the buffer form, this form needs the default name type.
-  if (!MatchesTableOid(inputNameType, ORBIGetOID(kDefaultNameTypeIndex))) {
+  if (!MatchesTableOid(inputNameType, Oids().default_type)) {
     result = status::BAD_NAME_TYPE;
   }
   if (result != status::SUCCESS) return result;
@@ -396,11 +436,11 @@ OM_uint32 PLVORBIInternalName::CanonicalizeName(gss_OID mech) {
     ORBI_TRACE_LEVEL1(kNameSource, kCanonicalizeMechNotSupportedText);
     return mech_status;
   }
-  gss_OID default_type = ORBIGetOID(kDefaultNameTypeIndex);
+  gss_OID default_type = Oids().default_type;
   MutexLock lock(mutex);
   if (!MatchesTableOid(nameType, default_type)) return status::BAD_NAME_TYPE;
   nameType = default_type;
-  mechType = ORBIGetOID(kMechanismIndex);
+  mechType = Oids().mechanism;
   return status::SUCCESS;
 }
 
