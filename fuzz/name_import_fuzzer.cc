@@ -1,0 +1,83 @@
+// Exported name tokens read back: Set with the exported-name type on
+// arbitrary bytes.
+//
+// Invariants: a refused token gives 36, 23 or 24 and leaves the name as it
+// was; an accepted token gives the name the mechanism, the token's name bytes
+// and length, and the table's own name type; it re-exports byte for byte
+// (a token that ends after the name carries no name type and exports nothing).
+#include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "orbi_name/internal_name.h"
+#include "orbi_services/oid_table.h"
+
+namespace {
+
+namespace status = orbi_name::status;
+
+std::string Bytes(const gss_buffer_desc& b) {
+  return std::string(static_cast<const char*>(b.value), b.length);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<unsigned char> bytes(data, data + size);
+  bytes.reserve(1);
+  gss_buffer_desc token = {static_cast<OM_uint32>(size), bytes.data()};
+
+  PLVORBIInternalName name;
+  char old_text[] = "old";
+  FUZZ_CHECK(name.ChangeExternalName(old_text) == status::SUCCESS);
+  PLVORBIInternalName before;
+  before = name;
+
+  const OM_uint32 result = name.Set(ORBIGetOID(0), &token);
+  if (result != status::SUCCESS) {
+    FUZZ_CHECK(result == status::BAD_NAME_TYPE ||
+               result == status::INVALID_MECH ||
+               result == status::MECH_NOT_SUPPORTED);
+    FUZZ_CHECK(name == before);
+    return 0;
+  }
+
+  // The fields as the token carries them.
+  FUZZ_CHECK(size >= 8);
+  const size_t m = static_cast<size_t>(data[2]) << 8 | data[3];
+  FUZZ_CHECK(size >= 8 + m);
+  const size_t n = static_cast<size_t>(data[4 + m]) << 24 |
+                   static_cast<size_t>(data[5 + m]) << 16 |
+                   static_cast<size_t>(data[6 + m]) << 8 | data[7 + m];
+  FUZZ_CHECK(size >= 8 + m + n);
+  FUZZ_CHECK(m == ORBIGetOID(7)->length &&
+             memcmp(data + 4, ORBIGetOID(7)->elements, m) == 0);
+
+  gss_buffer_desc shown = {0, nullptr};
+  gss_OID type = reinterpret_cast<gss_OID>(1);
+  FUZZ_CHECK(name.Display(&shown, &type) == status::SUCCESS);
+  FUZZ_CHECK(Bytes(shown) == std::string(reinterpret_cast<const char*>(data) + 8 + m, n));
+  FUZZ_CHECK(static_cast<char*>(shown.value)[n] == '\0');
+  free(shown.value);
+
+  gss_buffer_desc again = {0, nullptr};
+  const OM_uint32 exported = name.Export(&again);
+  if (size == 8 + m + n) {
+    // No name-type field.
+    FUZZ_CHECK(type == nullptr);
+    FUZZ_CHECK(exported == status::BAD_NAME_TYPE);
+    return 0;
+  }
+  bool from_table = false;
+  for (int i = 0; i < kORBIOIDTableSize; ++i) from_table |= type == ORBIGetOID(i);
+  FUZZ_CHECK(from_table);
+  FUZZ_CHECK(exported == status::SUCCESS);
+  FUZZ_CHECK(again.length == size && memcmp(again.value, data, size) == 0);
+  free(again.value);
+  return 0;
+}
