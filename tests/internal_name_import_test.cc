@@ -276,6 +276,7 @@ TEST_F(SetTest, AnonymousTypeIgnoresTheBytes) {
     ASSERT_EQ(name_.Set(c.type, c.buffer != nullptr ? c.buffer : input.get()),
               status::SUCCESS);
     EXPECT_EQ(Block(name_), std::string(kSentinel, sizeof(kSentinel)));
+    EXPECT_EQ(Peer::nameValue(name_)[29], '\0');
     EXPECT_EQ(Peer::nameLength(name_), 29u);
     EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(6));
     EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(7));

@@ -330,8 +330,13 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
   bool is_sentinel = false;
   switch (kind) {
     case ImportKind::kAnonymous:
-      text = static_cast<char*>(malloc(kSentinelSize));
-      if (text != nullptr) memcpy(text, kAnonymousSentinel, kSentinelSize);
+      // nameLength counts the sentinel's NUL; like every text Set makes, the
+      // counted bytes are followed by one more NUL.
+      text = static_cast<char*>(malloc(kSentinelSize + 1));
+      if (text != nullptr) {
+        memcpy(text, kAnonymousSentinel, kSentinelSize);
+        text[kSentinelSize] = '\0';
+      }
       text_length = static_cast<uint32_t>(kSentinelSize);
       break;
     case ImportKind::kExportedToken:
