@@ -1,8 +1,8 @@
 # Installs the build tree into a scratch prefix and builds and runs the
 # consumer project against it twice: through find_package and through
-# pkg-config. With MODE=absolute_libdir it instead configures the source tree
-# with an absolute CMAKE_INSTALL_LIBDIR and checks that the pkg-config file
-# names that directory as it is.
+# pkg-config. With MODE=absolute_libdir it instead builds and installs the
+# source tree with an absolute CMAKE_INSTALL_LIBDIR outside the prefix and
+# checks that the installed pkg-config file names that directory as it is.
 #
 # cmake -DMODE=consumer|absolute_libdir -DBUILD_DIR=... -DSOURCE_DIR=...
 #       -DWORK_DIR=... -DGENERATOR=... -DCXX=... -DCXX_FLAGS=...
@@ -25,15 +25,17 @@ set(prefix ${WORK_DIR}/prefix)
 if(MODE STREQUAL "absolute_libdir")
   set(libdir ${WORK_DIR}/elsewhere/lib64)
   run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
+    -DCMAKE_CXX_COMPILER=${CXX}
     -DCMAKE_INSTALL_PREFIX=${prefix} -DCMAKE_INSTALL_LIBDIR=${libdir}
     -DORBI_NAME_BUILD_TESTS=OFF -DORBI_NAME_BUILD_BENCHMARKS=OFF
     -DORBI_NAME_BUILD_TOOLS=OFF -DORBI_NAME_INSTALL=ON)
-  # The install step fills in the prefix: do what it does, then ask
-  # pkg-config.
-  file(READ ${WORK_DIR}/build/orbi_name.pc.stage pc)
-  string(REPLACE "@ORBI_NAME_INSTALL_PREFIX@" "${prefix}" pc "${pc}")
-  file(WRITE ${WORK_DIR}/pc/orbi_name.pc "${pc}")
-  set(ENV{PKG_CONFIG_PATH} ${WORK_DIR}/pc)
+  run(${CMAKE_COMMAND} --build ${WORK_DIR}/build --target orbi_name)
+  run(${CMAKE_COMMAND} --install ${WORK_DIR}/build)
+  if(NOT EXISTS ${libdir}/pkgconfig/orbi_name.pc)
+    message(FATAL_ERROR "no orbi_name.pc in ${libdir}/pkgconfig")
+  endif()
+  set(ENV{PKG_CONFIG_PATH} ${libdir}/pkgconfig)
+  set(ENV{PKG_CONFIG_LIBDIR} ${libdir}/pkgconfig)
   run(${PKG_CONFIG} --variable=libdir orbi_name)
   string(STRIP "${last_output}" got)
   if(NOT got STREQUAL libdir)
