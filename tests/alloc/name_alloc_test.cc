@@ -134,8 +134,9 @@ int ReadFromMidWalk(ReadForm form) {
     const State before = StateOf(name);
 
     gss_buffer_desc out = {0, nullptr};
+    // Old contents long enough that the entry makes the buffer grow.
     PLVASNBuffer asn(0);
-    unsigned char old_bytes[] = "old";
+    unsigned char old_bytes[] = "old contents";
     EXPECT_EQ(asn.append(old_bytes, sizeof old_bytes), 0);
     PLVASNLabelString label(0);
     char old_text[] = "old";
@@ -188,7 +189,7 @@ int ReadFromMidWalk(ReadForm form) {
     EXPECT_EQ(result, status::NO_MEMORY);
     EXPECT_EQ(cursor, mid);
     EXPECT_EQ(out.value, nullptr);
-    EXPECT_EQ(asn_text, std::string("old", 4));
+    EXPECT_EQ(asn_text, std::string("old contents", 13));
     EXPECT_STREQ(label.visibleString.value(), "old");
     EXPECT_EQ(label.selected(), -1);
     return true;
@@ -201,12 +202,8 @@ TEST(NameAlloc, ReadFormsKeepTheCursor) {
   EXPECT_EQ(ReadFromMidWalk(ReadForm::kLabel), 2);
 }
 
-// FAULT (reported, not fixed here): Read into a PLVASNBuffer clears the
-// caller's buffer before it appends the entry; when the append cannot grow
-// the buffer the status is 1 but the buffer has lost what it held, where it
-// should be untouched. (Appending first and moving the entry's bytes to the
-// front afterwards keeps it.)
-TEST(NameAlloc, FAULT_ReadIntoAsnBufferLeavesItUntouchedOnFailure) {
+// Read into a PLVASNBuffer whose growth fails keeps what the buffer held.
+TEST(NameAlloc, ReadIntoAsnBufferLeavesItUntouchedOnFailure) {
   // The entry copy, then the ASN.1 buffer's growth.
   EXPECT_EQ(ReadFromMidWalk(ReadForm::kAsnBuffer), 2);
 }
@@ -350,14 +347,11 @@ TEST(NameAlloc, CanonicalizeWithTheMechanismAllocatesNothing) {
   }
 }
 
-// FAULT (reported, not fixed here): CanonicalizeName with a well-formed OID
-// that is not the mechanism decodes it into an OID value only to learn that
-// it decodes. When that decoding runs out of memory the mechanism is
-// reported as unreadable (23, INVALID_MECH) although its bytes are valid;
-// the answer, 24, needs no memory at all (the bytes can be validated in
-// place, as OIDChecker does). Importing an exported token that names another
-// mechanism goes through the same check.
-TEST(NameAlloc, FAULT_ForeignMechanismIsNotUnreadableWhenMemoryRunsOut) {
+// CanonicalizeName with a well-formed OID that is not the mechanism: the
+// answer, 24, needs no memory, so running out of it cannot turn the
+// mechanism into an unreadable one (23). Importing an exported token that
+// names another mechanism goes through the same check.
+TEST(NameAlloc, ForeignMechanismIsNotUnreadableWhenMemoryRunsOut) {
   // 1.2.840.113549.3.7: a valid OID that is not the mechanism.
   unsigned char foreign[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x03, 0x07};
   gss_OID_desc mech = {sizeof foreign, foreign};
@@ -377,6 +371,28 @@ TEST(NameAlloc, FAULT_ForeignMechanismIsNotUnreadableWhenMemoryRunsOut) {
     return failed;
   });
   EXPECT_EQ(points, 0) << "deciding 24 should need no memory";
+
+  // A token naming that mechanism: 04 01, M, the OID, N, the name.
+  std::string token("\x04\x01\x00\x08", 4);
+  token.append(reinterpret_cast<char*>(foreign), sizeof foreign);
+  token.append(std::string("\x00\x00\x00\x01" "a", 5));
+  const int import_points = RunAllocLoop([&](long k) {
+    PLVORBIInternalName name;
+    Prepare(name, "alice");
+    const State before = StateOf(name);
+    gss_buffer_desc buffer = {static_cast<OM_uint32>(token.size()), &token[0]};
+    bool failed;
+    OM_uint32 result;
+    {
+      orbi_alloc::FailNth fail(k);
+      result = name.Set(ORBIGetOID(0), &buffer);
+      failed = fail.failed();
+    }
+    EXPECT_EQ(result, status::MECH_NOT_SUPPORTED);
+    EXPECT_TRUE(StateOf(name) == before);
+    return failed;
+  });
+  EXPECT_EQ(import_points, 0);
 }
 
 // CopyExpandedName: null on failure, every member made so far destroyed,
