@@ -234,10 +234,10 @@ TEST(CanonicalizeName, RefusedMechanisms) {
       EXPECT_EQ(name->CanonicalizeName(c.mech), c.status);
       EXPECT_EQ(Peer::nameType(*name), type);
       EXPECT_EQ(Peer::mechType(*name), nullptr);
-      EXPECT_EQ(Trace(recorder),
-                (std::vector<std::string>{std::string("E ") + kCanonicalizeText,
-                                          std::string("1 ") + c.record,
-                                          std::string("X ") + kCanonicalizeText}));
+      EXPECT_EQ(Trace(recorder), (std::vector<std::string>{
+                                     std::string("E ") + kCanonicalizeText,
+                                     std::string("1 ") + c.record,
+                                     std::string("X ") + kCanonicalizeText}));
     }
   }
 }

@@ -23,7 +23,8 @@ constexpr unsigned long kEntry = 0x80000000ul;
 constexpr unsigned long kExit = 0x40000000ul;
 constexpr char kSource[] = "orbi_name/src/internal_name";
 constexpr char kSetText[] = "PLVORBIInternalName::Set(gss_oid, gss_buffer_t)";
-constexpr char kSetAsnText[] = "PLVORBIInternalName::Set(gss_OID, PLVASNBuffer)";
+constexpr char kSetAsnText[] =
+    "PLVORBIInternalName::Set(gss_OID, PLVASNBuffer)";
 constexpr char kTextPathText[] =
     "PLVORBIInternalName::Set() handling non-exported name";
 constexpr char kSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
@@ -300,11 +301,10 @@ TEST(SetAsn, CopiesTheBytesThroughTheBufferForm) {
   EXPECT_EQ(Block(name), std::string("hei\0\0\0", 6));
   EXPECT_EQ(Peer::nameType(name), ORBIGetOID(1));
   EXPECT_EQ(Trace(recorder),
-            (std::vector<std::string>{std::string("E ") + kSetAsnText,
-                                      std::string("E ") + kSetText,
-                                      std::string("1 ") + kTextPathText,
-                                      std::string("X ") + kSetText,
-                                      std::string("X ") + kSetAsnText}));
+            (std::vector<std::string>{
+                std::string("E ") + kSetAsnText, std::string("E ") + kSetText,
+                std::string("1 ") + kTextPathText, std::string("X ") + kSetText,
+                std::string("X ") + kSetAsnText}));
   // The name holds its own copy.
   buffer.clear();
   EXPECT_EQ(Block(name), std::string("hei\0\0\0", 6));
@@ -358,8 +358,7 @@ TEST_F(SetTest, AsnFormNeedsTheDefaultType) {
       // The exported-name and anonymous types are the buffer form's only.
       {"exported type", ORBIGetOID(0), &text, status::BAD_NAME_TYPE},
       {"anonymous type", ORBIGetOID(6), &text, status::BAD_NAME_TYPE},
-      {"foreign type, no data", ORBIGetOID(2), &no_data,
-       status::BAD_NAME_TYPE},
+      {"foreign type, no data", ORBIGetOID(2), &no_data, status::BAD_NAME_TYPE},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);

@@ -104,12 +104,12 @@ TEST(Export, KnownNameGivesTheExactToken) {
   PLVORBIInternalName name;
   MakeMechanismName(name, "alice");
   const Bytes kExpected = {
-      0x04, 0x01,                                            // identifier
-      0x00, 0x09,                                            // M
-      0x2B, 0x06, 0x01, 0x04, 0x01, 0x81, 0xFD, 0x59, 0x01,  // mechanism
-      0x00, 0x00, 0x00, 0x05,                                // N
-      'a',  'l',  'i',  'c',  'e',                           // name
-      0x00, 0x0A,                                            // T
+      0x04, 0x01,                                                  // identifier
+      0x00, 0x09,                                                  // M
+      0x2B, 0x06, 0x01, 0x04, 0x01, 0x81, 0xFD, 0x59, 0x01,        // mechanism
+      0x00, 0x00, 0x00, 0x05,                                      // N
+      'a',  'l',  'i',  'c',  'e',                                 // name
+      0x00, 0x0A,                                                  // T
       0x2B, 0x06, 0x01, 0x04, 0x01, 0x81, 0xFD, 0x59, 0x01, 0x01,  // type
   };
   TraceRecorder recorder;
@@ -185,8 +185,9 @@ TEST(Export, NameBytesAsCounted) {
     if (nul != std::string::npos) {
       expected.replace(nul, std::string::npos, expected.size() - nul, '\0');
     }
-    EXPECT_EQ(std::string(token.begin() + 17, token.begin() + 17 + c.bytes.size()),
-              expected);
+    EXPECT_EQ(
+        std::string(token.begin() + 17, token.begin() + 17 + c.bytes.size()),
+        expected);
     // The name type length follows the name at once.
     EXPECT_EQ(ReadBigEndian(token, 17 + c.bytes.size(), 2), 10u);
   }
@@ -223,7 +224,8 @@ TEST(Export, NamesDifferingInTypeDifferInTheTailOnly) {
   const Bytes ta = ExportBytes(a), tb = ExportBytes(b);
   ASSERT_EQ(ta.size(), tb.size());
   const size_t tail = 2 + 10;
-  EXPECT_EQ(Bytes(ta.begin(), ta.end() - tail), Bytes(tb.begin(), tb.end() - tail));
+  EXPECT_EQ(Bytes(ta.begin(), ta.end() - tail),
+            Bytes(tb.begin(), tb.end() - tail));
   EXPECT_NE(Bytes(ta.end() - tail, ta.end()), Bytes(tb.end() - tail, tb.end()));
 }
 
@@ -241,8 +243,8 @@ TEST(Export, StatusPrecedenceAndUntouchedDescriptor) {
       {false, false, false, status::BAD_NAME_TYPE},
   };
   for (const auto& c : kCases) {
-    SCOPED_TRACE(testing::Message() << "token " << c.token << " mech "
-                                    << c.mech << " type " << c.type);
+    SCOPED_TRACE(testing::Message() << "token " << c.token << " mech " << c.mech
+                                    << " type " << c.type);
     PLVORBIInternalName name;
     Input input("frank");
     ASSERT_EQ(name.Set(nullptr, input.get()), status::SUCCESS);
@@ -323,8 +325,8 @@ TEST(ImportToken, TypeIsMatchedByValueAndStoredAsTheTablesObject) {
                              exported.data()};
   for (int index = 0; index < kORBIOIDTableSize; ++index) {
     SCOPED_TRACE(index);
-    Input input(BuildToken(kTokenId, kMechBytes, {'j'},
-                           OidBytes(ORBIGetOID(index))));
+    Input input(
+        BuildToken(kTokenId, kMechBytes, {'j'}, OidBytes(ORBIGetOID(index))));
     PLVORBIInternalName name;
     ASSERT_EQ(name.Set(&exported_copy, input.get()), status::SUCCESS);
     EXPECT_EQ(Peer::nameType(name), ORBIGetOID(index));
@@ -378,15 +380,18 @@ TEST_F(RefusedToken, TruncatedAtEveryByte) {
 
 TEST_F(RefusedToken, EachFault) {
   const Bytes name = {'m', 'i', 'a'};
-  Bytes mech_overrun = BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
+  Bytes mech_overrun =
+      BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
   mech_overrun[2] = 0xFF;
   mech_overrun[3] = 0xFF;
-  Bytes name_overrun = BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
+  Bytes name_overrun =
+      BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
   name_overrun[13] = name_overrun[14] = name_overrun[15] = name_overrun[16] =
       0xFF;
   Bytes name_one_over = BuildToken(kTokenId, kMechBytes, name, {}, false);
   name_one_over[16] = 4;
-  Bytes type_overrun = BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
+  Bytes type_overrun =
+      BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
   type_overrun[4 + 9 + 4 + 3 + 1] = 11;
   Bytes trailing = BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
   trailing.push_back(0);
@@ -395,9 +400,11 @@ TEST_F(RefusedToken, EachFault) {
     Bytes token;
     OM_uint32 status;
   } kCases[] = {
-      {"identifier 05 01", BuildToken({0x05, 0x01}, kMechBytes, name, kDefaultTypeBytes),
+      {"identifier 05 01",
+       BuildToken({0x05, 0x01}, kMechBytes, name, kDefaultTypeBytes),
        status::BAD_NAME_TYPE},
-      {"identifier 01 04", BuildToken({0x01, 0x04}, kMechBytes, name, kDefaultTypeBytes),
+      {"identifier 01 04",
+       BuildToken({0x01, 0x04}, kMechBytes, name, kDefaultTypeBytes),
        status::BAD_NAME_TYPE},
       {"mechanism length overruns", mech_overrun, status::BAD_NAME_TYPE},
       {"name length overruns", name_overrun, status::BAD_NAME_TYPE},
@@ -411,13 +418,15 @@ TEST_F(RefusedToken, EachFault) {
          return t;
        }(),
        status::BAD_NAME_TYPE},
-      {"unknown type 1.2.3", BuildToken(kTokenId, kMechBytes, name, {0x2A, 0x03}),
+      {"unknown type 1.2.3",
+       BuildToken(kTokenId, kMechBytes, name, {0x2A, 0x03}),
        status::BAD_NAME_TYPE},
       {"undecodable type", BuildToken(kTokenId, kMechBytes, name, {0x2B, 0x86}),
        status::BAD_NAME_TYPE},
       {"empty type", BuildToken(kTokenId, kMechBytes, name, {}),
        status::BAD_NAME_TYPE},
-      {"undecodable mechanism", BuildToken(kTokenId, {0x2B, 0x86}, name, kDefaultTypeBytes),
+      {"undecodable mechanism",
+       BuildToken(kTokenId, {0x2B, 0x86}, name, kDefaultTypeBytes),
        status::INVALID_MECH},
       {"non-minimal mechanism",
        BuildToken(kTokenId, {0x2B, 0x80, 0x06}, name, kDefaultTypeBytes),
@@ -427,7 +436,8 @@ TEST_F(RefusedToken, EachFault) {
       {"foreign mechanism (the default type)",
        BuildToken(kTokenId, kDefaultTypeBytes, name, kDefaultTypeBytes),
        status::MECH_NOT_SUPPORTED},
-      {"foreign mechanism 1.2.3", BuildToken(kTokenId, {0x2A, 0x03}, name, kDefaultTypeBytes),
+      {"foreign mechanism 1.2.3",
+       BuildToken(kTokenId, {0x2A, 0x03}, name, kDefaultTypeBytes),
        status::MECH_NOT_SUPPORTED},
       // The layout is read to its end before the mechanism is judged.
       {"foreign mechanism and bytes after the type",

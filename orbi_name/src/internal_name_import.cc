@@ -17,7 +17,8 @@ namespace {
 
 constexpr char kSetBufferText[] =
     "PLVORBIInternalName::Set(gss_oid, gss_buffer_t)";
-constexpr char kSetAsnText[] = "PLVORBIInternalName::Set(gss_OID, PLVASNBuffer)";
+constexpr char kSetAsnText[] =
+    "PLVORBIInternalName::Set(gss_OID, PLVASNBuffer)";
 constexpr char kSetTextPathText[] =
     "PLVORBIInternalName::Set() handling non-exported name";
 constexpr char kCanonicalizeText[] = "PLVORBIInternalName::CanonicalizeName()";
@@ -255,8 +256,7 @@ struct TokenLayout {
     return status::BAD_NAME_TYPE;
   }
 
-  gss_OID_desc mech = {mech_length,
-                       const_cast<unsigned char*>(mech_bytes)};
+  gss_OID_desc mech = {mech_length, const_cast<unsigned char*>(mech_bytes)};
   const OM_uint32 mech_status = CheckMechanism(&mech);
   if (mech_status != status::SUCCESS) return mech_status;
 
@@ -319,6 +319,8 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
   // only the exchange of the fields needs it.
   ParsedToken token;
   if (kind == ImportKind::kExportedToken) {
+    // The layout constants are written by the constructor only, so they are
+    // read without the lock.
     const TokenLayout layout = {tokenIdSize, tokenId, mechOidLengthSize,
                                 nameLengthSize, nameTypeOidLengthSize};
     result = ParseExportedToken(layout, bytes, length, &token);
@@ -503,8 +505,7 @@ OM_uint32 PLVORBIInternalName::Display(gss_buffer_t outputName,
   // The block holds all nameLength bytes and a NUL behind them, so a caller
   // may read length bytes even when the text ends at an embedded NUL; a name
   // without text (nameLength 0) gives a block holding only the NUL.
-  auto* block =
-      static_cast<char*>(malloc(static_cast<size_t>(nameLength) + 1));
+  auto* block = static_cast<char*>(malloc(static_cast<size_t>(nameLength) + 1));
   if (block == nullptr) {
     outputName->value = nullptr;
     return status::NO_MEMORY;
