@@ -578,8 +578,13 @@ int RunInspect(const Args& args) {
   bool decodes = false;
   PrintField("identifier:", "0401 (exported name)");
   const std::string mech = DescribeOid(&fields.mech, &decodes);
-  PrintField("mechanism:", mech);
-  if (!decodes) return Refuse(kCommand, "mechanism OID: " + mech);
+  if (!decodes) {
+    PrintField("mechanism:", mech);
+    return Refuse(kCommand, "mechanism OID: " + mech);
+  }
+  PrintField("mechanism:", TableIndex(&fields.mech) == kMechanismIndex
+                               ? mech
+                               : mech + ", not the library's mechanism");
   PrintField("name length:", std::to_string(fields.name_length));
   PrintField("name:", Escape(fields.name, fields.name_length));
   if (fields.has_type) {

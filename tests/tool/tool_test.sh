@@ -172,6 +172,10 @@ inspect_odd_hex|040|^orbi-name: inspect: HEX: odd number of hex digits
 inspect_bad_hex_digit|04zz|^orbi-name: inspect: HEX: 'z' at offset 2 is not a hex digit
 EOF
   # What could be read before the wrong field is still shown.
+  # A mechanism other than the library's is said to be so.
+  expect_fail inspect_other_mech_fields 1 'not the library' \
+    inspect "04010008${default_type_hex:0:16}0000000161"
+  stdout_has inspect_other_mech_fields '^mechanism: +\{1 3 6 1 4 1 32473\} = 1\.3\.6\.1\.4\.1\.32473 \(not in the OID table\), not the library'"'"'s mechanism$'
   expect_fail inspect_partial_fields 1 'name type OID: not in the OID table' \
     inspect "$(token "$(hex_of 'carol')" 2b0601)"
   stdout_has inspect_partial_fields '^name: +carol$'
