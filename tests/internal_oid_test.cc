@@ -8,6 +8,7 @@
 
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -649,6 +650,30 @@ TEST(InternalOidCodes, ConvertFromTSToOID) {
               status::SUCCESS);
     EXPECT_EQ(back, code);
   }
+}
+
+// The static operations share only the fixed records and the OID table, so
+// they may run on several threads at once.
+TEST(InternalOidCodes, StaticOperationsRunOnSeveralThreads) {
+  std::vector<std::thread> threads;
+  std::vector<int> failures(4, 0);
+  for (size_t t = 0; t < failures.size(); ++t) {
+    threads.emplace_back([t, &failures] {
+      for (int i = 0; i < 500; ++i) {
+        gss_OID oid = nullptr;
+        unsigned int second = 0;
+        unsigned int code = 0;
+        if (PLVORBIInternalOID::ConvertFromTSToOID(256, &oid, &second) != 0 ||
+            PLVORBIInternalOID::ConvertFromOIDToTS(oid, &code) != 0 ||
+            code != 256 ||
+            PLVORBIInternalOID::OIDChecker(oid, ORBIGetOID(18)) != 1) {
+          ++failures[t];
+        }
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (int f : failures) EXPECT_EQ(f, 0);
 }
 
 }  // namespace
