@@ -258,12 +258,12 @@ TEST(AsnCodecOracle, RandomOids) {
 // ours refuses OpenSSL refuses too, or reads with an arc above 32 bits.
 TEST(AsnCodecOracle, RandomBytesDecode) {
   std::mt19937 random(4242);
-  const unsigned char kSpecial[] = {0x80, 0xFF, 0x7F, 0x00, 0x81, 0x8F, 0x90};
+  const unsigned char kEdgeBytes[] = {0x80, 0xFF, 0x7F, 0x00, 0x81, 0x8F, 0x90};
   int accepted = 0;
   for (int i = 0; i < 4000; ++i) {
     Bytes bytes(random() % 13);
     for (auto& b : bytes) {
-      b = random() % 2 == 0 ? kSpecial[random() % sizeof(kSpecial)]
+      b = random() % 2 == 0 ? kEdgeBytes[random() % sizeof(kEdgeBytes)]
                             : static_cast<unsigned char>(random());
     }
     // Half of the strings get a terminating last byte, so that many decode.

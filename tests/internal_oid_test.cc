@@ -512,11 +512,11 @@ TEST(InternalOidCompare, OIDCheckerNullsAndPointers) {
 // another random string: the fast check and the reference always agree.
 TEST(InternalOidCompare, OIDCheckerAgreesOnRandomBytes) {
   std::mt19937 random(31337);
-  const unsigned char kSpecial[] = {0x80, 0xFF, 0x7F, 0x00, 0x2A, 0x86, 0x90};
+  const unsigned char kEdgeBytes[] = {0x80, 0xFF, 0x7F, 0x00, 0x2A, 0x86, 0x90};
   auto make = [&]() {
     Bytes bytes(random() % 9);
     for (auto& b : bytes) {
-      b = random() % 2 == 0 ? kSpecial[random() % sizeof(kSpecial)]
+      b = random() % 2 == 0 ? kEdgeBytes[random() % sizeof(kEdgeBytes)]
                             : static_cast<unsigned char>(random());
     }
     if (!bytes.empty() && random() % 2 == 0) bytes.back() &= 0x7F;
