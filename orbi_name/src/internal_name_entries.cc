@@ -238,12 +238,19 @@ OM_uint32 PLVORBIInternalName::Read(PLVASNBuffer* entry,
   OM_uint32 result = Read(&copy, cursor);
   CharBlock holder(static_cast<char*>(copy.value));
   if (result != status::SUCCESS) return result;
-  entry->clear();
+  // The entry is appended behind what the buffer holds and then moved to its
+  // front, which is what clearing and appending would give, except that a
+  // buffer that cannot grow keeps what it held.
+  const unsigned long old_length = entry->length;
   if (entry->append(static_cast<unsigned char*>(copy.value), copy.length) !=
       0) {
     // The entry is lost to the caller: let the same entry be read again.
     cursor = old_cursor;
     return status::NO_MEMORY;
+  }
+  if (old_length != 0) {
+    memmove(entry->data, entry->data + old_length, copy.length);
+    entry->length = copy.length;
   }
   return status::SUCCESS;
 }

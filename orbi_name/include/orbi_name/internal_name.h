@@ -170,9 +170,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   OM_uint32 Read(gss_buffer_t entry, unsigned long& cursor);
 
   // Read into an ASN.1 buffer: on 0 the buffer is cleared and holds the
-  // entry's characters and one zero byte; otherwise it is untouched, except
-  // that when the buffer cannot grow it is left empty (status 1, cursor
-  // unchanged). Statuses as above. Takes no lock of its own.
+  // entry's characters and one zero byte; otherwise it is untouched.
+  // Statuses as above. Takes no lock of its own.
   OM_uint32 Read(PLVASNBuffer* entry, unsigned long& cursor);
 
   // Read into a label string: stores the entry as the visible string and
