@@ -209,11 +209,22 @@ int HexDigit(char c) {
   return true;
 }
 
-// ReadAll reads stdin to its end.
-[[nodiscard]] bool ReadAll(FILE* in, std::vector<unsigned char>* bytes) {
+// The most bytes inspect reads from standard input: far more than any name
+// token a shell user handles, and a bound on memory for an endless input.
+constexpr size_t kMaxStdinToken = size_t{64} << 20;
+
+// ReadAll reads in to its end, at most limit bytes; too_long tells whether
+// more were there.
+[[nodiscard]] bool ReadAll(FILE* in, size_t limit,
+                           std::vector<unsigned char>* bytes, bool* too_long) {
   unsigned char chunk[4096];
   size_t got;
+  *too_long = false;
   while ((got = fread(chunk, 1, sizeof chunk, in)) > 0) {
+    if (got > limit - bytes->size()) {
+      *too_long = true;
+      return true;
+    }
     bytes->insert(bytes->end(), chunk, chunk + got);
   }
   return ferror(in) == 0;
@@ -558,8 +569,14 @@ int RunInspect(const Args& args) {
   std::vector<unsigned char> token;
   const char* source = args.positional.empty() ? "-" : args.positional[0];
   if (strcmp(source, "-") == 0) {
-    if (!ReadAll(stdin, &token)) {
+    bool too_long = false;
+    if (!ReadAll(stdin, kMaxStdinToken, &token, &too_long)) {
       return Refuse(kCommand, "cannot read the token from standard input");
+    }
+    if (too_long) {
+      return Refuse(kCommand, "token: more than " +
+                                  std::to_string(kMaxStdinToken) +
+                                  " bytes on standard input");
     }
   } else {
     std::string error;

@@ -171,6 +171,9 @@ inspect_type_not_in_table|$(token 61 2b0601)|^orbi-name: inspect: name type OID:
 inspect_odd_hex|040|^orbi-name: inspect: HEX: odd number of hex digits
 inspect_bad_hex_digit|04zz|^orbi-name: inspect: HEX: 'z' at offset 2 is not a hex digit
 EOF
+  # An endless stdin is cut off at 64 MiB.
+  expect_fail inspect_stdin_too_long 1 'token: more than 67108864 bytes on standard input' \
+    --stdin <(head -c $((64 * 1024 * 1024 + 1)) /dev/zero) inspect
   # What could be read before the wrong field is still shown.
   # A mechanism other than the library's is said to be so.
   expect_fail inspect_other_mech_fields 1 'not the library' \
