@@ -32,15 +32,15 @@ gss_OID_desc kKerberos = {sizeof(kKerberosBytes), kKerberosBytes};
 
 // What the operations work on, made before the measured loop.
 struct Context {
-  gss_buffer_desc input;        // kName17 without its NUL
-  gss_OID_desc mech_copy;       // a caller's copy of the mechanism OID
+  gss_buffer_desc input;   // kName17 without its NUL
+  gss_OID_desc mech_copy;  // a caller's copy of the mechanism OID
   unsigned char mech_bytes[16];
-  PLVORBIInternalName plain;    // imported, default type
+  PLVORBIInternalName plain;      // imported, default type
   PLVORBIInternalName canonical;  // imported and canonicalized
-  PLVORBIInternalName other;    // canonical, "alice@EXAMPLE.ORG"
-  PLVORBIInternalName entries;  // a path and 4 entries
+  PLVORBIInternalName other;      // canonical, "alice@EXAMPLE.ORG"
+  PLVORBIInternalName entries;    // a path and 4 entries
   PLVORBIInternalName distinct[4];
-  PLVORBIInternalOID oid;       // 1.2.840.113554.1.2.2
+  PLVORBIInternalOID oid;  // 1.2.840.113554.1.2.2
   std::mutex mutex;
   volatile int sink = 0;
 };
@@ -70,9 +70,7 @@ bool Display(Context& c) {
   return true;
 }
 
-bool CompareEqual(Context& c) {
-  return (c.canonical == c.distinct[0]) == 1;
-}
+bool CompareEqual(Context& c) { return (c.canonical == c.distinct[0]) == 1; }
 
 bool CompareUnequal(Context& c) { return (c.canonical == c.other) == 0; }
 
@@ -288,8 +286,9 @@ bool Prepare(Context& c) {
 
 // The only function callgrind collects in. Not inlined, with C linkage, so
 // that its name is the same for every compiler.
-extern "C" __attribute__((noinline)) long orbi_bench_measured(
-    Step step, Context* context, long count) {
+extern "C" __attribute__((noinline)) long orbi_bench_measured(Step step,
+                                                              Context* context,
+                                                              long count) {
   long failures = 0;
   for (long i = 0; i < count; ++i) failures += step(*context) ? 0 : 1;
   return failures;

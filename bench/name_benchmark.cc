@@ -47,9 +47,15 @@ void SetWithType(benchmark::State& state, int type_kind) {
 void BM_Set_NullType(benchmark::State& state) { SetWithType(state, 0); }
 void BM_Set_TableType(benchmark::State& state) { SetWithType(state, 1); }
 void BM_Set_CallerType(benchmark::State& state) { SetWithType(state, 2); }
-BENCHMARK(BM_Set_NullType)->ArgsProduct({{5, 17}, {0, 1}})->ArgNames({"len", "trace"});
-BENCHMARK(BM_Set_TableType)->ArgsProduct({{5, 17}, {0, 1}})->ArgNames({"len", "trace"});
-BENCHMARK(BM_Set_CallerType)->ArgsProduct({{5, 17}, {0, 1}})->ArgNames({"len", "trace"});
+BENCHMARK(BM_Set_NullType)
+    ->ArgsProduct({{5, 17}, {0, 1}})
+    ->ArgNames({"len", "trace"});
+BENCHMARK(BM_Set_TableType)
+    ->ArgsProduct({{5, 17}, {0, 1}})
+    ->ArgNames({"len", "trace"});
+BENCHMARK(BM_Set_CallerType)
+    ->ArgsProduct({{5, 17}, {0, 1}})
+    ->ArgNames({"len", "trace"});
 
 // A new name, Set with no type, destroyed: what gss_import_name followed by
 // gss_release_name does.
@@ -91,10 +97,12 @@ void BM_Display(benchmark::State& state) {
 }
 BENCHMARK(BM_Display)->ArgName("trace")->Arg(0)->Arg(1);
 
-void CompareWith(benchmark::State& state, const char* other_text, int expected) {
+void CompareWith(benchmark::State& state, const char* other_text,
+                 int expected) {
   PLVORBIInternalName name;
   PLVORBIInternalName other;
-  if (FailIf(state, !Prepare(name, kName17, true) || !Prepare(other, other_text, true),
+  if (FailIf(state,
+             !Prepare(name, kName17, true) || !Prepare(other, other_text, true),
              "prepare failed")) {
     return;
   }

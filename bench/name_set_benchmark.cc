@@ -89,8 +89,9 @@ void BM_Scaling_AddMember(benchmark::State& state) {
   for (auto _ : state) {
     OM_uint32 added = set.AddMember(fresh, index);
     OM_uint32 removed = set.RemoveMember(fresh);
-    if (FailIf(state, added != status::SUCCESS || index != n + 1 ||
-                          removed != status::SUCCESS,
+    if (FailIf(state,
+               added != status::SUCCESS || index != n + 1 ||
+                   removed != status::SUCCESS,
                "AddMember or RemoveMember failed")) {
       break;
     }
@@ -98,7 +99,10 @@ void BM_Scaling_AddMember(benchmark::State& state) {
   set.RemoveAllMembers();
   state.SetComplexityN(n);
 }
-BENCHMARK(BM_Scaling_AddMember)->RangeMultiplier(4)->Range(1, 4096)->Complexity();
+BENCHMARK(BM_Scaling_AddMember)
+    ->RangeMultiplier(4)
+    ->Range(1, 4096)
+    ->Complexity();
 
 // CopyExpandedNameSet of a set of n members, each with a path of its own and
 // 4 entries, into an empty set (4n names, all distinct). Each name added
@@ -126,9 +130,10 @@ void BM_Scaling_CopyExpandedNameSet(benchmark::State& state) {
     OM_uint32 result = source.CopyExpandedNameSet(&target);
     OM_uint32 count = target.GetCount();
     target.RemoveAllMembers();
-    if (FailIf(state, result != status::SUCCESS ||
-                          count != static_cast<OM_uint32>(4 * n),
-               "CopyExpandedNameSet failed")) {
+    if (FailIf(
+            state,
+            result != status::SUCCESS || count != static_cast<OM_uint32>(4 * n),
+            "CopyExpandedNameSet failed")) {
       break;
     }
   }

@@ -252,10 +252,8 @@ unsigned char kOidBytes[4][9] = {
     {0x2B, 0x06, 0x01, 0x05, 0x05, 0x0E},                    // SASL names
     {0x2A, 0x86, 0x48, 0x82, 0xF7, 0x12, 0x01, 0x02, 0x02},  // MS Kerberos
 };
-gss_OID_desc kOids[4] = {{9, kOidBytes[0]},
-                         {6, kOidBytes[1]},
-                         {6, kOidBytes[2]},
-                         {9, kOidBytes[3]}};
+gss_OID_desc kOids[4] = {
+    {9, kOidBytes[0]}, {6, kOidBytes[1]}, {6, kOidBytes[2]}, {9, kOidBytes[3]}};
 
 // Some peers' gss_add_oid_set_member appends without looking for an equal
 // member (MIT's does). A caller that needs a set without duplicates then
