@@ -23,7 +23,7 @@ using Peer = PLVORBIInternalNamePeer;
 // A name's fields, to compare before and after a call.
 struct State {
   bool has_text;
-  std::string block;  // nameLength bytes and the NUL behind them
+  std::string block;  // the nameLength bytes of the text block
   uint32_t length;
   gss_OID type;
   gss_OID mech;
@@ -36,7 +36,7 @@ struct State {
 State StateOf(const PLVORBIInternalName& name) {
   const char* value = Peer::nameValue(name);
   return State{value != nullptr,
-               value != nullptr ? std::string(value, Peer::nameLength(name) + 1)
+               value != nullptr ? std::string(value, Peer::nameLength(name))
                                 : std::string(),
                Peer::nameLength(name), Peer::nameType(name),
                Peer::mechType(name)};
@@ -292,7 +292,7 @@ TEST(NameAlloc, ChangeExternalNameLeavesNoText) {
       EXPECT_EQ(after.length, 0u);
     } else {
       EXPECT_EQ(result, status::SUCCESS);
-      EXPECT_EQ(after.block, std::string("new text", 9) + '\0');
+      EXPECT_EQ(after.block, std::string("new text", 9));
     }
     return failed;
   });
