@@ -50,12 +50,14 @@ endforeach()
 
 # The guard: the real libraries must not import an allocating C function that
 # the seam cannot see. It reads their dynamic symbol tables with nm.
+add_library(alloc_guard_probe SHARED ${_orbi_alloc_dir}/guard_probe.cc)
 add_executable(alloc_imports_guard ${_orbi_alloc_dir}/imports_guard.cc)
 target_link_libraries(alloc_imports_guard PRIVATE GTest::gtest
   GTest::gtest_main orbi_name_warnings)
 target_compile_definitions(alloc_imports_guard PRIVATE
   ORBI_NM="${CMAKE_NM}"
   ORBI_NAME_LIBRARY="$<TARGET_FILE:orbi_name>"
-  ORBI_SERVICES_LIBRARY="$<TARGET_FILE:orbi_services>")
-add_dependencies(alloc_imports_guard orbi_name orbi_services)
+  ORBI_SERVICES_LIBRARY="$<TARGET_FILE:orbi_services>"
+  ORBI_GUARD_PROBE="$<TARGET_FILE:alloc_guard_probe>")
+add_dependencies(alloc_imports_guard orbi_name orbi_services alloc_guard_probe)
 gtest_discover_tests(alloc_imports_guard DISCOVERY_TIMEOUT 60)
