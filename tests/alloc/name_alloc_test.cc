@@ -50,6 +50,32 @@ void Prepare(PLVORBIInternalName& name, const std::string& text) {
   EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(7)), status::SUCCESS);
 }
 
+// The operations that only manage the record allocate nothing; if one ever
+// does, it needs a failure loop of its own.
+TEST(NameAlloc, RecordOperationsAllocateNothing) {
+  PLVORBIInternalName other;
+  Prepare(other, "other");
+  orbi_alloc::FailNth fail(0);
+  {
+    PLVORBIInternalName name;
+    EXPECT_EQ(name.GetNameType(), ORBIGetOID(1));
+    EXPECT_EQ(name.SetMechType(ORBIGetOID(7)), status::SUCCESS);
+    EXPECT_EQ(name.SetNextMember(&other), status::SUCCESS);
+    EXPECT_EQ(name.GetNextMember(), &other);
+    EXPECT_EQ(name == other, 0);
+    EXPECT_EQ(other == other, 1);
+    EXPECT_EQ(name.Clean(), status::SUCCESS);
+    char text[] = "x";
+    gss_buffer_desc buffer = {1, text};
+    EXPECT_EQ(name.Set(ORBIGetOID(2), &buffer), status::BAD_NAME_TYPE);
+    EXPECT_EQ(name.CanonicalizeName(nullptr), status::BAD_INPUT);
+    EXPECT_EQ(name.Export(nullptr), status::BAD_NAME_TYPE);  // 36 wins
+    PLVORBIInternalName empty;
+    name = empty;  // no text to copy
+  }
+  EXPECT_EQ(fail.count(), 0);
+}
+
 // Operations that hand out one block through a gss_buffer_desc. On failure:
 // status 1, a null value, the name unchanged.
 TEST(NameAlloc, OperationsHandingOutABuffer) {
