@@ -28,10 +28,10 @@ constexpr char kSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
 
 // The input: one byte of choices, eight bytes of a made-up cursor, the name.
 struct Input {
-  unsigned type_choice;   // 0 none, 1 default, 2 default elsewhere, 3 anonymous
+  unsigned type_choice;  // 0 none, 1 default, 2 default elsewhere, 3 anonymous
   bool canonicalize;
-  unsigned read_form;     // 0 gss_buffer_t, 1 PLVASNBuffer, 2 label string
-  size_t trim;            // bytes left out at the end of the buffer's length
+  unsigned read_form;  // 0 gss_buffer_t, 1 PLVASNBuffer, 2 label string
+  size_t trim;         // bytes left out at the end of the buffer's length
   unsigned long made_up_cursor;
   std::string bytes;
 };
@@ -73,9 +73,8 @@ Layout LayoutOf(const std::string& text) {
   size_t start = first + 1;
   while (true) {
     const size_t end = text.find('\n', start);
-    layout.entries.push_back(text.substr(start, end == std::string::npos
-                                                    ? std::string::npos
-                                                    : end - start));
+    layout.entries.push_back(text.substr(
+        start, end == std::string::npos ? std::string::npos : end - start));
     if (end == std::string::npos) break;
     start = end + 1;
   }
@@ -164,12 +163,13 @@ void CheckToken(PLVORBIInternalName& name, const std::string& display) {
   gss_OID type = ORBIGetOID(1);
   const size_t m = mech->length, n = display.size(), ty = type->length;
   FUZZ_CHECK(t.size() == 10 + m + n + ty);
-  auto u = [&](size_t i) { return static_cast<size_t>(static_cast<unsigned char>(t[i])); };
+  auto u = [&](size_t i) {
+    return static_cast<size_t>(static_cast<unsigned char>(t[i]));
+  };
   FUZZ_CHECK(u(0) == 0x04 && u(1) == 0x01);
   FUZZ_CHECK((u(2) << 8 | u(3)) == m);
   FUZZ_CHECK(memcmp(t.data() + 4, mech->elements, m) == 0);
-  const size_t nl = u(4 + m) << 24 | u(5 + m) << 16 |
-                    u(6 + m) << 8 | u(7 + m);
+  const size_t nl = u(4 + m) << 24 | u(5 + m) << 16 | u(6 + m) << 8 | u(7 + m);
   FUZZ_CHECK(nl == n);
   FUZZ_CHECK(t.compare(8 + m, n, display) == 0);
   FUZZ_CHECK((u(8 + m + n) << 8 | u(9 + m + n)) == ty);
@@ -194,12 +194,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // value pointer is never null).
   std::vector<char> bytes(in.bytes.begin(), in.bytes.end());
   bytes.reserve(1);
-  const size_t length = bytes.size() - (in.trim < bytes.size() ? in.trim : bytes.size());
+  const size_t length =
+      bytes.size() - (in.trim < bytes.size() ? in.trim : bytes.size());
   gss_buffer_desc buffer = {static_cast<OM_uint32>(length), bytes.data()};
 
   std::vector<unsigned char> default_copy(
       static_cast<unsigned char*>(ORBIGetOID(1)->elements),
-      static_cast<unsigned char*>(ORBIGetOID(1)->elements) + ORBIGetOID(1)->length);
+      static_cast<unsigned char*>(ORBIGetOID(1)->elements) +
+          ORBIGetOID(1)->length);
   gss_OID_desc default_elsewhere = {ORBIGetOID(1)->length, default_copy.data()};
   gss_OID types[] = {nullptr, ORBIGetOID(1), &default_elsewhere, ORBIGetOID(6)};
 
@@ -298,7 +300,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     }
   }
-  FUZZ_CHECK(walked == layout.entries.size() || (in.read_form == 2 && !label_ok));
+  FUZZ_CHECK(walked == layout.entries.size() ||
+             (in.read_form == 2 && !label_ok));
 
   // A made-up cursor.
   ReadWithForeignCursor(name, in.made_up_cursor, layout);
@@ -331,7 +334,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A stale cursor: the text is replaced by a shorter one, then read with a
   // cursor of the old text.
   if (second_cursor != 0 && second_cursor != ~0ul) {
-    gss_buffer_desc shorter = {static_cast<OM_uint32>(length / 2), bytes.data()};
+    gss_buffer_desc shorter = {static_cast<OM_uint32>(length / 2),
+                               bytes.data()};
     FUZZ_CHECK(name.Set(static_cast<gss_OID>(nullptr), &shorter) == 0);
     const std::string new_text(bytes.data(), strnlen(bytes.data(), length / 2));
     ReadWithForeignCursor(name, second_cursor, LayoutOf(new_text));

@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   gss_buffer_desc shown = {0, nullptr};
   gss_OID type = reinterpret_cast<gss_OID>(1);
   FUZZ_CHECK(name.Display(&shown, &type) == status::SUCCESS);
-  FUZZ_CHECK(Bytes(shown) == std::string(reinterpret_cast<const char*>(data) + 8 + m, n));
+  FUZZ_CHECK(Bytes(shown) ==
+             std::string(reinterpret_cast<const char*>(data) + 8 + m, n));
   FUZZ_CHECK(static_cast<char*>(shown.value)[n] == '\0');
   free(shown.value);
 
@@ -74,7 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   bool from_table = false;
-  for (int i = 0; i < kORBIOIDTableSize; ++i) from_table |= type == ORBIGetOID(i);
+  for (int i = 0; i < kORBIOIDTableSize; ++i)
+    from_table |= type == ORBIGetOID(i);
   FUZZ_CHECK(from_table);
   FUZZ_CHECK(exported == status::SUCCESS);
   FUZZ_CHECK(again.length == size && memcmp(again.value, data, size) == 0);

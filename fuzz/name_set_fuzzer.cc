@@ -46,8 +46,8 @@ bool Expand(const Model& m, std::vector<Model>* out) {
   const size_t first = t.find('\n');
   const std::string path = t.substr(0, first);
   auto member = [&](const std::string& text) {
-    out->push_back(Model{text, static_cast<uint32_t>(text.size() + 1), m.type,
-                         m.mech});
+    out->push_back(
+        Model{text, static_cast<uint32_t>(text.size() + 1), m.type, m.mech});
   };
   if (first == std::string::npos) {
     member(path);
@@ -90,7 +90,7 @@ void MakeName(Pool& pool, int i, uint8_t how, const std::string& bytes) {
     m.text = std::string(copy.data(), strnlen(copy.data(), copy.size()));
     m.length = static_cast<uint32_t>(copy.size());
     m.type = m.text == "!@#$%&:ORBI-ANONYMOUS:!@#$%&" ? ORBIGetOID(6)
-                                                     : ORBIGetOID(1);
+                                                      : ORBIGetOID(1);
   } else {
     // A text without a name type.
     std::string text(bytes.c_str());
@@ -123,7 +123,8 @@ void CheckSet(PLVORBIInternalNameSet& set, const std::vector<Model>& model) {
     gss_OID type = nullptr;
     FUZZ_CHECK(m->Display(&shown, &type) == 0);
     FUZZ_CHECK(shown.length == model[i].length);
-    FUZZ_CHECK(strcmp(static_cast<char*>(shown.value), model[i].text.c_str()) == 0);
+    FUZZ_CHECK(strcmp(static_cast<char*>(shown.value), model[i].text.c_str()) ==
+               0);
     FUZZ_CHECK(type == model[i].type);
     free(shown.value);
     members.push_back(m);
@@ -146,7 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t len = used < size ? data[used++] % 16 : 0;
     const uint8_t how = used < size ? data[used++] : 0;
     if (len > size - used) len = static_cast<uint8_t>(size - used);
-    MakeName(pool, i, how, std::string(reinterpret_cast<const char*>(data + used), len));
+    MakeName(pool, i, how,
+             std::string(reinterpret_cast<const char*>(data + used), len));
     used += len;
   }
 
@@ -168,7 +170,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       case 2: {
         size_t i = 0;
-        while (i < models[s].size() && !Equal(models[s][i], pool.models[n])) ++i;
+        while (i < models[s].size() && !Equal(models[s][i], pool.models[n]))
+          ++i;
         const OM_uint32 r = sets[s].RemoveMember(&pool.names[n]);
         if (i == models[s].size()) {
           FUZZ_CHECK(r == status::NO_SUCH_MEMBER);

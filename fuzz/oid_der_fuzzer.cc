@@ -84,7 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(PLVORBIInternalOID::OIDChecker(&a, &a) == 1);
 
     unsigned int code = 0;
-    const OM_uint32 code_status = PLVORBIInternalOID::ConvertFromOIDToTS(&a, &code);
+    const OM_uint32 code_status =
+        PLVORBIInternalOID::ConvertFromOIDToTS(&a, &code);
     std::vector<unsigned long> table_arcs;
     unsigned int expected = 7936;
     const struct {

@@ -32,9 +32,8 @@ bool ModelParse(const std::string& text, std::vector<uint32_t>* arcs) {
   size_t start = 0;
   while (true) {
     const size_t end = body.find(separator, start);
-    const std::string piece =
-        body.substr(start, end == std::string::npos ? std::string::npos
-                                                    : end - start);
+    const std::string piece = body.substr(
+        start, end == std::string::npos ? std::string::npos : end - start);
     if (piece.empty()) return false;
     uint64_t value = 0;
     for (char c : piece) {

@@ -133,7 +133,8 @@ TEST(NameStress, ReadersSeeWholeStatesWhileWritersChangeTheName) {
           gss_buffer_desc path = {0, nullptr};
           const OM_uint32 result = shared.GetDatabasePath(&path);
           check(result == status::BAD_INPUT ||
-                (result == status::SUCCESS && Bytes(path) == std::string("db", 3)));
+                (result == status::SUCCESS &&
+                 Bytes(path) == std::string("db", 3)));
           free(path.value);
           break;
         }

@@ -196,9 +196,7 @@ void __wrap__ZdaPvRKSt9nothrow_t(void* block, const std::nothrow_t& tag) {
 
 namespace orbi_alloc {
 
-FailNth::FailNth(long fail_at) {
-  t_counter = Counter{true, false, fail_at, 0};
-}
+FailNth::FailNth(long fail_at) { t_counter = Counter{true, false, fail_at, 0}; }
 
 FailNth::~FailNth() { t_counter.active = false; }
 

@@ -16,9 +16,9 @@ namespace {
 
 // The undefined dynamic symbols of a shared object, without version suffixes.
 std::vector<std::string> ImportedSymbols(const std::string& library) {
-  const std::string command =
-      std::string("'") + ORBI_NM + "' -D --undefined-only --format=posix '" +
-      library + "'";
+  const std::string command = std::string("'") + ORBI_NM +
+                              "' -D --undefined-only --format=posix '" +
+                              library + "'";
   std::vector<std::string> symbols;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) {
@@ -38,23 +38,55 @@ std::vector<std::string> ImportedSymbols(const std::string& library) {
 
 // C functions that return or grow a heap block from inside the C library.
 const std::set<std::string> kAllocatingFunctions = {
-    "strdup",         "strndup",      "__strdup",      "__strndup",
-    "wcsdup",         "asprintf",     "vasprintf",     "__asprintf",
-    "__asprintf_chk", "__vasprintf_chk", "aligned_alloc", "posix_memalign",
-    "memalign",       "valloc",       "pvalloc",       "reallocarray",
-    "getline",        "getdelim",     "__getdelim",    "open_memstream",
-    "open_wmemstream", "fmemopen",    "realpath",      "canonicalize_file_name",
-    "tempnam",        "get_current_dir_name", "scandir", "glob",
-    "regcomp",        "getaddrinfo",  "tsearch",       "hcreate",
-    "setvbuf",        "fopen",        "fdopen",
-    "_ZnwmSt11align_val_t", "_ZnamSt11align_val_t",
+    "strdup",
+    "strndup",
+    "__strdup",
+    "__strndup",
+    "wcsdup",
+    "asprintf",
+    "vasprintf",
+    "__asprintf",
+    "__asprintf_chk",
+    "__vasprintf_chk",
+    "aligned_alloc",
+    "posix_memalign",
+    "memalign",
+    "valloc",
+    "pvalloc",
+    "reallocarray",
+    "getline",
+    "getdelim",
+    "__getdelim",
+    "open_memstream",
+    "open_wmemstream",
+    "fmemopen",
+    "realpath",
+    "canonicalize_file_name",
+    "tempnam",
+    "get_current_dir_name",
+    "scandir",
+    "glob",
+    "regcomp",
+    "getaddrinfo",
+    "tsearch",
+    "hcreate",
+    "setvbuf",
+    "fopen",
+    "fdopen",
+    "_ZnwmSt11align_val_t",
+    "_ZnamSt11align_val_t",
 };
 
 // Out-of-line libstdc++ code that allocates: std::string and the streams.
 const char* const kAllocatingPrefixes[] = {
-    "_ZNSt7__cxx1112basic_string", "_ZNSs", "_ZNSt7__cxx1119basic_ostringstream",
-    "_ZNSt7__cxx1118basic_stringstream", "_ZNSt7__cxx1115basic_stringbuf",
-    "_ZNSo", "_ZNSi", "_ZSt16__ostream_insert",
+    "_ZNSt7__cxx1112basic_string",
+    "_ZNSs",
+    "_ZNSt7__cxx1119basic_ostringstream",
+    "_ZNSt7__cxx1118basic_stringstream",
+    "_ZNSt7__cxx1115basic_stringbuf",
+    "_ZNSo",
+    "_ZNSi",
+    "_ZSt16__ostream_insert",
 };
 
 // The imports of library that allocate where the seam cannot see.
@@ -88,7 +120,8 @@ TEST(AllocImports, TheGuardFindsAHiddenAllocation) {
   EXPECT_NE(std::find(hidden.begin(), hidden.end(), "strdup"), hidden.end());
   EXPECT_NE(std::find_if(hidden.begin(), hidden.end(),
                          [](const std::string& s) {
-                           return s.rfind("_ZNSt7__cxx1112basic_string", 0) == 0;
+                           return s.rfind("_ZNSt7__cxx1112basic_string", 0) ==
+                                  0;
                          }),
             hidden.end());
 }

@@ -276,7 +276,8 @@ TEST(NameAlloc, SetReleasesTheOldTextOnFailure) {
       bool failed;
       {
         orbi_alloc::FailNth fail(k);
-        result = c.asn_form ? name.Set(c.type, &asn) : name.Set(c.type, &buffer);
+        result =
+            c.asn_form ? name.Set(c.type, &asn) : name.Set(c.type, &buffer);
         failed = fail.failed();
       }
       const State after = StateOf(name);
@@ -401,7 +402,10 @@ TEST(NameAlloc, ForeignMechanismIsNotUnreadableWhenMemoryRunsOut) {
   // A token naming that mechanism: 04 01, M, the OID, N, the name.
   std::string token("\x04\x01\x00\x08", 4);
   token.append(reinterpret_cast<char*>(foreign), sizeof foreign);
-  token.append(std::string("\x00\x00\x00\x01" "a", 5));
+  token.append(
+      std::string("\x00\x00\x00\x01"
+                  "a",
+                  5));
   const int import_points = RunAllocLoop([&](long k) {
     PLVORBIInternalName name;
     Prepare(name, "alice");

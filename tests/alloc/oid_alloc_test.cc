@@ -65,8 +65,7 @@ TEST(OidAlloc, Setters) {
        // The decoding object's arcs, then the value's block.
        kEmpty, 2},
       {"set(PLVASNObjectID*)",
-       [](PLVORBIInternalOID& v) { return v.set(&AsnObject()); }, kEmpty,
-       1},
+       [](PLVORBIInternalOID& v) { return v.set(&AsnObject()); }, kEmpty, 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -223,7 +222,9 @@ TEST(OidAlloc, Comparisons) {
     int points;
   } kCases[] = {
       {"isEqual(text)",
-       [](const PLVORBIInternalOID& v) { return v.isEqual("1.2.840.113549.3.7"); },
+       [](const PLVORBIInternalOID& v) {
+         return v.isEqual("1.2.840.113549.3.7");
+       },
        1},
       {"isEqual(gss_OID)",
        [](const PLVORBIInternalOID& v) {
@@ -247,8 +248,8 @@ TEST(OidAlloc, Comparisons) {
          unsigned int code = 0;
          gss_OID_desc oid = {sizeof kDer, kDer};
          return PLVORBIInternalOID::ConvertFromOIDToTS(&oid, &code) ==
-                        status::SUCCESS &&
-                    code == 256
+                            status::SUCCESS &&
+                        code == 256
                     ? 1
                     : 0;
        },
@@ -256,7 +257,7 @@ TEST(OidAlloc, Comparisons) {
       {"GetMatchingOIDFromTable",
        [](const PLVORBIInternalOID& v) {
          return v.GetMatchingOIDFromTable(ORBIGetOID(7)) == ORBIGetOID(7) ? 1
-                                                                           : 0;
+                                                                          : 0;
        },
        0},
   };

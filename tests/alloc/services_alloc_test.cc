@@ -113,8 +113,9 @@ TEST(ServicesAlloc, ObjectIdEncode) {
       EXPECT_EQ(buffer.length, 0u);
     } else {
       EXPECT_EQ(result, 0);
-      EXPECT_EQ(std::vector<unsigned char>(buffer.data, buffer.data + buffer.length),
-                std::vector<unsigned char>(kDer, kDer + sizeof kDer));
+      EXPECT_EQ(
+          std::vector<unsigned char>(buffer.data, buffer.data + buffer.length),
+          std::vector<unsigned char>(kDer, kDer + sizeof kDer));
     }
     return failed;
   });

@@ -67,14 +67,18 @@ TEST(Sizes, RefusedBeforeAnythingIsAllocated) {
                                   const_cast<unsigned char*>(b)};
          return n.Set(ORBIGetOID(0), &token);
        },
-       TokenWithMechanism(std::string("\xFF\xFF\xFF\xFF" "abc", 7))},
+       TokenWithMechanism(std::string("\xFF\xFF\xFF\xFF"
+                                      "abc",
+                                      7))},
       {"token, name-type length 65535 past the end", status::BAD_NAME_TYPE,
        [](PLVORBIInternalName& n, const unsigned char* b, size_t s) {
          gss_buffer_desc token = {static_cast<OM_uint32>(s),
                                   const_cast<unsigned char*>(b)};
          return n.Set(ORBIGetOID(0), &token);
        },
-       TokenWithMechanism(std::string("\x00\x00\x00\x01" "a\xFF\xFF\x2B", 8))},
+       TokenWithMechanism(std::string("\x00\x00\x00\x01"
+                                      "a\xFF\xFF\x2B",
+                                      8))},
       {"Read, cursor with an offset past the text", status::BAD_INPUT,
        [](PLVORBIInternalName& n, const unsigned char*, size_t) {
          gss_buffer_desc entry = {0, nullptr};
@@ -92,7 +96,8 @@ TEST(Sizes, RefusedBeforeAnythingIsAllocated) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    std::unique_ptr<unsigned char[]> block(new unsigned char[c.bytes.size() + 1]);
+    std::unique_ptr<unsigned char[]> block(
+        new unsigned char[c.bytes.size() + 1]);
     memcpy(block.get(), c.bytes.data(), c.bytes.size());
     PLVORBIInternalName name;
     char text[] = "db\nalice\nbob";
@@ -111,7 +116,9 @@ TEST(Sizes, RefusedBeforeAnythingIsAllocated) {
 
 TEST(Sizes, OidTextAndBytesOutsideTheirRange) {
   const char* const kTexts[] = {
-      "1.4294967296", "{1 99999999999999999999999}", "18446744073709551617.1",
+      "1.4294967296",
+      "{1 99999999999999999999999}",
+      "18446744073709551617.1",
   };
   for (const char* text : kTexts) {
     SCOPED_TRACE(text);
