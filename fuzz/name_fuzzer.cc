@@ -192,8 +192,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in = Parse(data, size);
   // An exact-size copy of the name's bytes (one byte at least, so that the
   // value pointer is never null).
-  std::vector<char> bytes(in.bytes.begin(), in.bytes.end());
-  bytes.reserve(1);
+  std::vector<char> bytes;
+  bytes.reserve(in.bytes.empty() ? 1 : in.bytes.size());
+  bytes.assign(in.bytes.begin(), in.bytes.end());
   const size_t length =
       bytes.size() - (in.trim < bytes.size() ? in.trim : bytes.size());
   gss_buffer_desc buffer = {static_cast<OM_uint32>(length), bytes.data()};

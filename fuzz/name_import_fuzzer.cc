@@ -28,8 +28,9 @@ std::string Bytes(const gss_buffer_desc& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<unsigned char> bytes(data, data + size);
-  bytes.reserve(1);
+  std::vector<unsigned char> bytes;
+  bytes.reserve(size > 0 ? size : 1);
+  bytes.assign(data, data + size);
   gss_buffer_desc token = {static_cast<OM_uint32>(size), bytes.data()};
 
   PLVORBIInternalName name;
