@@ -123,18 +123,18 @@ struct RecordSpec {
   gss_OID mech;
 };
 
-// Fills name with spec: the bytes (embedded NULs included) plus the NUL that
+// Fills name with the wanted record: the bytes (embedded NULs included) plus the NUL that
 // ChangeExternalName counts, so nameLength is bytes.size() + 1.
-void Fill(PLVORBIInternalName& name, const RecordSpec& spec) {
+void Fill(PLVORBIInternalName& name, const RecordSpec& wanted) {
   PLVORBIInternalName source;
-  std::string placeholder(spec.bytes.size(), 'x');
+  std::string placeholder(wanted.bytes.size(), 'x');
   ASSERT_EQ(source.ChangeExternalName(placeholder.data()), status::SUCCESS);
-  memcpy(const_cast<char*>(Peer::nameValue(source)), spec.bytes.data(),
-         spec.bytes.size());
+  memcpy(const_cast<char*>(Peer::nameValue(source)), wanted.bytes.data(),
+         wanted.bytes.size());
   name = source;  // operator= copies all nameLength bytes
-  Peer::setNameType(name, spec.type);
-  if (spec.mech != nullptr) {
-    ASSERT_EQ(name.SetMechType(spec.mech), status::SUCCESS);
+  Peer::setNameType(name, wanted.type);
+  if (wanted.mech != nullptr) {
+    ASSERT_EQ(name.SetMechType(wanted.mech), status::SUCCESS);
   }
 }
 

@@ -27,6 +27,14 @@ constexpr uint64_t kMaxFirstSubidentifier = kMaxArc + 80;
 constexpr uint64_t kMaxArcCount = 0xFFFFFFFFu;
 // Longest decimal form of a 32-bit arc.
 constexpr size_t kMaxArcDigits = 10;
+
+// FitsSize is true when count items of item_size bytes, plus a few bytes of
+// framing, can be measured in a size_t. Always true where size_t is 64-bit;
+// kept so that the arithmetic stays checked on narrower platforms.
+[[nodiscard]] constexpr bool FitsSize(uint64_t count, uint64_t item_size) {
+  return count <= (static_cast<uint64_t>(SIZE_MAX) - 2) / item_size;
+}
+
 // Arcs handed to an ASN.1 object through a stack array up to this count.
 constexpr uint32_t kStackArcs = 32;
 
@@ -114,7 +122,7 @@ gss_OID_desc kCipherRecord1 = {8, kDesEde3CbcBytes};
   unsigned long stack[kStackArcs];
   unsigned long* wide = stack;
   if (count > kStackArcs) {
-    if (count > SIZE_MAX / sizeof(unsigned long)) return 1;
+    if (!FitsSize(count, sizeof(unsigned long))) return 1;
     wide = static_cast<unsigned long*>(malloc(sizeof(unsigned long) * count));
     if (wide == nullptr) return 1;
   }
@@ -194,7 +202,7 @@ OM_uint32 PLVORBIInternalOID::get(char*& text) const {
   text = nullptr;
   // "{" + arcs divided by blanks + "}": one character per arc besides its
   // digits, plus one; an empty value is "}".
-  if (arcCount > (SIZE_MAX - 2) / (kMaxArcDigits + 1)) return status::NO_MEMORY;
+  if (!FitsSize(arcCount, kMaxArcDigits + 1)) return status::NO_MEMORY;
   size_t length = arcCount == 0 ? 1 : static_cast<size_t>(arcCount) + 1;
   for (uint32_t i = 0; i < arcCount; ++i) length += DecimalDigits(arcs[i]);
   auto* out = static_cast<char*>(malloc(length + 1));
@@ -224,7 +232,7 @@ OM_uint32 PLVORBIInternalOID::set(const PLVASNObjectID* value) {
   for (unsigned int i = 0; i < count; ++i) {
     if (source[i] > kMaxArc) return status::BAD_OID;
   }
-  if (count > SIZE_MAX / sizeof(uint32_t)) return status::NO_MEMORY;
+  if (!FitsSize(count, sizeof(uint32_t))) return status::NO_MEMORY;
   auto* block = static_cast<uint32_t*>(malloc(sizeof(uint32_t) * count));
   if (block == nullptr) return status::NO_MEMORY;
   for (unsigned int i = 0; i < count; ++i) {
