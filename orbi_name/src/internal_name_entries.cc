@@ -39,6 +39,8 @@ constexpr char kExpandEndOfListText[] =
     "PLVORBIInternalName::CopyExpandedName() hit end of list.";
 constexpr char kExpandNoMemoryText[] =
     "PLVORBIInternalName::CopyExpandedName() ran out of memory.";
+// The record operator= writes; each expanded member is made as its copy.
+constexpr char kAssignText[] = "PLVORBIInternalName::Operator=";
 
 constexpr int kDefaultNameTypeIndex = 1;
 constexpr unsigned int kLabelVisibleAlternative = 1;
@@ -295,6 +297,14 @@ PLVORBIInternalName* PLVORBIInternalName::CopyExpandedName() {
   }
   const size_t path_length = path.length - 1;
 
+  gss_OID name_type;
+  gss_OID mech_type;
+  {
+    MutexLock lock(mutex);
+    name_type = nameType;
+    mech_type = mechType;
+  }
+
   NameChain chain;
   unsigned long cursor = kCursorNotBegun;
   gss_buffer_desc entry = {0, nullptr};
@@ -308,15 +318,15 @@ PLVORBIInternalName* PLVORBIInternalName::CopyExpandedName() {
       out_of_memory = true;
       break;
     }
-    *member = *this;
+    // The member takes this name's type and mechanism as operator= gives
+    // them, and the record operator= writes; its text is replaced at once
+    // below, so copying this name's whole text first (which would make the
+    // expansion quadratic in the number of entries) is skipped.
+    ORBI_TRACE_LEVEL1(kNameSource, kAssignText);
     {
-      // operator= leaves its target as it was when it runs out of memory;
-      // this name has a text, so a member still without one is such a copy.
       MutexLock member_lock(member->mutex);
-      if (member->nameValue == nullptr) {
-        out_of_memory = true;
-        break;
-      }
+      member->nameType = name_type;
+      member->mechType = mech_type;
     }
     const size_t entry_length =
         read_status == status::SUCCESS ? entry.length - 1 : 0;

@@ -433,12 +433,12 @@ TEST(NameAlloc, CopyExpandedNameLeavesNothingBehind) {
     int members;
     int points;
   } kCases[] = {
-      // The path copy; a read per entry; for each member the name, its
-      // copy of the text, the member's text block and its
-      // ChangeExternalName.
-      {"db", 1, 5},
-      {"db\nalice", 1, 6},
-      {"db\nalice\n\nbob", 3, 16},
+      // The path copy; a read per entry; for each member the name, the
+      // member's text block and its ChangeExternalName. The source's own
+      // text is never copied whole.
+      {"db", 1, 4},
+      {"db\nalice", 1, 5},
+      {"db\nalice\n\nbob", 3, 13},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);

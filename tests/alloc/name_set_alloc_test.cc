@@ -150,11 +150,11 @@ TEST(NameSetAlloc, CopyExpandedNameSet) {
     EXPECT_EQ(destination.RemoveAllMembers(), status::SUCCESS);
     return failed;
   });
-  // Each member's expansion: the path, two reads and two members of four
-  // allocations each (11); each name added anew: its object and text (2).
+  // Each member's expansion: the path, two reads and two members of three
+  // allocations each (9); each name added anew: its object and text (2).
   // The first member adds two names, the second one (bob is present).
-  EXPECT_EQ(points, 11 + 2 * 2 + 11 + 2);
-  EXPECT_EQ(failures_reported, 22);
+  EXPECT_EQ(points, 9 + 2 * 2 + 9 + 2);
+  EXPECT_EQ(failures_reported, 18);
   EXPECT_EQ(names_left_out, 6);
 }
 
