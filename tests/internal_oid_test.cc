@@ -514,7 +514,9 @@ TEST(InternalOidCompare, OIDCheckerAgreesOnRandomBytes) {
   std::mt19937 random(31337);
   const unsigned char kEdgeBytes[] = {0x80, 0xFF, 0x7F, 0x00, 0x2A, 0x86, 0x90};
   auto make = [&]() {
-    Bytes bytes(random() % 9);
+    // Up to 13 bytes, so that subidentifiers of five bytes and more (the
+    // ones near and past the 32-bit limit) come up too.
+    Bytes bytes(random() % 14);
     for (auto& b : bytes) {
       b = random() % 2 == 0 ? kEdgeBytes[random() % sizeof(kEdgeBytes)]
                             : static_cast<unsigned char>(random());

@@ -112,6 +112,28 @@ gss_OID_desc kCipherRecord1 = {8, kDesEde3CbcBytes};
   return true;
 }
 
+// IsValidOidContentFast answers as IsValidOidContent. Subidentifiers of at
+// most four bytes (28 bits) stay below every limit, so for them only the
+// structural rules need checking; a longer one goes to the full check.
+[[nodiscard]] bool IsValidOidContentFast(const unsigned char* bytes,
+                                         OM_uint32 length) {
+  if (bytes == nullptr || length == 0 || length == 0xFFFFFFFFu) {
+    return IsValidOidContent(bytes, length);
+  }
+  if ((bytes[length - 1] & 0x80) != 0) return false;
+  unsigned int run = 0;  // continuation bytes in the current subidentifier
+  for (OM_uint32 i = 0; i < length; ++i) {
+    const unsigned char byte = bytes[i];
+    if ((byte & 0x80) == 0) {
+      run = 0;
+      continue;
+    }
+    if (run == 0 && byte == 0x80) return false;  // not minimal
+    if (++run >= 4) return IsValidOidContent(bytes, length);
+  }
+  return true;
+}
+
 // Gives object the count arcs with set_value(unsigned long*, unsigned int).
 // Returns set_value's result: 0 encodable, 1 no memory (also when the arcs
 // could not be widened for want of memory), 2 stored but not encodable.
@@ -335,13 +357,14 @@ int PLVORBIInternalOID::isEqual(const gss_OID oid) const {
 int PLVORBIInternalOID::OIDChecker(gss_OID a, gss_OID b) {
   if (a == nullptr || b == nullptr) return 0;
   if (a == b) return 1;
-  // An a that does not decode is 0. Once a is valid, b holding the same bytes
-  // is valid too, and two valid encodings are the same OID exactly when their
-  // bytes are the same; a b that does not decode can never match.
+  // Two valid encodings are the same OID exactly when their bytes are the
+  // same, and an a or b that does not decode gives 0: so different bytes are
+  // 0 whatever their validity, and equal bytes are 1 exactly when a decodes.
+  if (a->elements == nullptr || b->elements == nullptr) return 0;
+  if (a->length != b->length) return 0;
   const auto* a_bytes = static_cast<const unsigned char*>(a->elements);
-  if (!IsValidOidContent(a_bytes, a->length)) return 0;
-  if (b->elements == nullptr || b->length != a->length) return 0;
-  return memcmp(a_bytes, b->elements, a->length) == 0 ? 1 : 0;
+  if (memcmp(a_bytes, b->elements, a->length) != 0) return 0;
+  return IsValidOidContentFast(a_bytes, a->length) ? 1 : 0;
 }
 
 gss_OID PLVORBIInternalOID::GetMatchingOIDFromTable(const gss_OID oid) const {
