@@ -25,23 +25,6 @@ constexpr char kDisplayText[] =
     "PLVORBIInternalName::Display(gss_buffer_t, gss_OID*)";
 constexpr char kCanonicalizeText[] = "PLVORBIInternalName::CanonicalizeName()";
 
-// Input holds a caller's bytes in a block of exactly their size (at least
-// one byte, so that the value is never null).
-class Input {
- public:
-  explicit Input(const std::string& bytes)
-      : block_(new unsigned char[bytes.size() + 1]) {
-    memcpy(block_.get(), bytes.data(), bytes.size());
-    desc_.length = static_cast<OM_uint32>(bytes.size());
-    desc_.value = block_.get();
-  }
-  gss_buffer_t get() { return &desc_; }
-
- private:
-  std::unique_ptr<unsigned char[]> block_;
-  gss_buffer_desc desc_{};
-};
-
 // Owns a block handed out by the library.
 struct Freed {
   void operator()(void* p) const { free(p); }

@@ -29,24 +29,6 @@ constexpr char kTextPathText[] =
     "PLVORBIInternalName::Set() handling non-exported name";
 constexpr char kSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
 
-// Input holds a caller's bytes in a block of exactly their size (at least
-// one byte, so that the value is never null), so AddressSanitizer catches a
-// read past the end.
-class Input {
- public:
-  explicit Input(const std::string& bytes)
-      : block_(new unsigned char[bytes.size() + 1]) {
-    memcpy(block_.get(), bytes.data(), bytes.size());
-    desc_.length = static_cast<OM_uint32>(bytes.size());
-    desc_.value = block_.get();
-  }
-  gss_buffer_t get() { return &desc_; }
-
- private:
-  std::unique_ptr<unsigned char[]> block_;
-  gss_buffer_desc desc_{};
-};
-
 // The nameLength bytes of a name's text, after checking that the text ends
 // within the block: at a NUL at or before index nameLength.
 std::string Block(const PLVORBIInternalName& name) {

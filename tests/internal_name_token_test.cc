@@ -24,26 +24,6 @@ using Bytes = std::vector<unsigned char>;
 constexpr unsigned long kEntry = 0x80000000ul;
 constexpr unsigned long kExit = 0x40000000ul;
 
-// Input holds a caller's bytes in a block of exactly their size (at least
-// one byte, so that the value is never null), so AddressSanitizer catches a
-// read past the end.
-class Input {
- public:
-  explicit Input(const Bytes& bytes)
-      : block_(new unsigned char[bytes.size() + 1]) {
-    if (!bytes.empty()) memcpy(block_.get(), bytes.data(), bytes.size());
-    desc_.length = static_cast<OM_uint32>(bytes.size());
-    desc_.value = block_.get();
-  }
-  explicit Input(const std::string& text)
-      : Input(Bytes(text.begin(), text.end())) {}
-  gss_buffer_t get() { return &desc_; }
-
- private:
-  std::unique_ptr<unsigned char[]> block_;
-  gss_buffer_desc desc_{};
-};
-
 // Exports name; returns the token's bytes and releases the block.
 Bytes ExportBytes(PLVORBIInternalName& name) {
   gss_buffer_desc token{};

@@ -4,7 +4,9 @@
 #define ORBI_NAME_TESTS_TEST_SUPPORT_H_
 
 #include <stdint.h>
+#include <string.h>
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -75,6 +77,26 @@ struct PLVORBIInternalNameSetPeer {
   static PLVORBIInternalName* firstMember(const PLVORBIInternalNameSet& s) {
     return s.firstMember;
   }
+};
+
+// Input holds a caller's bytes in a block of their size plus one byte (so
+// that the value is never null, even for no bytes) and describes them in a
+// gss_buffer_desc.
+class Input {
+ public:
+  explicit Input(const std::vector<unsigned char>& bytes)
+      : block_(new unsigned char[bytes.size() + 1]) {
+    if (!bytes.empty()) memcpy(block_.get(), bytes.data(), bytes.size());
+    desc_.length = static_cast<OM_uint32>(bytes.size());
+    desc_.value = block_.get();
+  }
+  explicit Input(const std::string& text)
+      : Input(std::vector<unsigned char>(text.begin(), text.end())) {}
+  gss_buffer_t get() { return &desc_; }
+
+ private:
+  std::unique_ptr<unsigned char[]> block_;
+  gss_buffer_desc desc_{};
 };
 
 // Bytes of a gss_OID as a vector.
