@@ -31,8 +31,6 @@ constexpr int kExitUsage = 2;
 constexpr const char kProgram[] = "orbi-name";
 
 // Table indices of the OIDs the tool names (orbi_services/oid_table.h).
-constexpr int kExportedNameTypeIndex = 0;
-constexpr int kMechanismIndex = 7;
 
 // --- Small holders for what the library hands out -----------------------
 
@@ -484,7 +482,7 @@ int Refuse(const char* command, const std::string& message) {
     Refuse(command, "Set refuses the name: " + StatusText(status));
     return false;
   }
-  status = name->CanonicalizeName(ORBIGetOID(kMechanismIndex));
+  status = name->CanonicalizeName(ORBIGetOID(kORBIMechanismIndex));
   if (status != orbi_name::status::SUCCESS) {
     Refuse(command, "CanonicalizeName refuses the name: " + StatusText(status));
     return false;
@@ -599,7 +597,7 @@ int RunInspect(const Args& args) {
     PrintField("mechanism:", mech);
     return Refuse(kCommand, "mechanism OID: " + mech);
   }
-  PrintField("mechanism:", TableIndex(&fields.mech) == kMechanismIndex
+  PrintField("mechanism:", TableIndex(&fields.mech) == kORBIMechanismIndex
                                ? mech
                                : mech + ", not the library's mechanism");
   PrintField("name length:", std::to_string(fields.name_length));
@@ -615,7 +613,8 @@ int RunInspect(const Args& args) {
   // The library has the last word: import the token as an exported name.
   PLVORBIInternalName name;
   gss_buffer_desc input = {static_cast<OM_uint32>(token.size()), token.data()};
-  const OM_uint32 status = name.Set(ORBIGetOID(kExportedNameTypeIndex), &input);
+  const OM_uint32 status =
+      name.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &input);
   if (status == orbi_name::status::MECH_NOT_SUPPORTED) {
     return Refuse(kCommand, "mechanism OID: not the library's mechanism: " +
                                 StatusText(status));

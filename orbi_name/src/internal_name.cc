@@ -15,8 +15,10 @@ namespace status = orbi_name::status;
 
 namespace {
 
-constexpr char kConstructorText[] = "PLVORBIInternalName::PLVORBIInternalName()";
-constexpr char kDestructorText[] = "PLVORBIInternalName::~PLVORBIInternalName()";
+constexpr char kConstructorText[] =
+    "PLVORBIInternalName::PLVORBIInternalName()";
+constexpr char kDestructorText[] =
+    "PLVORBIInternalName::~PLVORBIInternalName()";
 constexpr char kCleanText[] = "PLVORBIInternalName::Clean()";
 constexpr char kGetNameTypeText[] = "PLVORBIInternalName::GetNameType()";
 constexpr char kSetMechTypeText[] = "PLVORBIInternalName::SetMechType(gss_OID)";
@@ -27,8 +29,6 @@ constexpr char kSetNextMemberText[] =
     "PLVORBIInternalName::SetNextMember(PLVORBIInternalName *)";
 constexpr char kEqualsText[] = "PLVORBIInternalName::operator==";
 constexpr char kAssignText[] = "PLVORBIInternalName::Operator=";
-
-constexpr int kMechanismIndex = 7;
 
 }  // namespace
 
@@ -67,7 +67,7 @@ OM_uint32 PLVORBIInternalName::Clean() {
 gss_OID PLVORBIInternalName::GetNameType() {
   ORBI_TRACE_SCOPE(kNameSource, kGetNameTypeText);
   MutexLock lock(mutex);
-  return nameType != nullptr ? nameType : ORBIGetOID(1);
+  return nameType != nullptr ? nameType : ORBIGetOID(kORBIDefaultNameTypeIndex);
 }
 
 OM_uint32 PLVORBIInternalName::SetMechType(gss_OID mech) {
@@ -75,7 +75,8 @@ OM_uint32 PLVORBIInternalName::SetMechType(gss_OID mech) {
   if (mech == nullptr) return status::BAD_INPUT;
   // Names compare mechanisms by identity, so only the table's own object may
   // be stored; an equal OID elsewhere goes through CanonicalizeName.
-  if (mech != ORBIGetOID(kMechanismIndex)) return status::MECH_NOT_SUPPORTED;
+  if (mech != ORBIGetOID(kORBIMechanismIndex))
+    return status::MECH_NOT_SUPPORTED;
   MutexLock lock(mutex);
   mechType = mech;
   return status::SUCCESS;
@@ -140,7 +141,8 @@ PLVORBIInternalName& PLVORBIInternalName::operator=(
   // was. nameLength + 1 is computed in size_t and cannot wrap.
   char* copy = nullptr;
   if (other.nameValue != nullptr) {
-    copy = static_cast<char*>(malloc(static_cast<size_t>(other.nameLength) + 1));
+    copy =
+        static_cast<char*>(malloc(static_cast<size_t>(other.nameLength) + 1));
     if (copy == nullptr) return *this;
     memcpy(copy, other.nameValue, other.nameLength);
     copy[other.nameLength] = '\0';

@@ -42,7 +42,6 @@ constexpr char kExpandNoMemoryText[] =
 // The record operator= writes; each expanded member is made as its copy.
 constexpr char kAssignText[] = "PLVORBIInternalName::Operator=";
 
-constexpr int kDefaultNameTypeIndex = 1;
 constexpr unsigned int kLabelVisibleAlternative = 1;
 
 // Entry cursor. 0 means that the walk has not begun and all ones that no
@@ -268,7 +267,8 @@ OM_uint32 PLVORBIInternalName::Read(PLVASNLabelString* label,
   }
   // Only the table's own default type is accepted: an equal OID held
   // elsewhere is another type for a name.
-  if (type != ORBIGetOID(kDefaultNameTypeIndex)) return status::BAD_NAME_TYPE;
+  if (type != ORBIGetOID(kORBIDefaultNameTypeIndex))
+    return status::BAD_NAME_TYPE;
   gss_buffer_desc copy = {0, nullptr};
   const OM_uint32 result = Read(&copy, cursor);
   CharBlock holder(static_cast<char*>(copy.value));

@@ -32,11 +32,6 @@ constexpr char kExportText[] = "PLVORBIInternalName::Export()";
 constexpr char kDisplayText[] =
     "PLVORBIInternalName::Display(gss_buffer_t, gss_OID*)";
 
-constexpr int kExportedNameTypeIndex = 0;
-constexpr int kDefaultNameTypeIndex = 1;
-constexpr int kAnonymousNameTypeIndex = 6;
-constexpr int kMechanismIndex = 7;
-
 // The anonymous name's text; kSentinelSize counts its NUL.
 constexpr char kAnonymousSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
 constexpr size_t kSentinelSize = sizeof(kAnonymousSentinel);
@@ -52,9 +47,10 @@ struct TableOids {
   gss_OID mechanism;
 };
 const TableOids& Oids() {
-  static const TableOids oids = {
-      ORBIGetOID(kExportedNameTypeIndex), ORBIGetOID(kDefaultNameTypeIndex),
-      ORBIGetOID(kAnonymousNameTypeIndex), ORBIGetOID(kMechanismIndex)};
+  static const TableOids oids = {ORBIGetOID(kORBIExportedNameTypeIndex),
+                                 ORBIGetOID(kORBIDefaultNameTypeIndex),
+                                 ORBIGetOID(kORBIAnonymousNameTypeIndex),
+                                 ORBIGetOID(kORBIMechanismIndex)};
   return oids;
 }
 

@@ -39,9 +39,6 @@ constexpr size_t kMaxArcDigits = 10;
 constexpr uint32_t kStackArcs = 32;
 
 constexpr int kTableSize = 40;
-constexpr int kCode768Index = 17;
-constexpr int kCode256Index = 18;
-constexpr int kCode512Index = 19;
 constexpr unsigned int kNoCode = 7936;  // 0x1F00
 
 // Cipher OID records: DER content octets, each followed by a zero byte so
@@ -381,11 +378,11 @@ OM_uint32 PLVORBIInternalOID::ConvertFromOIDToTS(gss_OID oid,
   if (code == nullptr) return status::NO_ALGORITHM_CODE;
   *code = kNoCode;
   if (oid != nullptr) {
-    if (OIDChecker(oid, ORBIGetOID(kCode256Index)) != 0) {
+    if (OIDChecker(oid, ORBIGetOID(kORBIAlgorithm256Index)) != 0) {
       *code = 256;
-    } else if (OIDChecker(oid, ORBIGetOID(kCode512Index)) != 0) {
+    } else if (OIDChecker(oid, ORBIGetOID(kORBIAlgorithm512Index)) != 0) {
       *code = 512;
-    } else if (OIDChecker(oid, ORBIGetOID(kCode768Index)) != 0) {
+    } else if (OIDChecker(oid, ORBIGetOID(kORBIAlgorithm768Index)) != 0) {
       *code = 768;
     }
   }
@@ -407,11 +404,11 @@ OM_uint32 PLVORBIInternalOID::ConvertFromTSToOID(unsigned int code,
       *secondValue = 64;
       return status::SUCCESS;
     case 512:
-      *oid = ORBIGetOID(kCode512Index);
+      *oid = ORBIGetOID(kORBIAlgorithm512Index);
       *secondValue = 64;
       return status::SUCCESS;
     case 768:
-      *oid = ORBIGetOID(kCode768Index);
+      *oid = ORBIGetOID(kORBIAlgorithm768Index);
       *secondValue = 40;
       return status::SUCCESS;
     default:

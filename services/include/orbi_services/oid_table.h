@@ -26,6 +26,15 @@
 // Number of entries in the table; valid indices are 0 to kORBIOIDTableSize-1.
 constexpr int kORBIOIDTableSize = 40;
 
+// Indices of the entries whose roles the name library relies on.
+constexpr int kORBIExportedNameTypeIndex = 0;
+constexpr int kORBIDefaultNameTypeIndex = 1;
+constexpr int kORBIAnonymousNameTypeIndex = 6;
+constexpr int kORBIMechanismIndex = 7;
+constexpr int kORBIAlgorithm768Index = 17;
+constexpr int kORBIAlgorithm256Index = 18;
+constexpr int kORBIAlgorithm512Index = 19;
+
 // ORBIGetOID returns the table's object for index, or null for an index
 // outside the table. The object is owned by the table: never release or
 // change it.
