@@ -8,9 +8,13 @@
 
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
+#include "text_block.h"
 
+using orbi_name::internal::AllocateText;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
+using orbi_name::internal::SealText;
+using orbi_name::internal::TextEnd;
 namespace status = orbi_name::status;
 
 namespace {
@@ -94,15 +98,18 @@ OM_uint32 PLVORBIInternalName::ChangeExternalName(char* newName) {
     nameLength = 0;
     return status::NO_MEMORY;
   }
-  auto* block = static_cast<char*>(malloc(length + 1));
+  // The counted bytes are the text and its NUL.
+  const auto counted = static_cast<uint32_t>(length + 1);
+  char* block = AllocateText(counted);
   if (block == nullptr) {
     // The old text is gone: the length must not keep counting it.
     nameLength = 0;
     return status::NO_MEMORY;
   }
-  memcpy(block, newName, length + 1);
+  memcpy(block, newName, counted);
+  SealText(block, counted, static_cast<uint32_t>(length));
   nameValue = block;
-  nameLength = static_cast<uint32_t>(length + 1);
+  nameLength = counted;
   return status::SUCCESS;
 }
 
@@ -138,14 +145,15 @@ PLVORBIInternalName& PLVORBIInternalName::operator=(
   if (this == &other) return *this;
   MutexLock lock(mutex);
   // Build the copy first so that a failed allocation leaves this name as it
-  // was. nameLength + 1 is computed in size_t and cannot wrap.
+  // was.
   char* copy = nullptr;
   if (other.nameValue != nullptr) {
-    copy =
-        static_cast<char*>(malloc(static_cast<size_t>(other.nameLength) + 1));
+    copy = AllocateText(other.nameLength);
     if (copy == nullptr) return *this;
     memcpy(copy, other.nameValue, other.nameLength);
-    copy[other.nameLength] = '\0';
+    // The copy is a new text: it gets a stamp of its own, so cursors into
+    // other's text (or into this name's old one) do not fit it.
+    SealText(copy, other.nameLength, TextEnd(copy, other.nameLength));
   }
   free(nameValue);
   nameValue = copy;

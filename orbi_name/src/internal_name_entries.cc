@@ -17,9 +17,12 @@
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
+#include "text_block.h"
 
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
+using orbi_name::internal::ReadTrailer;
+using orbi_name::internal::TextTrailer;
 namespace status = orbi_name::status;
 
 namespace {
@@ -48,19 +51,19 @@ constexpr unsigned int kLabelVisibleAlternative = 1;
 // entries are left. Every other value is a position made by EncodeCursor:
 //
 //   bits  0..31  offset: index in nameValue where the next entry starts
-//   bits 32..62  check value mixed from the text block's address, nameLength
-//                and the offset
+//   bits 32..62  check value: the text block's stamp mixed with the offset
 //   bit  63      always 0
 //
-// DecodeCursor accepts a position only when its check value matches the
-// name's current block and length, 1 <= offset <= nameLength, and the byte
-// before the offset is the separator. Each test takes constant time, so a
-// walk or an expansion never rescans the text. An accepted offset always
-// lies within the block's nameLength bytes, so even a stale cursor that
-// passes the tests (a new text that happens to sit at the old address with
-// the old length) cannot make Read leave the text; a made-up value passes
-// with a chance of about 2^-31. The offset is at least 1 and bit 63 is 0, so
-// a position is never 0 nor all ones.
+// The stamp changes with every new text of any name (text_block.h), so a
+// cursor of an earlier text of this name, or of another name's text, has
+// another check value even when the new text sits in the very block the old
+// one used: it is refused, not read. Only 2^31 new texts in the process
+// between the two would let the check values meet again; even then, and for
+// a made-up value, DecodeCursor accepts an offset only where an entry can
+// start in the current text: 1 <= offset <= text_end (never behind the
+// text's first NUL) with the separator just before it. Every test takes
+// constant time, so a walk or an expansion never rescans the text. The offset
+// is at least 1 and bit 63 is 0, so a position is never 0 nor all ones.
 static_assert(sizeof(unsigned long) * CHAR_BIT >= 64,
               "the entry cursor packs a 32-bit offset and a check value");
 constexpr unsigned long kCursorNotBegun = 0;
@@ -68,50 +71,50 @@ constexpr unsigned long kCursorEnd = ~0ul;
 constexpr int kCheckShift = 32;
 constexpr uint32_t kCheckMask = 0x7FFFFFFFu;
 
-// The check value of a position: the splitmix64 finalizer over the block's
-// address combined with the length and the offset, cut to 31 bits.
-[[nodiscard]] uint32_t CursorCheck(const char* text, uint32_t length,
-                                   uint32_t offset) {
-  uint64_t x = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(text));
-  x ^= ((static_cast<uint64_t>(length) << 32) | offset) * 0x9E3779B97F4A7C15ull;
-  x ^= x >> 30;
-  x *= 0xBF58476D1CE4E5B9ull;
-  x ^= x >> 27;
-  x *= 0x94D049BB133111EBull;
-  x ^= x >> 31;
-  return static_cast<uint32_t>(x >> 32) & kCheckMask;
+// The check value of a position: the stamp XOR a mix of the offset (the
+// murmur3 finalizer, a bijection on 32 bits), cut to 31 bits. For one offset,
+// two stamps give the same value only when they agree in their low 31 bits;
+// for one stamp, nearby offsets give unrelated values.
+[[nodiscard]] uint32_t CursorCheck(uint32_t stamp, uint32_t offset) {
+  uint32_t x = offset;
+  x ^= x >> 16;
+  x *= 0x85EBCA6Bu;
+  x ^= x >> 13;
+  x *= 0xC2B2AE35u;
+  x ^= x >> 16;
+  return (stamp ^ x) & kCheckMask;
 }
 
-[[nodiscard]] unsigned long EncodeCursor(const char* text, uint32_t length,
-                                         uint32_t offset) {
-  return (static_cast<unsigned long>(CursorCheck(text, length, offset))
+[[nodiscard]] unsigned long EncodeCursor(uint32_t stamp, uint32_t offset) {
+  return (static_cast<unsigned long>(CursorCheck(stamp, offset))
           << kCheckShift) |
          offset;
 }
 
 // DecodeCursor sets *offset to the position that cursor designates in the
-// given text and returns true, or returns false when cursor is not a
-// position of this text (see above).
+// text of a sealed block and returns true, or returns false when cursor is
+// not a position of this text (see above).
 [[nodiscard]] bool DecodeCursor(unsigned long cursor, const char* text,
-                                uint32_t length, char separator,
+                                const TextTrailer& trailer, char separator,
                                 uint32_t* offset) {
-  if (text == nullptr) return false;
   const auto candidate = static_cast<uint32_t>(cursor & 0xFFFFFFFFul);
   const unsigned long check = cursor >> kCheckShift;
-  if (check != CursorCheck(text, length, candidate)) return false;
-  if (candidate < 1 || candidate > length) return false;
+  if (check != CursorCheck(trailer.stamp, candidate)) return false;
+  if (candidate < 1 || candidate > trailer.text_end) return false;
   if (text[candidate - 1] != separator) return false;
   *offset = candidate;
   return true;
 }
 
-// LineEnd returns the index of the first separator or NUL at or after from,
-// or limit when there is none before it. REQUIRES: from <= limit.
+// LineEnd returns the index of the first separator at or after from, or
+// limit when there is none before it. REQUIRES: from <= limit, and no NUL
+// lies before limit.
 [[nodiscard]] uint32_t LineEnd(const char* text, uint32_t from, uint32_t limit,
                                char separator) {
-  uint32_t i = from;
-  while (i < limit && text[i] != '\0' && text[i] != separator) ++i;
-  return i;
+  const void* found = memchr(text + from, separator, limit - from);
+  return found != nullptr
+             ? static_cast<uint32_t>(static_cast<const char*>(found) - text)
+             : limit;
 }
 
 struct FreeDeleter {
@@ -168,7 +171,8 @@ OM_uint32 PLVORBIInternalName::GetDatabasePath(gss_buffer_t path) {
       nameValue[0] == separator) {
     return status::BAD_INPUT;
   }
-  const uint32_t length = LineEnd(nameValue, 0, nameLength, separator);
+  const uint32_t length = LineEnd(
+      nameValue, 0, ReadTrailer(nameValue, nameLength).text_end, separator);
   // The copy's length counts a zero byte and must fit the 32-bit field.
   if (length == UINT32_MAX) {
     path->value = nullptr;
@@ -194,27 +198,31 @@ OM_uint32 PLVORBIInternalName::Read(gss_buffer_t entry, unsigned long& cursor) {
   MutexLock lock(mutex);
   if (cursor == kCursorEnd) return status::END_OF_LIST;
 
+  // A name without text has no entries, as a text without separator.
+  if (nameValue == nullptr) {
+    if (cursor != kCursorNotBegun) return status::BAD_INPUT;
+    cursor = kCursorEnd;
+    return status::END_OF_LIST;
+  }
+  const TextTrailer trailer = ReadTrailer(nameValue, nameLength);
+  // Entries lie before the text's first NUL.
+  const uint32_t limit = trailer.text_end;
   uint32_t start = 0;
   if (cursor == kCursorNotBegun) {
-    // A name without text has no entries, as a text without separator.
-    if (nameValue == nullptr) {
-      cursor = kCursorEnd;
-      return status::END_OF_LIST;
-    }
-    const uint32_t path_end = LineEnd(nameValue, 0, nameLength, separator);
-    if (path_end == nameLength || nameValue[path_end] != separator) {
+    const uint32_t path_end = LineEnd(nameValue, 0, limit, separator);
+    if (path_end == limit) {
       cursor = kCursorEnd;
       return status::END_OF_LIST;
     }
     start = path_end + 1;
-  } else if (!DecodeCursor(cursor, nameValue, nameLength, separator, &start)) {
+  } else if (!DecodeCursor(cursor, nameValue, trailer, separator, &start)) {
     return status::BAD_INPUT;
   }
 
-  // start <= nameLength, and a separator found at end lies below nameLength,
-  // so end + 1 is still a valid offset and length + 1 fits in 32 bits.
-  const uint32_t end = LineEnd(nameValue, start, nameLength, separator);
-  const bool more = end < nameLength && nameValue[end] == separator;
+  // start <= limit <= nameLength, and a separator found at end lies below
+  // limit, so end + 1 is still a valid offset and length + 1 fits in 32 bits.
+  const uint32_t end = LineEnd(nameValue, start, limit, separator);
+  const bool more = end < limit;
   const uint32_t length = end - start;
   auto* copy = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
   if (copy == nullptr) {
@@ -226,7 +234,7 @@ OM_uint32 PLVORBIInternalName::Read(gss_buffer_t entry, unsigned long& cursor) {
   copy[length] = '\0';
   entry->value = copy;
   entry->length = length + 1;
-  cursor = more ? EncodeCursor(nameValue, nameLength, end + 1) : kCursorEnd;
+  cursor = more ? EncodeCursor(trailer.stamp, end + 1) : kCursorEnd;
   return status::SUCCESS;
 }
 

@@ -8,9 +8,13 @@
 #include "orbi_name/internal_oid.h"
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
+#include "text_block.h"
 
+using orbi_name::internal::AllocateText;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
+using orbi_name::internal::SealText;
+using orbi_name::internal::TextEnd;
 namespace status = orbi_name::status;
 
 namespace {
@@ -296,6 +300,12 @@ enum class ImportKind { kText, kAnonymous, kExportedToken };
 
 OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
                                    gss_buffer_t inputName) {
+  return Import(inputNameType, inputName, /*keepOnNoMemory=*/false);
+}
+
+OM_uint32 PLVORBIInternalName::Import(gss_OID inputNameType,
+                                      gss_buffer_t inputName,
+                                      bool keepOnNoMemory) {
   ORBI_TRACE_SCOPE(kNameSource, kSetBufferText);
   OM_uint32 result = status::SUCCESS;
   if (inputName == nullptr || inputName->value == nullptr) {
@@ -328,50 +338,53 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
   bool is_sentinel = false;
   switch (kind) {
     case ImportKind::kAnonymous:
-      // nameLength counts the sentinel's NUL; like every text Set makes, the
+      // nameLength counts the sentinel's NUL; like every text block, the
       // counted bytes are followed by one more NUL.
-      text = static_cast<char*>(malloc(kSentinelSize + 1));
+      text_length = static_cast<uint32_t>(kSentinelSize);
+      text = AllocateText(text_length);
       if (text != nullptr) {
         memcpy(text, kAnonymousSentinel, kSentinelSize);
-        text[kSentinelSize] = '\0';
+        SealText(text, text_length, static_cast<uint32_t>(kSentinelLength));
       }
-      text_length = static_cast<uint32_t>(kSentinelSize);
       break;
     case ImportKind::kExportedToken:
-      // The name bytes are kept verbatim, embedded NULs included, with a NUL
-      // behind them. name_length + 1 cannot wrap in size_t.
-      text = static_cast<char*>(
-          malloc(static_cast<size_t>(token.name_length) + 1));
-      if (text != nullptr) {
-        if (token.name_length > 0) memcpy(text, token.name, token.name_length);
-        text[token.name_length] = '\0';
-      }
+      // The name bytes are kept verbatim, embedded NULs included.
       text_length = token.name_length;
+      text = AllocateText(text_length);
+      if (text != nullptr) {
+        if (text_length > 0) memcpy(text, token.name, text_length);
+        SealText(text, text_length, TextEnd(text, text_length));
+      }
       break;
     case ImportKind::kText:
+      text_length = length;
       // nameLength is 32-bit and a text block needs length + 1 bytes: a
       // length of 4294967295 cannot be held. It is refused before a byte of
       // the buffer is read.
       if (length != UINT32_MAX) {
         // The text ends at the first NUL within length bytes; the rest of
-        // the block is zero.
-        const void* nul = memchr(bytes, '\0', length);
-        const size_t copied =
-            nul != nullptr ? static_cast<size_t>(
-                                 static_cast<const unsigned char*>(nul) - bytes)
-                           : length;
-        text = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
+        // the counted bytes is zero.
+        const uint32_t copied =
+            TextEnd(reinterpret_cast<const char*>(bytes), length);
+        text = AllocateText(length);
         if (text != nullptr) {
           memcpy(text, bytes, copied);
           if (copied < length) memset(text + copied, 0, length - copied);
-          text[length] = '\0';
+          SealText(text, length, copied);
         }
         // The sentinel test looks at the text up to its first NUL.
         is_sentinel = copied == kSentinelLength &&
                       memcmp(bytes, kAnonymousSentinel, kSentinelLength) == 0;
       }
-      text_length = length;
       break;
+  }
+
+  if (text == nullptr && keepOnNoMemory) {
+    // The record is not touched; the trace shows the path taken all the same.
+    if (kind != ImportKind::kExportedToken) {
+      ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
+    }
+    return status::NO_MEMORY;
   }
 
   MutexLock lock(mutex);
@@ -417,11 +430,12 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
   // A gss_buffer_desc counts 32 bits; a longer buffer cannot be handed on
   // without cutting it, and no name could hold it.
   if (inputName->length > UINT32_MAX) return status::NO_MEMORY;
-  // The buffer form copies the bytes and keeps nothing of its argument, so
-  // it can read the ASN.1 buffer's bytes in place.
+  // The import copies the bytes and keeps nothing of its argument, so it
+  // can read the ASN.1 buffer's bytes in place. Its failure to get memory
+  // leaves this name unchanged, as this form promises.
   gss_buffer_desc buffer = {static_cast<OM_uint32>(inputName->length),
                             inputName->data};
-  return Set(inputNameType, &buffer);
+  return Import(inputNameType, &buffer, /*keepOnNoMemory=*/true);
 }
 
 OM_uint32 PLVORBIInternalName::CanonicalizeName(gss_OID mech) {

@@ -6,8 +6,10 @@
 // real functions, so AddressSanitizer keeps seeing every block.
 #include "alloc_seam.h"
 
+#include <malloc.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <mutex>
 #include <new>
@@ -51,6 +53,38 @@ __attribute__((tls_model("initial-exec"))) thread_local Counter t_counter;
   const long number = c.count++;
   if (number != c.fail_at) return false;
   c.failed = true;
+  return true;
+}
+
+// Freed blocks kept for reuse on this thread while a ReuseFreedBlocks is
+// alive, the most recent last. Plain data, as the counter.
+constexpr int kKeptMax = 64;
+struct Kept {
+  bool active;
+  int count;
+  void* blocks[kKeptMax];
+};
+__attribute__((tls_model("initial-exec"))) thread_local Kept t_kept;
+
+// Takes the most recently kept block that holds size bytes, or null.
+[[nodiscard]] void* TakeKept(size_t size) {
+  Kept& k = t_kept;
+  if (!k.active) return nullptr;
+  for (int i = k.count - 1; i >= 0; --i) {
+    void* block = k.blocks[i];
+    if (malloc_usable_size(block) < size) continue;
+    for (int j = i; j + 1 < k.count; ++j) k.blocks[j] = k.blocks[j + 1];
+    --k.count;
+    return block;
+  }
+  return nullptr;
+}
+
+// Keeps block for reuse instead of releasing it; false when none is kept.
+[[nodiscard]] bool Keep(void* block) {
+  Kept& k = t_kept;
+  if (!k.active || block == nullptr || k.count == kKeptMax) return false;
+  k.blocks[k.count++] = block;
   return true;
 }
 
@@ -108,14 +142,20 @@ extern "C" {
 
 void* __wrap_malloc(size_t size) {
   if (ShouldFail()) return nullptr;
-  void* block = __real_malloc(size);
+  void* block = TakeKept(size);
+  if (block == nullptr) block = __real_malloc(size);
   Track(block);
   return block;
 }
 
 void* __wrap_calloc(size_t count, size_t size) {
   if (ShouldFail()) return nullptr;
-  void* block = __real_calloc(count, size);
+  void* block = nullptr;
+  if (size == 0 || count <= SIZE_MAX / size) {
+    block = TakeKept(count * size);
+    if (block != nullptr) memset(block, 0, count * size);
+  }
+  if (block == nullptr) block = __real_calloc(count, size);
   Track(block);
   return block;
 }
@@ -131,7 +171,7 @@ void* __wrap_realloc(void* block, size_t size) {
 
 void __wrap_free(void* block) {
   Untrack(block);
-  __real_free(block);
+  if (!Keep(block)) __real_free(block);
 }
 
 void* __wrap__Znwm(size_t size) {
@@ -203,6 +243,15 @@ FailNth::~FailNth() { t_counter.active = false; }
 bool FailNth::failed() const { return t_counter.failed; }
 
 long FailNth::count() const { return t_counter.count; }
+
+ReuseFreedBlocks::ReuseFreedBlocks() { t_kept.active = true; }
+
+ReuseFreedBlocks::~ReuseFreedBlocks() {
+  Kept& k = t_kept;
+  k.active = false;
+  for (int i = 0; i < k.count; ++i) __real_free(k.blocks[i]);
+  k.count = 0;
+}
 
 size_t LiveBlocks() {
   std::lock_guard<std::mutex> guard(g_live_mutex);

@@ -13,4 +13,12 @@
 #define ORBI_NAME_EXPORT __attribute__((visibility("default")))
 #endif
 
+// ORBI_NAME_LOCAL keeps a member of an exported class out of the library's
+// interface: private helpers are not part of it.
+#if defined(_WIN32)
+#define ORBI_NAME_LOCAL
+#else
+#define ORBI_NAME_LOCAL __attribute__((visibility("hidden")))
+#endif
+
 #endif  // ORBI_NAME_EXPORT_H_

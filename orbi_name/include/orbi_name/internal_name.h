@@ -117,9 +117,11 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
 
   // Set(inputNameType, inputName) with an ASN.1 buffer: 10 for a null
   // inputName or a null inputName->data; 36 when inputNameType is null or not
-  // ORBIGetOID(1) by value; 1 when no memory could be had for the temporary
-  // copy (name unchanged). Otherwise as the gss_buffer_t form on a copy of
-  // the buffer's bytes. Takes no lock of its own.
+  // ORBIGetOID(1) by value; 1 when no memory could be had for the name's
+  // new text, also for a buffer longer than 4294967295 bytes: unlike the
+  // gss_buffer_t form, this form then leaves the name unchanged, old text
+  // included. Otherwise as the gss_buffer_t form on the buffer's bytes.
+  // Takes no lock of its own.
   OM_uint32 Set(gss_OID inputNameType, PLVASNBuffer* inputName);
 
   // CanonicalizeName binds the name to mech, the library's mechanism.
@@ -191,6 +193,13 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
 
  private:
   friend struct PLVORBIInternalNamePeer;  // white-box access for tests
+
+  // Import is the gss_buffer_t form of Set with one choice left open: when
+  // no memory can be had for the new text, keepOnNoMemory leaves the name
+  // unchanged, else the old text is released as that form documents.
+  ORBI_NAME_LOCAL OM_uint32 Import(gss_OID inputNameType,
+                                   gss_buffer_t inputName,
+                                   bool keepOnNoMemory);
 
   // Layout of the exported name token; set by the constructor, never changed.
   uint32_t tokenIdSize;

@@ -1,0 +1,71 @@
+// The block that holds a name's text.
+//
+// A text block is one malloc block laid out as
+//
+//   nameLength bytes | NUL | trailer
+//
+// The first nameLength bytes are the name (they may hold NULs of their own);
+// the NUL behind them makes the block a C string even where they hold none.
+// The trailer carries what the entry cursor needs to tell, in constant time,
+// whether a cursor belongs to the text the name holds now:
+//
+//   text_end  index of the first NUL: the text as a C string ends there, and
+//             no entry lies behind it (text_end <= nameLength)
+//   stamp     a number that every new text block receives from one
+//             process-wide counter: a text that replaces another, in this
+//             name or in any other, has another stamp, wherever the
+//             allocator puts its block (the numbers repeat only after 2^32
+//             blocks)
+//
+// Every writer of nameValue takes its block from AllocateText and seals it
+// with SealText before the block becomes nameValue; the trailer is then read
+// at nameValue + nameLength + 1.
+#ifndef ORBI_NAME_SRC_TEXT_BLOCK_H_
+#define ORBI_NAME_SRC_TEXT_BLOCK_H_
+
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+namespace orbi_name {
+namespace internal {
+
+struct TextTrailer {
+  uint32_t text_end;
+  uint32_t stamp;
+};
+
+// AllocateText returns an unsealed block for a text of length bytes, or null
+// when none could be had (also when the block's size would not fit a size_t).
+// The caller fills the first length bytes and then calls SealText; the block
+// is released with free.
+[[nodiscard]] char* AllocateText(uint32_t length);
+
+// SealText writes the NUL behind the length bytes of block and the trailer,
+// with text_end as given and a new stamp. REQUIRES: block came from
+// AllocateText(length), text_end <= length and block[text_end] is NUL (or
+// text_end == length).
+void SealText(char* block, uint32_t length, uint32_t text_end);
+
+// TextEnd returns the index of the first NUL among the length bytes at text,
+// or length when there is none.
+[[nodiscard]] inline uint32_t TextEnd(const char* text, uint32_t length) {
+  const void* nul = memchr(text, '\0', length);
+  return nul != nullptr
+             ? static_cast<uint32_t>(static_cast<const char*>(nul) - text)
+             : length;
+}
+
+// ReadTrailer returns the trailer of a sealed block of a length-byte text.
+[[nodiscard]] inline TextTrailer ReadTrailer(const char* block,
+                                             uint32_t length) {
+  TextTrailer trailer;
+  // The trailer follows the NUL without alignment.
+  memcpy(&trailer, block + static_cast<size_t>(length) + 1, sizeof trailer);
+  return trailer;
+}
+
+}  // namespace internal
+}  // namespace orbi_name
+
+#endif  // ORBI_NAME_SRC_TEXT_BLOCK_H_
