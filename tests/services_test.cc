@@ -40,6 +40,35 @@ TEST(OidTable, WellKnownEntries) {
                                         0x03, 0x07}));
 }
 
+// The table's descriptors and bytes are read-only: a stray write through a
+// pointer it hands out faults instead of changing an OID for every name in
+// the process.
+TEST(OidTableDeathTest, EntriesCannotBeWrittenThrough) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const struct {
+    const char* what;
+    void (*write)();
+  } kWrites[] = {
+      {"an element byte",
+       [] {
+         static_cast<volatile unsigned char*>(ORBIGetOID(7)->elements)[0] = 0;
+       }},
+      {"the length",
+       [] { *static_cast<volatile OM_uint32*>(&ORBIGetOID(7)->length) = 1; }},
+      {"the elements pointer",
+       [] {
+         *static_cast<void* volatile*>(&ORBIGetOID(1)->elements) = nullptr;
+       }},
+  };
+  for (const auto& w : kWrites) {
+    SCOPED_TRACE(w.what);
+    EXPECT_DEATH(w.write(), "");
+  }
+  // Nothing changed in this process.
+  EXPECT_EQ(ORBIGetOID(7)->length, 9u);
+  EXPECT_EQ(static_cast<unsigned char*>(ORBIGetOID(7)->elements)[0], 0x2B);
+}
+
 TEST(AsnBuffer, AppendClearAndGrow) {
   PLVASNBuffer buffer(0);
   EXPECT_EQ(buffer.data, nullptr);
