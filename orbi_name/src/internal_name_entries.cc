@@ -173,12 +173,6 @@ OM_uint32 PLVORBIInternalName::GetDatabasePath(gss_buffer_t path) {
   }
   const uint32_t length = LineEnd(
       nameValue, 0, ReadTrailer(nameValue, nameLength).text_end, separator);
-  // The copy's length counts a zero byte and must fit the 32-bit field.
-  if (length == UINT32_MAX) {
-    path->value = nullptr;
-    path->length = 0;
-    return status::NO_MEMORY;
-  }
   auto* copy = static_cast<char*>(malloc(static_cast<size_t>(length) + 1));
   if (copy == nullptr) {
     path->value = nullptr;
@@ -188,7 +182,7 @@ OM_uint32 PLVORBIInternalName::GetDatabasePath(gss_buffer_t path) {
   memcpy(copy, nameValue, length);
   copy[length] = '\0';
   path->value = copy;
-  path->length = length + 1;
+  path->length = static_cast<size_t>(length) + 1;
   return status::SUCCESS;
 }
 
@@ -220,7 +214,7 @@ OM_uint32 PLVORBIInternalName::Read(gss_buffer_t entry, unsigned long& cursor) {
   }
 
   // start <= limit <= nameLength, and a separator found at end lies below
-  // limit, so end + 1 is still a valid offset and length + 1 fits in 32 bits.
+  // limit, so end + 1 is still a valid offset.
   const uint32_t end = LineEnd(nameValue, start, limit, separator);
   const bool more = end < limit;
   const uint32_t length = end - start;
@@ -233,7 +227,7 @@ OM_uint32 PLVORBIInternalName::Read(gss_buffer_t entry, unsigned long& cursor) {
   memcpy(copy, nameValue + start, length);
   copy[length] = '\0';
   entry->value = copy;
-  entry->length = length + 1;
+  entry->length = static_cast<size_t>(length) + 1;
   cursor = more ? EncodeCursor(trailer.stamp, end + 1) : kCursorEnd;
   return status::SUCCESS;
 }

@@ -317,9 +317,12 @@ OM_uint32 PLVORBIInternalName::Import(gss_OID inputNameType,
     result = status::BAD_NAME_TYPE;
   }
   if (result != status::SUCCESS) return result;
+  // nameLength and the token's name length are 32-bit: a longer buffer is
+  // refused before a byte of it is read, and the name stays as it was.
+  if (inputName->length > UINT32_MAX) return status::BAD_INPUT;
 
   const auto* bytes = static_cast<const unsigned char*>(inputName->value);
-  const uint32_t length = inputName->length;
+  const auto length = static_cast<uint32_t>(inputName->length);
 
   // The new text is measured, checked and copied before the lock is taken:
   // only the exchange of the fields needs it.
@@ -433,7 +436,7 @@ OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
   // The import copies the bytes and keeps nothing of its argument, so it
   // can read the ASN.1 buffer's bytes in place. Its failure to get memory
   // leaves this name unchanged, as this form promises.
-  gss_buffer_desc buffer = {static_cast<OM_uint32>(inputName->length),
+  gss_buffer_desc buffer = {static_cast<size_t>(inputName->length),
                             inputName->data};
   return Import(inputNameType, &buffer, /*keepOnNoMemory=*/true);
 }
@@ -475,18 +478,17 @@ OM_uint32 PLVORBIInternalName::Export(gss_buffer_t token) {
   // The OID length fields carry 16 bits; M and T are what they announce.
   const uint32_t mech_length = mechType->length & kOidLengthMask;
   const uint32_t type_length = nameType->length & kOidLengthMask;
-  // Measured in 64 bits: the sum of 32-bit fields can pass 4294967295, which
-  // a gss_buffer_desc cannot describe.
-  const uint64_t total = uint64_t{tokenIdSize} + mechOidLengthSize +
+  // Measured in size_t (64 bits wide, text_block.h): the sum of the 32-bit
+  // fields can pass 4294967295 but not wrap.
+  const size_t total = size_t{tokenIdSize} + mechOidLengthSize +
                          mech_length + nameLengthSize + nameLength +
                          nameTypeOidLengthSize + type_length;
   token->value = nullptr;
   token->length = 0;
-  if (total > UINT32_MAX) return status::NO_MEMORY;
-  auto* block = static_cast<unsigned char*>(malloc(static_cast<size_t>(total)));
+  auto* block = static_cast<unsigned char*>(malloc(total));
   if (block == nullptr) return status::NO_MEMORY;
 
-  Writer writer(block, static_cast<size_t>(total));
+  Writer writer(block, total);
   const bool written =
       writer.WriteBigEndian(tokenIdSize, tokenId) &&
       writer.WriteBigEndian(mechOidLengthSize, mech_length) &&
@@ -502,7 +504,7 @@ OM_uint32 PLVORBIInternalName::Export(gss_buffer_t token) {
     return status::NO_MEMORY;
   }
   token->value = block;
-  token->length = static_cast<OM_uint32>(total);
+  token->length = total;
   return status::SUCCESS;
 }
 

@@ -17,7 +17,6 @@ std::atomic<uint32_t> g_next_stamp{1};
 
 char* AllocateText(uint32_t length) {
   constexpr size_t kOverhead = 1 + sizeof(TextTrailer);
-  if (length > SIZE_MAX - kOverhead) return nullptr;
   return static_cast<char*>(malloc(static_cast<size_t>(length) + kOverhead));
 }
 

@@ -30,13 +30,18 @@
 namespace orbi_name {
 namespace internal {
 
+// The library measures blocks in size_t and counts on it being wide enough
+// for any 32-bit length plus a few bytes of overhead, so that such sums
+// never wrap.
+static_assert(sizeof(size_t) >= 8, "size_t must be 64 bits wide");
+
 struct TextTrailer {
   uint32_t text_end;
   uint32_t stamp;
 };
 
 // AllocateText returns an unsealed block for a text of length bytes, or null
-// when none could be had (also when the block's size would not fit a size_t).
+// when none could be had.
 // The caller fills the first length bytes and then calls SealText; the block
 // is released with free.
 [[nodiscard]] char* AllocateText(uint32_t length);

@@ -1,6 +1,6 @@
 # Checks the dynamic symbols that liborbi_name.so defines: every one belongs
-# to one of the three public classes or is exported data, and every public
-# operation is there.
+# to one of the three public classes, is one of the status functions or is
+# exported data, and every public operation is there.
 #
 # cmake -DNM=nm -DLIBRARY=liborbi_name.so -P check_symbols.cmake
 
@@ -16,6 +16,9 @@ endif()
 set(expected
   "plvorbiname_SCCSInfo"
   "plvorbiname_LegalNotice"
+  "orbi_name::StatusName(unsigned int)"
+  "orbi_name::StatusMessage(unsigned int)"
+  "orbi_name::GssMajorStatus(unsigned int)"
   "PLVORBIInternalName::PLVORBIInternalName()"
   "PLVORBIInternalName::~PLVORBIInternalName()"
   "PLVORBIInternalName::Clean()"
@@ -87,6 +90,13 @@ foreach(line IN LISTS lines)
      symbol STREQUAL "plvorbiname_SCCSInfo" OR
      symbol STREQUAL "plvorbiname_LegalNotice")
     continue()
+  endif()
+  # The status functions of orbi_name/status.h, each in the public list.
+  if(symbol MATCHES "^orbi_name::")
+    list(FIND expected "${symbol}" index)
+    if(NOT index EQUAL -1)
+      continue()
+    endif()
   endif()
   string(APPEND failures "  exported but not public: ${symbol}\n")
 endforeach()

@@ -92,7 +92,9 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // one: a null inputName or a null inputName->value gives 10; an
   // inputNameType that is neither null nor, by value, one of ORBIGetOID(1)
   // (default), ORBIGetOID(0) (exported name) or ORBIGetOID(6) (anonymous)
-  // gives 36. The name is unchanged on 10 and 36.
+  // gives 36. Then a length above 4294967295 (nameLength and the token's
+  // fields are 32-bit) gives 10 before a byte is read. The name is unchanged
+  // on 10 and 36.
   //  - Default type or none: the text is the buffer's bytes up to the first
   //    NUL, nameLength the buffer's length (NUL counted only if the buffer
   //    holds one); the name type is ORBIGetOID(6) when the text is the
@@ -139,8 +141,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // all integers big-endian, no padding, 10 + M + N + T bytes. Checks, all
   // made in this order, a later failing one overriding: token null 10,
   // no mechanism 2, no name type 36; token is then not written. 1 when no
-  // memory could be had, also when the token would exceed 4294967295 bytes:
-  // token->value is then null and token->length 0. The name never changes.
+  // memory could be had: token->value is then null and token->length 0. The
+  // name never changes.
   OM_uint32 Export(gss_buffer_t token);
 
   // Display hands out a copy of the text (with its NUL) in *outputName, whose

@@ -9,6 +9,7 @@
 #ifndef ORBI_NAME_STATUS_H_
 #define ORBI_NAME_STATUS_H_
 
+#include "orbi_name/export.h"
 #include "orbi_services/gss_types.h"
 
 namespace orbi_name {
@@ -28,6 +29,34 @@ inline constexpr OM_uint32 BAD_NAME_TYPE = 36;      // name type not accepted or
 inline constexpr OM_uint32 BAD_OID = 38;            // malformed OID text or bytes
 
 }  // namespace status
+
+// StatusName returns the name of a status ("BAD_INPUT" for 10), or null for
+// a value that is not one of the statuses above. The text is static.
+ORBI_NAME_EXPORT const char* StatusName(OM_uint32 status);
+
+// StatusMessage returns a short sentence that says what a status means, for
+// people ("the name type is not accepted or is missing"), or null for a
+// value that is not one of the statuses above. The text is static.
+ORBI_NAME_EXPORT const char* StatusMessage(OM_uint32 status);
+
+// GssMajorStatus returns the RFC 2744 major status that a GSS-API entry point
+// reports for a status of this library, whose minor status is then the
+// library's status itself:
+//
+//   SUCCESS                                 GSS_S_COMPLETE
+//   BAD_INPUT                               GSS_S_CALL_INACCESSIBLE_READ
+//   NO_MECH                                 GSS_S_NAME_NOT_MN
+//   INVALID_MECH, MECH_NOT_SUPPORTED        GSS_S_BAD_MECH
+//   BAD_NAME_TYPE                           GSS_S_BAD_NAMETYPE
+//   NO_ALGORITHM_CODE                       GSS_S_UNAVAILABLE
+//   NO_MEMORY, LABEL_NOT_SET, END_OF_LIST,
+//   NO_SUCH_MEMBER, BAD_OID, any other      GSS_S_FAILURE
+//
+// An entry point may report a more precise major status where it knows more
+// than the status tells (a null output argument is
+// GSS_S_CALL_INACCESSIBLE_WRITE, say).
+ORBI_NAME_EXPORT OM_uint32 GssMajorStatus(OM_uint32 status);
+
 }  // namespace orbi_name
 
 #endif  // ORBI_NAME_STATUS_H_
