@@ -2,7 +2,7 @@
 # (tests/tool/tool_test.sh).
 if(TARGET orbi-name)
   find_program(ORBI_BASH bash REQUIRED)
-  foreach(group IN ITEMS show export inspect expand oid trace usage)
+  foreach(group IN ITEMS show export inspect expand oid input type json trace usage)
     add_test(NAME tool_${group}
       COMMAND ${ORBI_BASH} ${CMAKE_CURRENT_SOURCE_DIR}/tool/tool_test.sh
         $<TARGET_FILE:orbi-name> ${PROJECT_VERSION} ${group})
