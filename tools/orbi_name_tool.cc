@@ -111,40 +111,10 @@ template <typename Length>
 
 // --- Text helpers -------------------------------------------------------
 
-const char* StatusName(OM_uint32 status) {
-  namespace s = orbi_name::status;
-  switch (status) {
-    case s::SUCCESS:
-      return "SUCCESS";
-    case s::NO_MEMORY:
-      return "NO_MEMORY";
-    case s::NO_MECH:
-      return "NO_MECH";
-    case s::LABEL_NOT_SET:
-      return "LABEL_NOT_SET";
-    case s::END_OF_LIST:
-      return "END_OF_LIST";
-    case s::NO_SUCH_MEMBER:
-      return "NO_SUCH_MEMBER";
-    case s::NO_ALGORITHM_CODE:
-      return "NO_ALGORITHM_CODE";
-    case s::BAD_INPUT:
-      return "BAD_INPUT";
-    case s::INVALID_MECH:
-      return "INVALID_MECH";
-    case s::MECH_NOT_SUPPORTED:
-      return "MECH_NOT_SUPPORTED";
-    case s::BAD_NAME_TYPE:
-      return "BAD_NAME_TYPE";
-    case s::BAD_OID:
-      return "BAD_OID";
-    default:
-      return "unknown status";
-  }
-}
-
 std::string StatusText(OM_uint32 status) {
-  return std::string(StatusName(status)) + " (" + std::to_string(status) + ")";
+  const char* name = orbi_name::StatusName(status);
+  return std::string(name != nullptr ? name : "unknown status") + " (" +
+         std::to_string(status) + ")";
 }
 
 constexpr char kHexDigits[] = "0123456789abcdef";
