@@ -14,15 +14,14 @@
 
 #include <new>
 
+#include "der/oid.h"
 #include "orbi_services/oid_table.h"
 
 namespace status = orbi_name::status;
 
 namespace {
 
-constexpr uint64_t kMaxArc = 0xFFFFFFFFu;
-// The first subidentifier carries 40 * first + second with first at most 2.
-constexpr uint64_t kMaxFirstSubidentifier = kMaxArc + 80;
+using orbi::der::kMaxArc;
 // Most arcs an OID value can hold (arcCount is 32-bit).
 constexpr uint64_t kMaxArcCount = 0xFFFFFFFFu;
 // Longest decimal form of a 32-bit arc.
@@ -38,27 +37,15 @@ constexpr size_t kMaxArcDigits = 10;
 // Arcs handed to an ASN.1 object through a stack array up to this count.
 constexpr uint32_t kStackArcs = 32;
 
-constexpr int kTableSize = 40;
 constexpr unsigned int kNoCode = 7936;  // 0x1F00
 
-// Cipher OID records: DER content octets, each followed by a zero byte so
-// that elements can also be read as a terminated string. Only record 1 is
-// handed out (ConvertFromTSToOID); the others are kept as data for callers of
-// earlier versions that knew them, and are not used by any operation.
-unsigned char kRc2CbcBytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
-                                0x0D, 0x03, 0x02, 0x00};  // 1.2.840.113549.3.2
-unsigned char kDesEde3CbcBytes[] = {
-    0x2A, 0x86, 0x48, 0x86, 0xF7,
-    0x0D, 0x03, 0x07, 0x00};  // 1.2.840.113549.3.7
-unsigned char kDesCbcBytes[] = {0x2B, 0x0E, 0x03,
-                                0x02, 0x07, 0x00};  // 1.3.14.3.2.7
-unsigned char kRc4Bytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
-                             0x0D, 0x03, 0x04, 0x00};  // 1.2.840.113549.3.4
-
-[[maybe_unused]] gss_OID_desc kCipherRecord0 = {8, kRc2CbcBytes};
-gss_OID_desc kCipherRecord1 = {8, kDesEde3CbcBytes};
-[[maybe_unused]] gss_OID_desc kCipherRecord2 = {5, kDesCbcBytes};
-[[maybe_unused]] gss_OID_desc kCipherRecord3 = {8, kRc4Bytes};
+// The OID that ConvertFromTSToOID hands out for codes 0 and 256: a record of
+// the library's own, not the table's entry, with the content octets of
+// 1.2.840.113549.3.7 (DES-EDE3-CBC) and a zero byte behind them so that
+// elements can also be read as a terminated string.
+unsigned char kDesEde3CbcBytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
+                                    0x0D, 0x03, 0x07, 0x00};
+gss_OID_desc kDesEde3CbcRecord = {8, kDesEde3CbcBytes};
 
 [[nodiscard]] bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -81,54 +68,6 @@ gss_OID_desc kCipherRecord1 = {8, kDesEde3CbcBytes};
     value /= 10;
   } while (value != 0);
   return digits;
-}
-
-// True when bytes are the valid DER content octets of an OID whose arcs fit
-// 32 bits: not empty, every subidentifier minimal (no leading 0x80), the last
-// byte terminating, no arc above 4294967295. These are exactly the inputs
-// that PLVASNObjectID::set_value(bytes, length) accepts; nothing is allocated.
-[[nodiscard]] bool IsValidOidContent(const unsigned char* bytes,
-                                     OM_uint32 length) {
-  if (bytes == nullptr || length == 0) return false;
-  if ((bytes[length - 1] & 0x80) != 0) return false;
-  uint64_t value = 0;
-  uint64_t limit = kMaxFirstSubidentifier;
-  uint64_t arcs = 1;  // the first subidentifier holds two arcs
-  bool at_start = true;
-  for (OM_uint32 i = 0; i < length; ++i) {
-    const unsigned char byte = bytes[i];
-    if (at_start && byte == 0x80) return false;
-    value = (value << 7) | (byte & 0x7F);
-    if (value > limit) return false;
-    at_start = (byte & 0x80) == 0;
-    if (!at_start) continue;
-    if (++arcs > kMaxArcCount) return false;
-    value = 0;
-    limit = kMaxArc;
-  }
-  return true;
-}
-
-// IsValidOidContentFast answers as IsValidOidContent. Subidentifiers of at
-// most four bytes (28 bits) stay below every limit, so for them only the
-// structural rules need checking; a longer one goes to the full check.
-[[nodiscard]] bool IsValidOidContentFast(const unsigned char* bytes,
-                                         OM_uint32 length) {
-  if (bytes == nullptr || length == 0 || length == 0xFFFFFFFFu) {
-    return IsValidOidContent(bytes, length);
-  }
-  if ((bytes[length - 1] & 0x80) != 0) return false;
-  unsigned int run = 0;  // continuation bytes in the current subidentifier
-  for (OM_uint32 i = 0; i < length; ++i) {
-    const unsigned char byte = bytes[i];
-    if ((byte & 0x80) == 0) {
-      run = 0;
-      continue;
-    }
-    if (run == 0 && byte == 0x80) return false;  // not minimal
-    if (++run >= 4) return IsValidOidContent(bytes, length);
-  }
-  return true;
 }
 
 // Gives object the count arcs with set_value(unsigned long*, unsigned int).
@@ -284,7 +223,9 @@ OM_uint32 PLVORBIInternalOID::writeTo(PLVASNObjectID& value) const {
 OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {
   if (oid == nullptr || oid->elements == nullptr) return status::BAD_OID;
   auto* bytes = static_cast<unsigned char*>(oid->elements);
-  if (!IsValidOidContent(bytes, oid->length)) return status::BAD_OID;
+  if (!orbi::der::ValidateOidContent(bytes, oid->length, nullptr)) {
+    return status::BAD_OID;
+  }
   PLVASNObjectID object(0);
   if (object.set_value(bytes, oid->length) != 0) {
     // The bytes are valid, so the decoder could only lack memory.
@@ -361,13 +302,13 @@ int PLVORBIInternalOID::OIDChecker(gss_OID a, gss_OID b) {
   if (a->length != b->length) return 0;
   const auto* a_bytes = static_cast<const unsigned char*>(a->elements);
   if (memcmp(a_bytes, b->elements, a->length) != 0) return 0;
-  return IsValidOidContentFast(a_bytes, a->length) ? 1 : 0;
+  return orbi::der::IsValidOidContent(a_bytes, a->length) ? 1 : 0;
 }
 
 gss_OID PLVORBIInternalOID::GetMatchingOIDFromTable(const gss_OID oid) const {
   // Every entry is asked for, matched or not.
   bool found = false;
-  for (int index = 0; index < kTableSize; ++index) {
+  for (int index = 0; index < kORBIOIDTableSize; ++index) {
     if (ORBIGetOID(index) == oid) found = true;
   }
   return found && oid != nullptr ? oid : nullptr;
@@ -400,7 +341,7 @@ OM_uint32 PLVORBIInternalOID::ConvertFromTSToOID(unsigned int code,
   switch (code) {
     case 0:
     case 256:
-      *oid = &kCipherRecord1;
+      *oid = &kDesEde3CbcRecord;
       *secondValue = 64;
       return status::SUCCESS;
     case 512:

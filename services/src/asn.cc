@@ -1,43 +1,12 @@
 #include "orbi_services/asn.h"
 
+#include <assert.h>
 #include <limits.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
-namespace {
-
-constexpr uint64_t kMaxArc = 0xFFFFFFFFu;
-// The first subidentifier carries 40 * first + second with first at most 2,
-// so it may exceed kMaxArc by up to 80 while the second arc still fits.
-constexpr uint64_t kMaxFirstSubidentifier = kMaxArc + 80;
-
-[[nodiscard]] bool Encodable(const unsigned long* arcs, unsigned int count) {
-  if (count < 2 || arcs == nullptr) return false;
-  if (arcs[0] > 2) return false;
-  if (arcs[0] < 2 && arcs[1] >= 40) return false;
-  for (unsigned int i = 0; i < count; ++i) {
-    if (static_cast<uint64_t>(arcs[i]) > kMaxArc) return false;
-  }
-  return true;
-}
-
-// Writes value base 128 into out (at least 10 bytes); returns the byte count.
-[[nodiscard]] unsigned int EncodeBase128(uint64_t value, unsigned char* out) {
-  unsigned char scratch[10];
-  unsigned int n = 0;
-  do {
-    scratch[n++] = static_cast<unsigned char>(value & 0x7F);
-    value >>= 7;
-  } while (value != 0);
-  for (unsigned int i = 0; i < n; ++i) {
-    out[i] =
-        static_cast<unsigned char>(scratch[n - 1 - i] | (i + 1 < n ? 0x80 : 0));
-  }
-  return n;
-}
-
-}  // namespace
+#include "der/oid.h"
 
 // --- PLVASNBuffer ---------------------------------------------------------
 
@@ -89,53 +58,27 @@ int PLVASNObjectID::set_value(unsigned long* arcs, unsigned int count) {
   memcpy(copy, arcs, sizeof(unsigned long) * count);
   arcs_ = copy;
   count_ = count;
-  return Encodable(arcs_, count_) ? 0 : 2;
+  return orbi::der::OidArcsEncodable(arcs_, count_) ? 0 : 2;
 }
 
 int PLVASNObjectID::set_value(unsigned char* bytes, unsigned int length) {
-  if (bytes == nullptr || length == 0) return 1;
-  // Validate and count the subidentifiers before allocating anything.
-  if ((bytes[length - 1] & 0x80) != 0) return 1;  // truncated subidentifier
-  unsigned int subidentifiers = 0;
-  bool at_start = true;
-  for (unsigned int i = 0; i < length; ++i) {
-    if (at_start && bytes[i] == 0x80) return 1;  // not minimal
-    at_start = (bytes[i] & 0x80) == 0;
-    // The arc count (one more than the subidentifiers) must fit count_.
-    if (at_start && ++subidentifiers == UINT_MAX) return 1;
+  // Validate and count the arcs before allocating anything; the count must
+  // fit count_.
+  uint64_t count = 0;
+  if (!orbi::der::ValidateOidContent(bytes, length, &count) ||
+      count >= UINT_MAX) {
+    return 1;
   }
-  const unsigned int count = subidentifiers + 1;
-  auto* decoded =
-      static_cast<unsigned long*>(malloc(sizeof(unsigned long) * count));
+  auto* decoded = static_cast<unsigned long*>(
+      malloc(sizeof(unsigned long) * static_cast<size_t>(count)));
   if (decoded == nullptr) return 1;
-  unsigned int arc = 0;
-  uint64_t value = 0;
-  for (unsigned int i = 0; i < length; ++i) {
-    value = (value << 7) | (bytes[i] & 0x7F);
-    const uint64_t limit = arc == 0 ? kMaxFirstSubidentifier : kMaxArc;
-    if (value > limit) {
-      free(decoded);
-      return 1;
-    }
-    if ((bytes[i] & 0x80) != 0) continue;
-    if (arc == 0) {
-      const uint64_t first = value < 40 ? 0 : value < 80 ? 1 : 2;
-      const uint64_t second = value - 40 * first;
-      if (second > kMaxArc) {
-        free(decoded);
-        return 1;
-      }
-      decoded[0] = static_cast<unsigned long>(first);
-      decoded[1] = static_cast<unsigned long>(second);
-      arc = 2;
-    } else {
-      decoded[arc++] = static_cast<unsigned long>(value);
-    }
-    value = 0;
+  if (!orbi::der::DecodeOidContent(bytes, length, decoded)) {
+    free(decoded);
+    return 1;
   }
   free(arcs_);
   arcs_ = decoded;
-  count_ = count;
+  count_ = static_cast<unsigned int>(count);
   return 0;
 }
 
@@ -146,18 +89,15 @@ int PLVASNObjectID::get_value(unsigned long*& arcs, unsigned int& count) const {
 }
 
 int PLVASNObjectID::get_value(PLVASNBuffer& buffer) const {
-  if (!Encodable(arcs_, count_)) return 2;
-  // At most 5 bytes per 32-bit arc, one more for the combined first pair.
-  const unsigned long capacity = 5ul * count_ + 1;
-  auto* out = static_cast<unsigned char*>(malloc(capacity));
+  if (!orbi::der::OidArcsEncodable(arcs_, count_)) return 2;
+  const size_t length = orbi::der::EncodedOidLength(arcs_, count_);
+  auto* out = static_cast<unsigned char*>(malloc(length));
   if (out == nullptr) return 1;
-  unsigned long n = EncodeBase128(
-      40 * static_cast<uint64_t>(arcs_[0]) + static_cast<uint64_t>(arcs_[1]),
-      out);
-  for (unsigned int i = 2; i < count_; ++i) {
-    n += EncodeBase128(arcs_[i], out + n);
-  }
-  const int result = buffer.append(out, n);
+  orbi::der::ByteWriter writer(out, length);
+  const bool written = orbi::der::EncodeOidContent(arcs_, count_, writer);
+  assert(written && writer.left() == 0);
+  (void)written;
+  const int result = buffer.append(out, length);
   free(out);
   return result;
 }

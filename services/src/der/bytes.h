@@ -1,0 +1,136 @@
+// Bounded byte cursors, private to the two libraries.
+//
+// ByteReader reads from a span of bytes it does not own; ByteWriter writes
+// into a block of a measured size it does not own. Every read or write checks
+// the bytes left first: one that does not fit fails and consumes or writes
+// nothing, and the writer's failure sticks, so a chain of writes can be
+// checked once at the end. Neither allocates.
+#ifndef ORBI_SERVICES_SRC_DER_BYTES_H_
+#define ORBI_SERVICES_SRC_DER_BYTES_H_
+
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+namespace orbi {
+namespace der {
+
+class ByteReader {
+ public:
+  ByteReader(const unsigned char* data, size_t length)
+      : data_(data), left_(length) {}
+
+  size_t left() const { return left_; }
+  const unsigned char* data() const { return data_; }
+
+  // ReadU8 reads one byte.
+  [[nodiscard]] bool ReadU8(uint32_t* value) {
+    if (left_ < 1) return false;
+    *value = data_[0];
+    Skip(1);
+    return true;
+  }
+
+  // ReadBigEndian reads a width-byte unsigned integer, most significant byte
+  // first. REQUIRES: 1 <= width <= 4.
+  [[nodiscard]] bool ReadBigEndian(uint32_t width, uint32_t* value) {
+    if (left_ < width) return false;
+    const unsigned char* in = data_;
+    uint32_t result = 0;
+    // The widths in use, 2 and 4, take a path without a loop.
+    if (width == 2) {
+      result = (uint32_t{in[0]} << 8) | in[1];
+    } else if (width == 4) {
+      result = (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) |
+               (uint32_t{in[2]} << 8) | in[3];
+    } else {
+      for (uint32_t i = 0; i < width; ++i) result = (result << 8) | in[i];
+    }
+    Skip(width);
+    *value = result;
+    return true;
+  }
+
+  // ReadBytes hands out a pointer to the next count bytes.
+  [[nodiscard]] bool ReadBytes(size_t count, const unsigned char** bytes) {
+    if (left_ < count) return false;
+    *bytes = data_;
+    Skip(count);
+    return true;
+  }
+
+ private:
+  void Skip(size_t count) {
+    data_ += count;
+    left_ -= count;
+  }
+
+  const unsigned char* data_;
+  size_t left_;
+};
+
+class ByteWriter {
+ public:
+  ByteWriter(unsigned char* data, size_t size) : data_(data), left_(size) {}
+
+  // ok is false once a write did not fit; nothing is written after that.
+  bool ok() const { return ok_; }
+  size_t left() const { return left_; }
+
+  // WriteU8 writes one byte.
+  bool WriteU8(uint32_t value) {
+    if (!Room(1)) return false;
+    data_[0] = static_cast<unsigned char>(value);
+    Skip(1);
+    return true;
+  }
+
+  // WriteBigEndian writes the low width bytes of value, most significant byte
+  // first. REQUIRES: 1 <= width <= 4.
+  bool WriteBigEndian(uint32_t width, uint32_t value) {
+    if (!Room(width)) return false;
+    unsigned char* out = data_;
+    if (width == 2) {
+      out[0] = static_cast<unsigned char>(value >> 8);
+      out[1] = static_cast<unsigned char>(value);
+    } else if (width == 4) {
+      out[0] = static_cast<unsigned char>(value >> 24);
+      out[1] = static_cast<unsigned char>(value >> 16);
+      out[2] = static_cast<unsigned char>(value >> 8);
+      out[3] = static_cast<unsigned char>(value);
+    } else {
+      for (uint32_t i = 0; i < width; ++i) {
+        out[i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
+      }
+    }
+    Skip(width);
+    return true;
+  }
+
+  bool WriteBytes(const void* bytes, size_t count) {
+    if (!Room(count)) return false;
+    if (count > 0) memcpy(data_, bytes, count);
+    Skip(count);
+    return true;
+  }
+
+ private:
+  [[nodiscard]] bool Room(size_t count) {
+    if (ok_ && left_ >= count) return true;
+    ok_ = false;
+    return false;
+  }
+  void Skip(size_t count) {
+    data_ += count;
+    left_ -= count;
+  }
+
+  unsigned char* data_;
+  size_t left_;
+  bool ok_ = true;
+};
+
+}  // namespace der
+}  // namespace orbi
+
+#endif  // ORBI_SERVICES_SRC_DER_BYTES_H_

@@ -1,0 +1,57 @@
+#include "der/oid.h"
+
+#include <string.h>
+
+namespace orbi {
+namespace der {
+
+bool ValidateOidContent(const unsigned char* bytes, size_t length,
+                        uint64_t* arc_count) {
+  if (bytes == nullptr || length == 0) return false;
+  if ((bytes[length - 1] & 0x80) != 0) return false;  // truncated
+  uint64_t value = 0;
+  uint64_t limit = kMaxFirstSubidentifier;
+  uint64_t arcs = 1;  // the first subidentifier holds two arcs
+  bool at_start = true;
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char byte = bytes[i];
+    if (at_start && byte == 0x80) return false;  // not minimal
+    value = (value << 7) | (byte & 0x7F);
+    if (value > limit) return false;
+    at_start = (byte & 0x80) == 0;
+    if (!at_start) continue;
+    if (++arcs > kMaxArcCount) return false;
+    value = 0;
+    limit = kMaxArc;
+  }
+  if (arc_count != nullptr) *arc_count = arcs;
+  return true;
+}
+
+bool IsValidOidContent(const unsigned char* bytes, size_t length) {
+  if (bytes == nullptr || length == 0 || length >= kMaxArcCount) {
+    return ValidateOidContent(bytes, length, nullptr);
+  }
+  if ((bytes[length - 1] & 0x80) != 0) return false;
+  unsigned int run = 0;  // continuation bytes in the current subidentifier
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char byte = bytes[i];
+    if ((byte & 0x80) == 0) {
+      run = 0;
+      continue;
+    }
+    if (run == 0 && byte == 0x80) return false;  // not minimal
+    if (++run >= 4) return ValidateOidContent(bytes, length, nullptr);
+  }
+  return true;
+}
+
+bool SameOid(const unsigned char* a, size_t a_length, const unsigned char* b,
+             size_t b_length) {
+  if (a == nullptr || b == nullptr || a_length != b_length) return false;
+  if (a != b && memcmp(a, b, a_length) != 0) return false;
+  return IsValidOidContent(a, a_length);
+}
+
+}  // namespace der
+}  // namespace orbi

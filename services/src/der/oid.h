@@ -1,0 +1,129 @@
+// The DER rules for OID content octets (the bytes of an OBJECT IDENTIFIER
+// after its tag and length), in one place for the ASN.1 stand-in, the OID
+// value and the name library's token code.
+//
+// Content octets are valid when they are not empty, every subidentifier is
+// minimal (does not start with 0x80), the last byte ends a subidentifier, and
+// every arc fits 32 bits. The first subidentifier carries two arcs,
+// 40 * first + second with first at most 2, so it may reach 4294967295 + 80;
+// a valid encoding has at most 2^32 - 1 arcs. DER is canonical: two valid
+// encodings are the same OID exactly when their bytes are the same.
+#ifndef ORBI_SERVICES_SRC_DER_OID_H_
+#define ORBI_SERVICES_SRC_DER_OID_H_
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "der/bytes.h"
+
+namespace orbi {
+namespace der {
+
+inline constexpr uint64_t kMaxArc = 0xFFFFFFFFu;
+inline constexpr uint64_t kMaxFirstSubidentifier = kMaxArc + 80;
+inline constexpr uint64_t kMaxArcCount = 0xFFFFFFFFu;
+// Longest base-128 form of a subidentifier: 4294967375 needs 5 bytes.
+inline constexpr size_t kMaxSubidentifierBytes = 5;
+
+// ValidateOidContent returns true when the length bytes are valid content
+// octets, and then sets *arc_count (when not null) to the number of arcs.
+// Reads nothing outside the bytes and allocates nothing.
+[[nodiscard]] bool ValidateOidContent(const unsigned char* bytes, size_t length,
+                                      uint64_t* arc_count);
+
+// IsValidOidContent answers as ValidateOidContent, faster for the common
+// case: subidentifiers of at most four bytes (28 bits) stay below every
+// limit, so for them only the structural rules are checked.
+[[nodiscard]] bool IsValidOidContent(const unsigned char* bytes, size_t length);
+
+// DecodeOidContent writes the arcs of valid content octets to arcs, which
+// holds room for the count ValidateOidContent gave. Returns false, writing
+// nothing certain, for bytes that are not valid.
+template <typename Arc>
+[[nodiscard]] bool DecodeOidContent(const unsigned char* bytes, size_t length,
+                                    Arc* arcs) {
+  size_t arc = 0;
+  uint64_t value = 0;
+  for (size_t i = 0; i < length; ++i) {
+    if (value == 0 && bytes[i] == 0x80) return false;
+    value = (value << 7) | (bytes[i] & 0x7F);
+    if (value > (arc == 0 ? kMaxFirstSubidentifier : kMaxArc)) return false;
+    if ((bytes[i] & 0x80) != 0) continue;
+    if (arc == 0) {
+      const uint64_t first = value < 40 ? 0 : value < 80 ? 1 : 2;
+      arcs[0] = static_cast<Arc>(first);
+      arcs[1] = static_cast<Arc>(value - 40 * first);
+      arc = 2;
+    } else {
+      arcs[arc++] = static_cast<Arc>(value);
+    }
+    value = 0;
+  }
+  return length > 0 && (bytes[length - 1] & 0x80) == 0;
+}
+
+// OidArcsEncodable is true when the count arcs form an OID that has content
+// octets: at least two arcs, the first at most 2, the second below 40 under
+// a first of 0 or 1, every arc at most 4294967295.
+template <typename Arc>
+[[nodiscard]] bool OidArcsEncodable(const Arc* arcs, size_t count) {
+  if (arcs == nullptr || count < 2 || count > kMaxArcCount) return false;
+  if (arcs[0] > 2) return false;
+  if (arcs[0] < 2 && arcs[1] >= 40) return false;
+  for (size_t i = 0; i < count; ++i) {
+    if (static_cast<uint64_t>(arcs[i]) > kMaxArc) return false;
+  }
+  return true;
+}
+
+// SubidentifierLength is the number of base-128 bytes of value.
+[[nodiscard]] inline size_t SubidentifierLength(uint64_t value) {
+  size_t n = 1;
+  while (value >= 0x80) {
+    value >>= 7;
+    ++n;
+  }
+  return n;
+}
+
+// WriteSubidentifier writes value in base 128, most significant group first.
+inline bool WriteSubidentifier(ByteWriter& out, uint64_t value) {
+  const size_t n = SubidentifierLength(value);
+  for (size_t i = n; i-- > 0;) {
+    const auto group = static_cast<uint32_t>((value >> (7 * i)) & 0x7F);
+    if (!out.WriteU8(group | (i > 0 ? 0x80 : 0))) return false;
+  }
+  return true;
+}
+
+// EncodedOidLength is the length of the content octets of encodable arcs.
+template <typename Arc>
+[[nodiscard]] size_t EncodedOidLength(const Arc* arcs, size_t count) {
+  size_t length =
+      SubidentifierLength(40 * static_cast<uint64_t>(arcs[0]) + arcs[1]);
+  for (size_t i = 2; i < count; ++i) length += SubidentifierLength(arcs[i]);
+  return length;
+}
+
+// EncodeOidContent writes the content octets of encodable arcs (see
+// OidArcsEncodable); false when out has no room for them.
+template <typename Arc>
+[[nodiscard]] bool EncodeOidContent(const Arc* arcs, size_t count,
+                                    ByteWriter& out) {
+  if (!WriteSubidentifier(out, 40 * static_cast<uint64_t>(arcs[0]) + arcs[1]))
+    return false;
+  for (size_t i = 2; i < count; ++i) {
+    if (!WriteSubidentifier(out, arcs[i])) return false;
+  }
+  return out.ok();
+}
+
+// SameOid is true when a and b are valid content octets of the same OID:
+// the bytes are compared first, and only equal bytes are validated.
+[[nodiscard]] bool SameOid(const unsigned char* a, size_t a_length,
+                           const unsigned char* b, size_t b_length);
+
+}  // namespace der
+}  // namespace orbi
+
+#endif  // ORBI_SERVICES_SRC_DER_OID_H_
