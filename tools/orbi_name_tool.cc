@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "orbi_name/exported_name_token.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_name/internal_name_set.h"
 #include "orbi_name/internal_oid.h"
@@ -875,93 +876,61 @@ struct TokenFields {
   gss_OID_desc type = {0, nullptr};
 };
 
-// ParseToken splits token into its fields. On failure error names the field
-// that is wrong.
+// ParseToken splits token into its fields with the library's token reader.
+// On failure error names the field that is wrong and why.
 [[nodiscard]] bool ParseToken(const std::vector<unsigned char>& token,
                               TokenFields* fields, std::string* error) {
-  const unsigned char* p = token.data();
-  size_t left = token.size();
-  // Take returns the next count bytes, or null when the token is shorter.
-  auto take = [&](size_t count) -> const unsigned char* {
-    if (left < count) return nullptr;
-    const unsigned char* at = p;
-    p += count;
-    left -= count;
-    return at;
-  };
-  auto offset = [&]() { return std::to_string(token.size() - left); };
-
-  const unsigned char* id = take(2);
-  if (id == nullptr) {
-    *error = "token identifier: the token has " + std::to_string(token.size()) +
-             " bytes, the identifier needs 2";
+  using orbi_name::TokenField;
+  orbi_name::TokenView view;
+  orbi_name::TokenRefusal refusal;
+  const TokenField wrong = orbi_name::ParseExportedNameToken(
+      token.data(), token.size(), &view, &refusal);
+  if (wrong != TokenField::kNone) {
+    const std::string field = orbi_name::TokenFieldName(wrong);
+    const std::string at = std::to_string(refusal.offset);
+    const std::string left = std::to_string(refusal.left);
+    switch (wrong) {
+      case TokenField::kIdentifier:
+        *error = refusal.left < 2
+                     ? field + ": the token has " +
+                           std::to_string(token.size()) +
+                           " bytes, the identifier needs 2"
+                     : field + ": 0401 expected, found " + Hex(token.data(), 2);
+        break;
+      case TokenField::kMechanismLength:
+      case TokenField::kNameTypeLength:
+        *error = field + ": the token ends at offset " + at +
+                 ", inside the 2-byte field";
+        break;
+      case TokenField::kNameLength:
+        *error = field + ": the token ends at offset " + at +
+                 ", inside the 4-byte field";
+        break;
+      case TokenField::kMechanism:
+      case TokenField::kName:
+      case TokenField::kNameType:
+        *error = field + ": the length field gives " +
+                 std::to_string(refusal.found) + " bytes, " + left +
+                 " are left";
+        break;
+      case TokenField::kTrailing:
+        *error =
+            "name type OID: " + left + " bytes follow the end of the token";
+        break;
+      case TokenField::kNone:
+        break;
+    }
     return false;
   }
-  if (id[0] != 0x04 || id[1] != 0x01) {
-    *error = "token identifier: 0401 expected, found " + Hex(id, 2);
-    return false;
+  fields->mech = {view.mechanism_length,
+                  const_cast<unsigned char*>(view.mechanism)};
+  fields->name = view.name;
+  fields->name_length = view.name_length;
+  fields->has_type = view.has_name_type;
+  if (view.has_name_type) {
+    fields->type = {view.name_type_length,
+                    const_cast<unsigned char*>(view.name_type)};
   }
-  const std::string mech_length_at = offset();
-  const unsigned char* m = take(2);
-  if (m == nullptr) {
-    *error = "mechanism OID length: the token ends at offset " +
-             mech_length_at + ", inside the 2-byte field";
-    return false;
-  }
-  const uint32_t mech_length = static_cast<uint32_t>(m[0]) << 8 | m[1];
-  const unsigned char* mech = take(mech_length);
-  if (mech == nullptr) {
-    *error = "mechanism OID: the length field gives " +
-             std::to_string(mech_length) + " bytes, " + std::to_string(left) +
-             " are left";
-    return false;
-  }
-  const std::string name_length_at = offset();
-  const unsigned char* n = take(4);
-  if (n == nullptr) {
-    *error = "name length: the token ends at offset " + name_length_at +
-             ", inside the 4-byte field";
-    return false;
-  }
-  const uint32_t name_length = static_cast<uint32_t>(n[0]) << 24 |
-                               static_cast<uint32_t>(n[1]) << 16 |
-                               static_cast<uint32_t>(n[2]) << 8 | n[3];
-  const unsigned char* name = take(name_length);
-  if (name == nullptr) {
-    *error = "name: the length field gives " + std::to_string(name_length) +
-             " bytes, " + std::to_string(left) + " are left";
-    return false;
-  }
-  fields->mech = {mech_length,
-                  const_cast<void*>(static_cast<const void*>(mech))};
-  fields->name = name;
-  fields->name_length = name_length;
-  fields->has_type = false;
-  if (left == 0) return true;
-
-  const std::string type_length_at = offset();
-  const unsigned char* t = take(2);
-  if (t == nullptr) {
-    *error = "name type OID length: the token ends at offset " +
-             type_length_at + ", inside the 2-byte field";
-    return false;
-  }
-  const uint32_t type_length = static_cast<uint32_t>(t[0]) << 8 | t[1];
-  const unsigned char* type = take(type_length);
-  if (type == nullptr) {
-    *error = "name type OID: the length field gives " +
-             std::to_string(type_length) + " bytes, " + std::to_string(left) +
-             " are left";
-    return false;
-  }
-  if (left != 0) {
-    *error = "name type OID: " + std::to_string(left) +
-             " bytes follow the end of the token";
-    return false;
-  }
-  fields->has_type = true;
-  fields->type = {type_length,
-                  const_cast<void*>(static_cast<const void*>(type))};
   return true;
 }
 

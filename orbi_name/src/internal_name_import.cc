@@ -1,5 +1,6 @@
 // Name import (both Set forms, the exported name token read back), display,
 // canonicalization and the exported name token.
+#include <assert.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -9,12 +10,19 @@
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
 #include "text_block.h"
+#include "token.h"
 
+using orbi_name::TokenField;
+using orbi_name::TokenView;
 using orbi_name::internal::AllocateText;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
+using orbi_name::internal::ParseToken;
 using orbi_name::internal::SealText;
 using orbi_name::internal::TextEnd;
+using orbi_name::internal::TokenLayout;
+using orbi_name::internal::TokenSize;
+using orbi_name::internal::WriteToken;
 namespace status = orbi_name::status;
 
 namespace {
@@ -108,102 +116,6 @@ constexpr uint32_t kOidLengthMask = 0xFFFF;
   return nullptr;
 }
 
-// Reader is a bounded read cursor over a caller's bytes: every read checks
-// the bytes left first and fails, consuming nothing, when they do not
-// suffice.
-class Reader {
- public:
-  Reader(const unsigned char* data, uint32_t length)
-      : data_(data), left_(length) {}
-
-  uint32_t left() const { return left_; }
-
-  // ReadBigEndian reads a width-byte unsigned integer, most significant
-  // byte first. The token's widths, 2 and 4, take a path without a loop.
-  // REQUIRES: width <= 4.
-  [[nodiscard]] bool ReadBigEndian(uint32_t width, uint32_t* value) {
-    if (left_ < width) return false;
-    const unsigned char* in = data_;
-    uint32_t result = 0;
-    if (width == 2) {
-      result = (uint32_t{in[0]} << 8) | in[1];
-    } else if (width == 4) {
-      result = (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) |
-               (uint32_t{in[2]} << 8) | in[3];
-    } else {
-      for (uint32_t i = 0; i < width; ++i) result = (result << 8) | in[i];
-    }
-    Skip(width);
-    *value = result;
-    return true;
-  }
-
-  // ReadBytes hands out a pointer to the next count bytes.
-  [[nodiscard]] bool ReadBytes(uint32_t count, const unsigned char** bytes) {
-    if (left_ < count) return false;
-    *bytes = data_;
-    Skip(count);
-    return true;
-  }
-
- private:
-  void Skip(uint32_t count) {
-    data_ += count;
-    left_ -= count;
-  }
-
-  const unsigned char* data_;
-  uint32_t left_;
-};
-
-// Writer is a bounded write cursor over a block of a measured size: a write
-// that would pass the end fails and writes nothing.
-class Writer {
- public:
-  Writer(unsigned char* data, size_t size) : data_(data), left_(size) {}
-
-  size_t left() const { return left_; }
-
-  // WriteBigEndian writes the low width bytes of value, most significant
-  // byte first. The token's widths, 2 and 4, take a path without a loop.
-  // REQUIRES: width <= 4.
-  [[nodiscard]] bool WriteBigEndian(uint32_t width, uint32_t value) {
-    if (left_ < width) return false;
-    unsigned char* out = data_;
-    if (width == 2) {
-      out[0] = static_cast<unsigned char>(value >> 8);
-      out[1] = static_cast<unsigned char>(value);
-    } else if (width == 4) {
-      out[0] = static_cast<unsigned char>(value >> 24);
-      out[1] = static_cast<unsigned char>(value >> 16);
-      out[2] = static_cast<unsigned char>(value >> 8);
-      out[3] = static_cast<unsigned char>(value);
-    } else {
-      for (uint32_t i = 0; i < width; ++i) {
-        out[i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
-      }
-    }
-    Skip(width);
-    return true;
-  }
-
-  [[nodiscard]] bool WriteBytes(const void* bytes, size_t count) {
-    if (left_ < count) return false;
-    if (count > 0) memcpy(data_, bytes, count);
-    Skip(count);
-    return true;
-  }
-
- private:
-  void Skip(size_t count) {
-    data_ += count;
-    left_ -= count;
-  }
-
-  unsigned char* data_;
-  size_t left_;
-};
-
 // The fields of an exported name token that an import keeps.
 struct ParsedToken {
   const unsigned char* name = nullptr;
@@ -211,63 +123,34 @@ struct ParsedToken {
   gss_OID name_type = nullptr;  // the table's own object, or null
 };
 
-// The widths of the token's fixed fields, taken from a name's constants.
-struct TokenLayout {
-  uint32_t token_id_size;
-  uint32_t token_id;
-  uint32_t mech_oid_length_size;
-  uint32_t name_length_size;
-  uint32_t name_type_oid_length_size;
-};
-
 // ParseExportedToken reads the token in length bytes at data. The whole
 // token is read before anything is judged by value, so a token whose layout
 // is broken gives 36 whatever its mechanism. Returns 0 and fills *parsed; 36
-// for a wrong identifier, a length field running past the end, bytes left
-// over that are not exactly one name-type field, or a name type the table
-// does not hold; 23 for a mechanism OID that does not decode; 24 for one that
-// is not the library's. *parsed is written only on 0.
+// for a token the codec refuses (a wrong identifier, a length field running
+// past the end, bytes left over that are not exactly one name-type field) or
+// a name type the table does not hold; 23 for a mechanism OID that does not
+// decode; 24 for one that is not the library's. *parsed is written only on 0.
 [[nodiscard]] OM_uint32 ParseExportedToken(const TokenLayout& layout,
                                            const unsigned char* data,
-                                           uint32_t length,
-                                           ParsedToken* parsed) {
-  Reader reader(data, length);
-  uint32_t token_id = 0;
-  uint32_t mech_length = 0;
-  const unsigned char* mech_bytes = nullptr;
-  uint32_t name_length = 0;
-  const unsigned char* name = nullptr;
-  if (!reader.ReadBigEndian(layout.token_id_size, &token_id) ||
-      token_id != layout.token_id ||
-      !reader.ReadBigEndian(layout.mech_oid_length_size, &mech_length) ||
-      !reader.ReadBytes(mech_length, &mech_bytes) ||
-      !reader.ReadBigEndian(layout.name_length_size, &name_length) ||
-      !reader.ReadBytes(name_length, &name)) {
+                                           size_t length, ParsedToken* parsed) {
+  TokenView view;
+  if (ParseToken(layout, data, length, &view, nullptr) != TokenField::kNone) {
     return status::BAD_NAME_TYPE;
   }
-  // A token that ends after the name carries no name type. Otherwise what
-  // follows must be exactly one length field and the OID it announces.
-  uint32_t type_length = 0;
-  const unsigned char* type_bytes = nullptr;
-  const bool has_type = reader.left() > 0;
-  if (has_type &&
-      (!reader.ReadBigEndian(layout.name_type_oid_length_size, &type_length) ||
-       !reader.ReadBytes(type_length, &type_bytes) || reader.left() != 0)) {
-    return status::BAD_NAME_TYPE;
-  }
-
-  gss_OID_desc mech = {mech_length, const_cast<unsigned char*>(mech_bytes)};
+  gss_OID_desc mech = {view.mechanism_length,
+                       const_cast<unsigned char*>(view.mechanism)};
   const OM_uint32 mech_status = CheckMechanism(&mech);
   if (mech_status != status::SUCCESS) return mech_status;
 
   gss_OID name_type = nullptr;
-  if (has_type) {
-    gss_OID_desc type = {type_length, const_cast<unsigned char*>(type_bytes)};
+  if (view.has_name_type) {
+    gss_OID_desc type = {view.name_type_length,
+                         const_cast<unsigned char*>(view.name_type)};
     name_type = FindTableOid(&type);
     if (name_type == nullptr) return status::BAD_NAME_TYPE;
   }
-  parsed->name = name;
-  parsed->name_length = name_length;
+  parsed->name = view.name;
+  parsed->name_length = view.name_length;
   parsed->name_type = name_type;
   return status::SUCCESS;
 }
@@ -476,30 +359,26 @@ OM_uint32 PLVORBIInternalName::Export(gss_buffer_t token) {
   if (result != status::SUCCESS) return result;
 
   // The OID length fields carry 16 bits; M and T are what they announce.
-  const uint32_t mech_length = mechType->length & kOidLengthMask;
-  const uint32_t type_length = nameType->length & kOidLengthMask;
-  // Measured in size_t (64 bits wide, text_block.h): the sum of the 32-bit
-  // fields can pass 4294967295 but not wrap.
-  const size_t total = size_t{tokenIdSize} + mechOidLengthSize +
-                         mech_length + nameLengthSize + nameLength +
-                         nameTypeOidLengthSize + type_length;
+  TokenView view;
+  view.mechanism = static_cast<const unsigned char*>(mechType->elements);
+  view.mechanism_length = mechType->length & kOidLengthMask;
+  view.name = reinterpret_cast<const unsigned char*>(nameValue);
+  view.name_length = nameLength;
+  view.name_type = static_cast<const unsigned char*>(nameType->elements);
+  view.name_type_length = nameType->length & kOidLengthMask;
+  const TokenLayout layout = {tokenIdSize, tokenId, mechOidLengthSize,
+                              nameLengthSize, nameTypeOidLengthSize};
+  const size_t total = TokenSize(layout, view.mechanism_length,
+                                 view.name_length, view.name_type_length);
   token->value = nullptr;
   token->length = 0;
   auto* block = static_cast<unsigned char*>(malloc(total));
   if (block == nullptr) return status::NO_MEMORY;
-
-  Writer writer(block, total);
-  const bool written =
-      writer.WriteBigEndian(tokenIdSize, tokenId) &&
-      writer.WriteBigEndian(mechOidLengthSize, mech_length) &&
-      writer.WriteBytes(mechType->elements, mech_length) &&
-      writer.WriteBigEndian(nameLengthSize, nameLength) &&
-      writer.WriteBytes(nameValue, nameLength) &&
-      writer.WriteBigEndian(nameTypeOidLengthSize, type_length) &&
-      writer.WriteBytes(nameType->elements, type_length);
-  // What was written must fill exactly what was measured; the writer never
-  // passes the end, so a mismatch can only leave bytes unwritten.
-  if (!written || writer.left() != 0) {
+  // The token fills exactly what was measured; anything else is a fault in
+  // the codec, not a shortage of memory.
+  const bool written = WriteToken(layout, view, block, total);
+  assert(written);
+  if (!written) {
     free(block);
     return status::NO_MEMORY;
   }

@@ -1,6 +1,6 @@
 # Checks the dynamic symbols that liborbi_name.so defines: every one belongs
-# to one of the three public classes, is one of the status functions or is
-# exported data, and every public operation is there.
+# to one of the three public classes, is one of the status or token
+# functions or is exported data, and every public operation is there.
 #
 # cmake -DNM=nm -DLIBRARY=liborbi_name.so -P check_symbols.cmake
 
@@ -19,6 +19,8 @@ set(expected
   "orbi_name::StatusName(unsigned int)"
   "orbi_name::StatusMessage(unsigned int)"
   "orbi_name::GssMajorStatus(unsigned int)"
+  "orbi_name::ParseExportedNameToken(void const*, unsigned long, orbi_name::TokenView*, orbi_name::TokenRefusal*)"
+  "orbi_name::TokenFieldName(orbi_name::TokenField)"
   "PLVORBIInternalName::PLVORBIInternalName()"
   "PLVORBIInternalName::~PLVORBIInternalName()"
   "PLVORBIInternalName::Clean()"
@@ -91,7 +93,8 @@ foreach(line IN LISTS lines)
      symbol STREQUAL "plvorbiname_LegalNotice")
     continue()
   endif()
-  # The status functions of orbi_name/status.h, each in the public list.
+  # The functions of orbi_name/status.h and exported_name_token.h, each in
+  # the public list.
   if(symbol MATCHES "^orbi_name::")
     list(FIND expected "${symbol}" index)
     if(NOT index EQUAL -1)

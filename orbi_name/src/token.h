@@ -1,0 +1,50 @@
+// The exported name token's codec: the one place that writes and reads its
+// layout (orbi_name/exported_name_token.h). Export, the import of a token and
+// ParseExportedNameToken call it.
+#ifndef ORBI_NAME_SRC_TOKEN_H_
+#define ORBI_NAME_SRC_TOKEN_H_
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "orbi_name/exported_name_token.h"
+
+namespace orbi_name {
+namespace internal {
+
+// The widths of the fixed fields and the identifier. A name carries them as
+// its layout constants; every name holds kTokenLayout.
+struct TokenLayout {
+  uint32_t token_id_size;
+  uint32_t token_id;
+  uint32_t mechanism_length_size;
+  uint32_t name_length_size;
+  uint32_t name_type_length_size;
+};
+inline constexpr TokenLayout kTokenLayout = {2, 0x0401, 2, 4, 2};
+
+// ParseToken reads a token in the given layout; see ParseExportedNameToken.
+[[nodiscard]] TokenField ParseToken(const TokenLayout& layout,
+                                    const unsigned char* data, size_t length,
+                                    TokenView* view, TokenRefusal* refusal);
+
+// TokenSize is the length of a token with the given field lengths.
+[[nodiscard]] inline size_t TokenSize(const TokenLayout& layout,
+                                      uint32_t mechanism_length,
+                                      uint32_t name_length,
+                                      uint32_t name_type_length) {
+  return size_t{layout.token_id_size} + layout.mechanism_length_size +
+         mechanism_length + layout.name_length_size + name_length +
+         layout.name_type_length_size + name_type_length;
+}
+
+// WriteToken writes the token of view (name type included) into the size
+// bytes at out. Returns false, with what was written undefined, when the
+// token does not fill exactly size bytes.
+[[nodiscard]] bool WriteToken(const TokenLayout& layout, const TokenView& view,
+                              unsigned char* out, size_t size);
+
+}  // namespace internal
+}  // namespace orbi_name
+
+#endif  // ORBI_NAME_SRC_TOKEN_H_
