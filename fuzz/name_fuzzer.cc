@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "orbi_name/exported_name_token.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_services/asn.h"
 #include "orbi_services/oid_table.h"
@@ -161,19 +162,17 @@ void CheckToken(PLVORBIInternalName& name, const std::string& display) {
   const std::string t = Bytes(token);
   gss_OID mech = ORBIGetOID(7);
   gss_OID type = ORBIGetOID(1);
-  const size_t m = mech->length, n = display.size(), ty = type->length;
-  FUZZ_CHECK(t.size() == 10 + m + n + ty);
-  auto u = [&](size_t i) {
-    return static_cast<size_t>(static_cast<unsigned char>(t[i]));
-  };
-  FUZZ_CHECK(u(0) == 0x04 && u(1) == 0x01);
-  FUZZ_CHECK((u(2) << 8 | u(3)) == m);
-  FUZZ_CHECK(memcmp(t.data() + 4, mech->elements, m) == 0);
-  const size_t nl = u(4 + m) << 24 | u(5 + m) << 16 | u(6 + m) << 8 | u(7 + m);
-  FUZZ_CHECK(nl == n);
-  FUZZ_CHECK(t.compare(8 + m, n, display) == 0);
-  FUZZ_CHECK((u(8 + m + n) << 8 | u(9 + m + n)) == ty);
-  FUZZ_CHECK(memcmp(t.data() + 10 + m + n, type->elements, ty) == 0);
+  FUZZ_CHECK(t.size() == 10 + mech->length + display.size() + type->length);
+  orbi_name::TokenView view;
+  FUZZ_CHECK(
+      orbi_name::ParseExportedNameToken(t.data(), t.size(), &view, nullptr) ==
+      orbi_name::TokenField::kNone);
+  FUZZ_CHECK(view.mechanism_length == mech->length &&
+             memcmp(view.mechanism, mech->elements, mech->length) == 0);
+  FUZZ_CHECK(std::string(reinterpret_cast<const char*>(view.name),
+                         view.name_length) == display);
+  FUZZ_CHECK(view.has_name_type && view.name_type_length == type->length &&
+             memcmp(view.name_type, type->elements, type->length) == 0);
 
   // The token reads back into an equal name that exports the same bytes.
   PLVORBIInternalName back;
