@@ -141,15 +141,20 @@ int PLVORBIInternalName::operator==(const PLVORBIInternalName& other) {
 
 PLVORBIInternalName& PLVORBIInternalName::operator=(
     const PLVORBIInternalName& other) {
+  (void)CopyFrom(other);
+  return *this;
+}
+
+OM_uint32 PLVORBIInternalName::CopyFrom(const PLVORBIInternalName& other) {
   ORBI_TRACE_LEVEL1(kNameSource, kAssignText);
-  if (this == &other) return *this;
+  if (this == &other) return status::SUCCESS;
   MutexLock lock(mutex);
   // Build the copy first so that a failed allocation leaves this name as it
   // was.
   char* copy = nullptr;
   if (other.nameValue != nullptr) {
     copy = AllocateText(other.nameLength);
-    if (copy == nullptr) return *this;
+    if (copy == nullptr) return status::NO_MEMORY;
     memcpy(copy, other.nameValue, other.nameLength);
     // The copy is a new text: it gets a stamp of its own, so cursors into
     // other's text (or into this name's old one) do not fit it.
@@ -160,5 +165,5 @@ PLVORBIInternalName& PLVORBIInternalName::operator=(
   nameLength = copy != nullptr ? other.nameLength : 0;
   nameType = other.nameType;
   mechType = other.mechType;
-  return *this;
+  return status::SUCCESS;
 }

@@ -1,5 +1,5 @@
-// The database path and entries of a name's text: GetDatabasePath, the three
-// Read forms with their entry cursor, and CopyExpandedName.
+// The database path and entries of a name's text: GetDatabasePath and the
+// three Read forms with their entry cursor.
 //
 // The text is the bytes of nameValue up to the first NUL, and never more than
 // nameLength bytes (the record keeps a NUL at an index <= nameLength, so both
@@ -14,11 +14,16 @@
 #include <memory>
 #include <new>
 
+#include "entry_cursor.h"
+#include "holders.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
 #include "text_block.h"
 
+using orbi_name::internal::CharBlock;
+using orbi_name::internal::kCursorEnd;
+using orbi_name::internal::kCursorNotBegun;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
 using orbi_name::internal::ReadTrailer;
@@ -36,14 +41,6 @@ constexpr char kReadAsnBufferText[] =
 // The label form takes two arguments; its text names a third all the same.
 constexpr char kReadLabelText[] =
     "PLVORBIInternalName::Read(PLVASNLabelString*, ulong&, int)";
-constexpr char kCopyExpandedNameText[] =
-    "PLVORBIInternalName::CopyExpandedName()";
-constexpr char kExpandEndOfListText[] =
-    "PLVORBIInternalName::CopyExpandedName() hit end of list.";
-constexpr char kExpandNoMemoryText[] =
-    "PLVORBIInternalName::CopyExpandedName() ran out of memory.";
-// The record operator= writes; each expanded member is made as its copy.
-constexpr char kAssignText[] = "PLVORBIInternalName::Operator=";
 
 constexpr unsigned int kLabelVisibleAlternative = 1;
 
@@ -66,8 +63,6 @@ constexpr unsigned int kLabelVisibleAlternative = 1;
 // is at least 1 and bit 63 is 0, so a position is never 0 nor all ones.
 static_assert(sizeof(unsigned long) * CHAR_BIT >= 64,
               "the entry cursor packs a 32-bit offset and a check value");
-constexpr unsigned long kCursorNotBegun = 0;
-constexpr unsigned long kCursorEnd = ~0ul;
 constexpr int kCheckShift = 32;
 constexpr uint32_t kCheckMask = 0x7FFFFFFFu;
 
@@ -116,48 +111,6 @@ constexpr uint32_t kCheckMask = 0x7FFFFFFFu;
              ? static_cast<uint32_t>(static_cast<const char*>(found) - text)
              : limit;
 }
-
-struct FreeDeleter {
-  void operator()(void* block) const { free(block); }
-};
-using CharBlock = std::unique_ptr<char, FreeDeleter>;
-
-// NameChain owns a chain of names linked through their next members and
-// destroys every one of them unless released.
-class NameChain {
- public:
-  NameChain() = default;
-  ~NameChain() {
-    PLVORBIInternalName* name = first_;
-    while (name != nullptr) {
-      PLVORBIInternalName* next = name->GetNextMember();
-      delete name;
-      name = next;
-    }
-  }
-  NameChain(const NameChain&) = delete;
-  NameChain& operator=(const NameChain&) = delete;
-
-  // Append links name behind the last one and takes ownership of it.
-  void Append(PLVORBIInternalName* name) {
-    if (last_ == nullptr) {
-      first_ = name;
-    } else {
-      (void)last_->SetNextMember(name);
-    }
-    last_ = name;
-  }
-  [[nodiscard]] PLVORBIInternalName* Release() {
-    PLVORBIInternalName* first = first_;
-    first_ = nullptr;
-    last_ = nullptr;
-    return first;
-  }
-
- private:
-  PLVORBIInternalName* first_ = nullptr;
-  PLVORBIInternalName* last_ = nullptr;
-};
 
 }  // namespace
 
@@ -282,93 +235,4 @@ OM_uint32 PLVORBIInternalName::Read(PLVASNLabelString* label,
     return status::LABEL_NOT_SET;
   }
   return status::SUCCESS;
-}
-
-PLVORBIInternalName* PLVORBIInternalName::CopyExpandedName() {
-  ORBI_TRACE_SCOPE(kNameSource, kCopyExpandedNameText);
-  gss_buffer_desc path = {0, nullptr};
-  const OM_uint32 path_status = GetDatabasePath(&path);
-  // Every member's text starts with the database path: a name without one
-  // cannot be expanded. That is not a shortage of memory, so it is not
-  // traced as one.
-  if (path_status == status::BAD_INPUT) return nullptr;
-  CharBlock path_holder(static_cast<char*>(path.value));
-  if (path_status != status::SUCCESS) {
-    ORBI_TRACE_LEVEL1(kNameSource, kExpandNoMemoryText);
-    return nullptr;
-  }
-  const size_t path_length = path.length - 1;
-
-  gss_OID name_type;
-  gss_OID mech_type;
-  {
-    MutexLock lock(mutex);
-    name_type = nameType;
-    mech_type = mechType;
-  }
-
-  NameChain chain;
-  unsigned long cursor = kCursorNotBegun;
-  gss_buffer_desc entry = {0, nullptr};
-  OM_uint32 read_status = Read(&entry, cursor);
-  bool out_of_memory = false;
-  while (read_status == status::SUCCESS || read_status == status::END_OF_LIST) {
-    CharBlock entry_holder(static_cast<char*>(entry.value));
-    std::unique_ptr<PLVORBIInternalName> member(new (std::nothrow)
-                                                    PLVORBIInternalName());
-    if (member == nullptr) {
-      out_of_memory = true;
-      break;
-    }
-    // The member takes this name's type and mechanism as operator= gives
-    // them, and the record operator= writes; its text is replaced at once
-    // below, so copying this name's whole text first (which would make the
-    // expansion quadratic in the number of entries) is skipped.
-    ORBI_TRACE_LEVEL1(kNameSource, kAssignText);
-    {
-      MutexLock member_lock(member->mutex);
-      member->nameType = name_type;
-      member->mechType = mech_type;
-    }
-    const size_t entry_length =
-        read_status == status::SUCCESS ? entry.length - 1 : 0;
-    // path_length and entry_length are below 2^32; the sum only wraps where
-    // size_t is 32 bits wide.
-    if (entry_length > SIZE_MAX - 2 - path_length) {
-      out_of_memory = true;
-      break;
-    }
-    CharBlock text(static_cast<char*>(malloc(path_length + entry_length + 2)));
-    if (text == nullptr) {
-      out_of_memory = true;
-      break;
-    }
-    memcpy(text.get(), path.value, path_length);
-    size_t used = path_length;
-    if (read_status == status::SUCCESS) {
-      text.get()[used++] = separator;
-      memcpy(text.get() + used, entry.value, entry_length);
-      used += entry_length;
-    }
-    text.get()[used] = '\0';
-    if (member->ChangeExternalName(text.get()) != status::SUCCESS) {
-      out_of_memory = true;
-      break;
-    }
-    chain.Append(member.release());
-    if (cursor == kCursorEnd) break;
-    entry = gss_buffer_desc{0, nullptr};
-    read_status = Read(&entry, cursor);
-  }
-  // Only 1 can end the loop here, unless the caller changed the text during
-  // the expansion (a stale cursor gives 10); either way nothing is handed out.
-  if (out_of_memory ||
-      (read_status != status::SUCCESS && read_status != status::END_OF_LIST)) {
-    ORBI_TRACE_LEVEL1(kNameSource, kExpandNoMemoryText);
-    return nullptr;
-  }
-  if (read_status == status::END_OF_LIST) {
-    ORBI_TRACE_LEVEL1(kNameSource, kExpandEndOfListText);
-  }
-  return chain.Release();
 }

@@ -11,10 +11,13 @@
 #include <memory>
 #include <new>
 
+#include "holders.h"
 #include "scoped.h"
 
+using orbi_name::internal::DeleteChain;
 using orbi_name::internal::kNameSetSource;
 using orbi_name::internal::MutexLock;
+using orbi_name::internal::NameChain;
 namespace status = orbi_name::status;
 
 namespace {
@@ -43,35 +46,6 @@ constexpr char kGetMemberText[] =
 constexpr char kCopyExpandedNameSetText[] =
     "OM_uint32 PLVORBIInternalNameSet::CopyExpandedNameSet("
     "PLVORBIInternalNameSet * newNameSet)";
-
-// NewCopyOf returns a new name that is a copy of source, or null when no
-// memory could be had for the name or its text.
-[[nodiscard]] PLVORBIInternalName* NewCopyOf(
-    const PLVORBIInternalName& source) {
-  std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
-                                                PLVORBIInternalName());
-  if (copy == nullptr) return nullptr;
-  *copy = source;
-  // operator= leaves its target unchanged, here an empty name, when it runs
-  // out of memory; such a member would not equal the name it stands for.
-  if (!(*copy == source)) return nullptr;
-  return copy.release();
-}
-
-// DeleteChain destroys first and every name chained behind it.
-void DeleteChain(PLVORBIInternalName* first) {
-  while (first != nullptr) {
-    PLVORBIInternalName* next = first->GetNextMember();
-    delete first;
-    first = next;
-  }
-}
-
-// ChainHolder destroys a whole chain on every way out.
-struct ChainDeleter {
-  void operator()(PLVORBIInternalName* first) const { DeleteChain(first); }
-};
-using ChainHolder = std::unique_ptr<PLVORBIInternalName, ChainDeleter>;
 
 }  // namespace
 
@@ -102,12 +76,14 @@ OM_uint32 PLVORBIInternalNameSet::AddMember(PLVORBIInternalName* newMember,
     if (*member == *newMember) return status::SUCCESS;
     last = member;
   }
-  PLVORBIInternalName* copy = NewCopyOf(*newMember);
+  std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
+                                                PLVORBIInternalName());
   if (copy == nullptr) return status::NO_MEMORY;
+  if (copy->CopyFrom(*newMember) != status::SUCCESS) return status::NO_MEMORY;
   if (last == nullptr) {
-    firstMember = copy;
+    firstMember = copy.release();
   } else {
-    (void)last->SetNextMember(copy);
+    (void)last->SetNextMember(copy.release());
   }
   ++index;
   return status::SUCCESS;
@@ -174,11 +150,11 @@ OM_uint32 PLVORBIInternalNameSet::CopyExpandedNameSet(
   if (newNameSet == nullptr || newNameSet == this) return status::BAD_INPUT;
   for (PLVORBIInternalName* member = firstMember; member != nullptr;
        member = member->GetNextMember()) {
-    ChainHolder expansion(member->CopyExpandedName());
-    if (expansion == nullptr) return status::NO_MEMORY;
+    NameChain expansion(member->CopyExpandedName());
+    if (expansion.first() == nullptr) return status::NO_MEMORY;
     // A name that cannot be added (no memory for its copy) is left out and
     // the expansion goes on; the status is not changed by it.
-    for (PLVORBIInternalName* name = expansion.get(); name != nullptr;
+    for (PLVORBIInternalName* name = expansion.first(); name != nullptr;
          name = name->GetNextMember()) {
       int index = 0;
       (void)newNameSet->AddMember(name, index);

@@ -195,6 +195,16 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
 
  private:
   friend struct PLVORBIInternalNamePeer;  // white-box access for tests
+  friend class PLVORBIInternalNameSet;    // makes its members with CopyFrom
+
+  // CopyFrom is operator= with a status: 0, or 1 when no memory could be had
+  // for the copy of other's text (this name is then unchanged).
+  ORBI_NAME_LOCAL OM_uint32 CopyFrom(const PLVORBIInternalName& other);
+
+  // NewMember makes a member of an expansion: a new name (from new) holding
+  // type and mech and no text yet; null when no memory could be had.
+  ORBI_NAME_LOCAL static PLVORBIInternalName* NewMember(gss_OID type,
+                                                        gss_OID mech);
 
   // Import is the gss_buffer_t form of Set with one choice left open: when
   // no memory can be had for the new text, keepOnNoMemory leaves the name

@@ -1,0 +1,65 @@
+#include "table_oids.h"
+
+#include <assert.h>
+#include <string.h>
+
+#include "orbi_name/internal_oid.h"
+#include "orbi_name/status.h"
+#include "orbi_services/oid_table.h"
+
+namespace orbi_name {
+namespace internal {
+
+namespace {
+
+// SameBytes is true when oid holds exactly the content octets of table_oid.
+// The table's objects are valid encodings, so equal bytes mean equal OIDs;
+// this settles the common case without decoding anything.
+[[nodiscard]] bool SameBytes(gss_OID oid, gss_OID table_oid) {
+  return oid->length == table_oid->length && oid->elements != nullptr &&
+         memcmp(oid->elements, table_oid->elements, oid->length) == 0;
+}
+
+}  // namespace
+
+const TableOids& Oids() {
+  static const TableOids oids = {ORBIGetOID(kORBIExportedNameTypeIndex),
+                                 ORBIGetOID(kORBIDefaultNameTypeIndex),
+                                 ORBIGetOID(kORBIAnonymousNameTypeIndex),
+                                 ORBIGetOID(kORBIMechanismIndex)};
+  return oids;
+}
+
+bool MatchesTableOid(gss_OID oid, gss_OID table_oid) {
+  if (oid == nullptr) return false;
+  if (oid == table_oid || SameBytes(oid, table_oid)) return true;
+  return PLVORBIInternalOID::OIDChecker(oid, table_oid) != 0;
+}
+
+OM_uint32 CheckMechanism(gss_OID mech) {
+  assert(mech != nullptr);
+  gss_OID own = Oids().mechanism;
+  if (mech == own || SameBytes(mech, own)) return status::SUCCESS;
+  // Whether the bytes decode is asked of OIDChecker with a second descriptor
+  // of the same bytes: at another address it looks at them, and answers 1
+  // exactly when they decode.
+  gss_OID_desc same_bytes = *mech;
+  if (PLVORBIInternalOID::OIDChecker(mech, &same_bytes) == 0) {
+    return status::INVALID_MECH;
+  }
+  if (PLVORBIInternalOID::OIDChecker(mech, own) == 0) {
+    return status::MECH_NOT_SUPPORTED;
+  }
+  return status::SUCCESS;
+}
+
+gss_OID FindTableOid(gss_OID oid) {
+  for (int i = 0; i < kORBIOIDTableSize; ++i) {
+    gss_OID entry = ORBIGetOID(i);
+    if (MatchesTableOid(oid, entry)) return entry;
+  }
+  return nullptr;
+}
+
+}  // namespace internal
+}  // namespace orbi_name

@@ -1,0 +1,40 @@
+// The OID table's entries that the name operations use, and how a caller's
+// OID is matched against them.
+#ifndef ORBI_NAME_SRC_TABLE_OIDS_H_
+#define ORBI_NAME_SRC_TABLE_OIDS_H_
+
+#include "orbi_services/gss_types.h"
+
+namespace orbi_name {
+namespace internal {
+
+// The table's objects that names store. ORBIGetOID hands out the same
+// object for an index for the life of the process, so each is asked for
+// once.
+struct TableOids {
+  gss_OID exported_type;
+  gss_OID default_type;
+  gss_OID anonymous_type;
+  gss_OID mechanism;
+};
+[[nodiscard]] const TableOids& Oids();
+
+// MatchesTableOid is true when oid is table_oid by value (OIDChecker's
+// answer); the table's own pointer and a byte-for-byte copy are recognised
+// without validating the bytes. A null oid matches nothing.
+[[nodiscard]] bool MatchesTableOid(gss_OID oid, gss_OID table_oid);
+
+// CheckMechanism returns 0 when mech is the library's mechanism by value, 23
+// when its bytes do not decode and 24 when it is another OID. Allocates
+// nothing, so a shortage of memory cannot pass for an unreadable mechanism.
+// REQUIRES: mech is not null.
+[[nodiscard]] OM_uint32 CheckMechanism(gss_OID mech);
+
+// FindTableOid returns the table's own object holding the same OID as oid,
+// or null when the table holds none. The table's entries are distinct OIDs.
+[[nodiscard]] gss_OID FindTableOid(gss_OID oid);
+
+}  // namespace internal
+}  // namespace orbi_name
+
+#endif  // ORBI_NAME_SRC_TABLE_OIDS_H_
