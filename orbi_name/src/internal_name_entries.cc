@@ -6,6 +6,7 @@
 // bounds are always inside the block). Its first line is the database path;
 // each further line, up to the next separator or the end of the text, is one
 // entry.
+#include <assert.h>
 #include <limits.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -168,6 +169,7 @@ OM_uint32 PLVORBIInternalName::Read(gss_buffer_t entry, unsigned long& cursor) {
 
   // start <= limit <= nameLength, and a separator found at end lies below
   // limit, so end + 1 is still a valid offset.
+  assert(start <= limit && limit <= nameLength);
   const uint32_t end = LineEnd(nameValue, start, limit, separator);
   const bool more = end < limit;
   const uint32_t length = end - start;

@@ -1,5 +1,6 @@
 #include "text_block.h"
 
+#include <assert.h>
 #include <stdlib.h>
 
 #include <atomic>
@@ -21,7 +22,9 @@ char* AllocateText(uint32_t length) {
 }
 
 void SealText(char* block, uint32_t length, uint32_t text_end) {
+  assert(text_end <= length);
   block[length] = '\0';
+  assert(block[text_end] == '\0');
   const TextTrailer trailer = {
       text_end, g_next_stamp.fetch_add(1, std::memory_order_relaxed)};
   memcpy(block + static_cast<size_t>(length) + 1, &trailer, sizeof trailer);

@@ -23,6 +23,7 @@
 #ifndef ORBI_NAME_SRC_TEXT_BLOCK_H_
 #define ORBI_NAME_SRC_TEXT_BLOCK_H_
 
+#include <assert.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -67,6 +68,8 @@ void SealText(char* block, uint32_t length, uint32_t text_end);
   TextTrailer trailer;
   // The trailer follows the NUL without alignment.
   memcpy(&trailer, block + static_cast<size_t>(length) + 1, sizeof trailer);
+  // The text ends at or before the NUL behind the counted bytes.
+  assert(trailer.text_end <= length && block[trailer.text_end] == '\0');
   return trailer;
 }
 

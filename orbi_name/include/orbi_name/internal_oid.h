@@ -97,15 +97,15 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
 
   // ConvertFromOIDToTS sets *code to the algorithm code of oid (256 for the
   // OID of table entry 18, 512 for entry 19, 768 for entry 17, compared by
-  // value) and returns 0; else *code is 7936 and the status 7.
-  // REQUIRES: code is not null.
+  // value) and returns 0; else *code is 7936 and the status 7. A null code
+  // gives 7 and writes nothing.
   static OM_uint32 ConvertFromOIDToTS(gss_OID oid, unsigned int* code);
 
   // ConvertFromTSToOID sets *oid and *secondValue for code: 0 and 256 give
   // the DES-EDE3-CBC record (1.2.840.113549.3.7) and 64, 512 table entry 19
   // and 64, 768 table entry 17 and 40; returns 0. Any other code gives null,
-  // 0 and status 7. The OID handed out is never released by the caller.
-  // REQUIRES: oid and secondValue are not null.
+  // 0 and status 7. The OID handed out is never released by the caller. A
+  // null oid or secondValue gives 7 and writes nothing.
   static OM_uint32 ConvertFromTSToOID(unsigned int code, gss_OID* oid,
                                       unsigned int* secondValue);
 
