@@ -126,16 +126,21 @@ OM_uint32 PLVORBIInternalName::SetNextMember(PLVORBIInternalName* next) {
   return status::SUCCESS;
 }
 
+PLVORBIInternalName::RightHandFields PLVORBIInternalName::ReadUnlocked() const {
+  return RightHandFields{nameType, mechType, nameLength, nameValue};
+}
+
 int PLVORBIInternalName::operator==(const PLVORBIInternalName& other) {
   ORBI_TRACE_LEVEL1(kNameSource, kEqualsText);
   MutexLock lock(mutex);
-  if (nameLength != other.nameLength) return 0;
+  const RightHandFields theirs = other.ReadUnlocked();
+  if (nameLength != theirs.nameLength) return 0;
   // A name without text compares as the empty text.
   const char* mine = nameValue != nullptr ? nameValue : "";
-  const char* theirs = other.nameValue != nullptr ? other.nameValue : "";
-  if (strncmp(mine, theirs, nameLength) != 0) return 0;
-  if (nameType != other.nameType) return 0;
-  if (mechType != other.mechType) return 0;
+  const char* their_text = theirs.nameValue != nullptr ? theirs.nameValue : "";
+  if (strncmp(mine, their_text, nameLength) != 0) return 0;
+  if (nameType != theirs.nameType) return 0;
+  if (mechType != theirs.mechType) return 0;
   return 1;
 }
 
@@ -149,21 +154,22 @@ OM_uint32 PLVORBIInternalName::CopyFrom(const PLVORBIInternalName& other) {
   ORBI_TRACE_LEVEL1(kNameSource, kAssignText);
   if (this == &other) return status::SUCCESS;
   MutexLock lock(mutex);
+  const RightHandFields theirs = other.ReadUnlocked();
   // Build the copy first so that a failed allocation leaves this name as it
   // was.
   char* copy = nullptr;
-  if (other.nameValue != nullptr) {
-    copy = AllocateText(other.nameLength);
+  if (theirs.nameValue != nullptr) {
+    copy = AllocateText(theirs.nameLength);
     if (copy == nullptr) return status::NO_MEMORY;
-    memcpy(copy, other.nameValue, other.nameLength);
+    memcpy(copy, theirs.nameValue, theirs.nameLength);
     // The copy is a new text: it gets a stamp of its own, so cursors into
     // other's text (or into this name's old one) do not fit it.
-    SealText(copy, other.nameLength, TextEnd(copy, other.nameLength));
+    SealText(copy, theirs.nameLength, TextEnd(copy, theirs.nameLength));
   }
   free(nameValue);
   nameValue = copy;
-  nameLength = copy != nullptr ? other.nameLength : 0;
-  nameType = other.nameType;
-  mechType = other.mechType;
+  nameLength = copy != nullptr ? theirs.nameLength : 0;
+  nameType = theirs.nameType;
+  mechType = theirs.mechType;
   return status::SUCCESS;
 }

@@ -20,7 +20,8 @@ inline constexpr unsigned long kTraceLevel1 = 1;
 // Source paths written into the records, fixed so that records do not depend
 // on where the tree was built.
 inline constexpr const char kNameSource[] = "orbi_name/src/internal_name";
-inline constexpr const char kNameSetSource[] = "orbi_name/src/internal_name_set";
+inline constexpr const char kNameSetSource[] =
+    "orbi_name/src/internal_name_set";
 
 // TraceScope writes the entry record on construction and, when that record
 // was taken, the exit record on every way out (returns and unwinding alike).
@@ -60,10 +61,12 @@ inline void TraceLevel1(const char* file, unsigned int line, const char* text) {
 }
 
 // MutexLock holds a PLVMutex for its scope.
-class MutexLock {
+class ORBI_SCOPED_CAPABILITY MutexLock {
  public:
-  explicit MutexLock(PLVMutex& mutex) : mutex_(mutex) { mutex_.lock(); }
-  ~MutexLock() { mutex_.unlock(); }
+  explicit MutexLock(PLVMutex& mutex) ORBI_ACQUIRE(mutex) : mutex_(mutex) {
+    mutex_.lock();
+  }
+  ~MutexLock() ORBI_RELEASE() { mutex_.unlock(); }
   MutexLock(const MutexLock&) = delete;
   MutexLock& operator=(const MutexLock&) = delete;
 

@@ -201,6 +201,17 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // for the copy of other's text (this name is then unchanged).
   ORBI_NAME_LOCAL OM_uint32 CopyFrom(const PLVORBIInternalName& other);
 
+  // The fields that operator== and operator= read on their right-hand name,
+  // without that name's lock: their caller keeps the name from changing.
+  struct RightHandFields {
+    gss_OID nameType;
+    gss_OID mechType;
+    uint32_t nameLength;
+    const char* nameValue;
+  };
+  ORBI_NAME_LOCAL RightHandFields ReadUnlocked() const
+      ORBI_NO_THREAD_SAFETY_ANALYSIS;
+
   // NewMember makes a member of an expansion: a new name (from new) holding
   // type and mech and no text yet; null when no memory could be had.
   ORBI_NAME_LOCAL static PLVORBIInternalName* NewMember(gss_OID type,
@@ -221,11 +232,17 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   char separator;  // divides the database path and the entries: line feed
   uint32_t tokenId;
 
-  gss_OID nameType;   // an ORBIGetOID object, or null
-  gss_OID mechType;   // an ORBIGetOID object, or null
-  uint32_t nameLength;  // bytes of nameValue that make up the name
-  char* nameValue;    // malloc block ending with a NUL, or null
-  PLVORBIInternalName* nextMember;  // next name of a set's chain; not owned
+  // Guarded by mutex: read and written only while it is held, except by the
+  // constructor and destructor and where operator== and operator= read the
+  // right-hand name (whose caller keeps it from changing).
+  gss_OID nameType ORBI_GUARDED_BY(mutex);  // an ORBIGetOID object, or null
+  gss_OID mechType ORBI_GUARDED_BY(mutex);  // an ORBIGetOID object, or null
+  // Bytes of nameValue that make up the name.
+  uint32_t nameLength ORBI_GUARDED_BY(mutex);
+  // malloc block ending with a NUL, or null.
+  char* nameValue ORBI_GUARDED_BY(mutex);
+  // Next name of a set's chain; not owned.
+  PLVORBIInternalName* nextMember ORBI_GUARDED_BY(mutex);
   PLVMutex mutex;
 };
 

@@ -72,7 +72,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalNameSet {
  private:
   friend struct PLVORBIInternalNameSetPeer;  // white-box access for tests
 
-  PLVORBIInternalName* firstMember;
+  PLVORBIInternalName* firstMember ORBI_GUARDED_BY(mutex);
   PLVMutex mutex;
 };
 

@@ -4,7 +4,9 @@
 
 #include <mutex>
 
-class PLVMutex {
+#include "orbi_services/thread_annotations.h"
+
+class ORBI_CAPABILITY("mutex") PLVMutex {
  public:
   PLVMutex();
   ~PLVMutex();
@@ -13,9 +15,9 @@ class PLVMutex {
 
   // lock blocks until the calling thread holds the lock. REQUIRES: the calling
   // thread does not hold it already.
-  void lock();
+  void lock() ORBI_ACQUIRE();
   // unlock releases the lock. REQUIRES: the calling thread holds it.
-  void unlock();
+  void unlock() ORBI_RELEASE();
 
  private:
   std::mutex mutex_;
