@@ -2,10 +2,20 @@
 # headers they include, the tool, a CMake package and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
-set(ORBI_NAME_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/orbi_name
-  CACHE STRING "Where the CMake package files of orbi_name are installed")
-set(ORBI_NAME_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig
-  CACHE STRING "Where orbi_name.pc is installed")
+# Where the package files go. Empty, the default, means below the libdir as
+# it is now, so that a later change of CMAKE_INSTALL_LIBDIR in the same build
+# tree moves them along instead of leaving them where the first configure put
+# them.
+set(ORBI_NAME_CMAKE_DIR "" CACHE STRING
+  "Where the CMake package files of orbi_name are installed (empty: <libdir>/cmake/orbi_name)")
+set(ORBI_NAME_PKGCONFIG_DIR "" CACHE STRING
+  "Where orbi_name.pc is installed (empty: <libdir>/pkgconfig)")
+if(NOT ORBI_NAME_CMAKE_DIR)
+  set(ORBI_NAME_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/orbi_name)
+endif()
+if(NOT ORBI_NAME_PKGCONFIG_DIR)
+  set(ORBI_NAME_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endif()
 
 install(TARGETS orbi_name orbi_services
   EXPORT orbi_name-targets
@@ -49,9 +59,15 @@ install(FILES
   DESTINATION ${ORBI_NAME_CMAKE_DIR}
   COMPONENT development)
 
-# pkg-config file. A relative install dir is written below ${prefix}; an
-# absolute one is written as it is, since "${prefix}/" in front of it would
-# name a directory that does not exist.
+# pkg-config file. Its prefix is found from where the file itself lies
+# (pkg-config's ${pcfiledir}: lib/pkgconfig/ gives ${pcfiledir}/../..), so an
+# installed tree still works when it is moved, unpacked below a DESTDIR or
+# installed with `cmake --install --prefix DIR`. A relative install dir is
+# written below ${prefix}. An absolute one names a fixed place that does not
+# move with the tree and is written as it is ("${prefix}/" in front of it would
+# name a directory that does not exist). When the file's own dir is absolute,
+# its place says nothing about the prefix, and the prefix is written as it is
+# at install time.
 function(orbi_name_pc_dir out dir)
   if(IS_ABSOLUTE "${dir}")
     set(${out} "${dir}" PARENT_SCOPE)
@@ -61,9 +77,23 @@ function(orbi_name_pc_dir out dir)
 endfunction()
 orbi_name_pc_dir(ORBI_NAME_PC_LIBDIR "${CMAKE_INSTALL_LIBDIR}")
 orbi_name_pc_dir(ORBI_NAME_PC_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}")
-# The prefix is filled in when the files are installed, so that
-# `cmake --install --prefix DIR` writes DIR and not the configured prefix.
-set(ORBI_NAME_PC_PREFIX "@ORBI_NAME_INSTALL_PREFIX@")
+
+cmake_path(SET _orbi_pc_dir NORMALIZE "${ORBI_NAME_PKGCONFIG_DIR}")
+string(REGEX REPLACE "/+$" "" _orbi_pc_dir "${_orbi_pc_dir}")
+if(IS_ABSOLUTE "${_orbi_pc_dir}" OR _orbi_pc_dir MATCHES "^\\.\\.(/|$)")
+  # Filled in when the files are installed, so that `cmake --install --prefix
+  # DIR` writes DIR and not the configured prefix.
+  set(ORBI_NAME_PC_PREFIX "@ORBI_NAME_INSTALL_PREFIX@")
+else()
+  # One ".." for each component of the dir below the prefix.
+  file(RELATIVE_PATH _orbi_pc_up "/${_orbi_pc_dir}" "/")
+  string(REGEX REPLACE "/$" "" _orbi_pc_up "${_orbi_pc_up}")
+  if(_orbi_pc_up STREQUAL "")
+    set(ORBI_NAME_PC_PREFIX "\${pcfiledir}")
+  else()
+    set(ORBI_NAME_PC_PREFIX "\${pcfiledir}/${_orbi_pc_up}")
+  endif()
+endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/orbi_name.pc.in
   ${PROJECT_BINARY_DIR}/orbi_name.pc.stage @ONLY)
 install(CODE "

@@ -1,6 +1,7 @@
-# The installed package: a consumer project built against it through
-# find_package and through pkg-config, and the pkg-config file of a build
-# with an absolute libdir (tests/consumer/run_consumer.cmake).
+# The installed package (tests/consumer/run_consumer.cmake): a consumer
+# project built against it through find_package and through pkg-config, in
+# the prefix it was installed to and again after the tree has been moved; and
+# the pkg-config file of builds with an absolute libdir or includedir.
 if(ORBI_NAME_INSTALL)
   find_program(ORBI_PKG_CONFIG NAMES pkg-config pkgconf REQUIRED)
   set(_orbi_consumer_args
@@ -23,10 +24,10 @@ if(ORBI_NAME_INSTALL)
         -P ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run_consumer.cmake)
     set_tests_properties(install_consumer PROPERTIES TIMEOUT 600)
   endif()
-  add_test(NAME install_pkgconfig_absolute_libdir
-    COMMAND ${CMAKE_COMMAND} -DMODE=absolute_libdir ${_orbi_consumer_args}
+  add_test(NAME install_pkgconfig_absolute_dirs
+    COMMAND ${CMAKE_COMMAND} -DMODE=install_dirs ${_orbi_consumer_args}
       -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
-      -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install_absolute_libdir
+      -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install_absolute_dirs
       -P ${CMAKE_CURRENT_SOURCE_DIR}/consumer/run_consumer.cmake)
-  set_tests_properties(install_pkgconfig_absolute_libdir PROPERTIES TIMEOUT 600)
+  set_tests_properties(install_pkgconfig_absolute_dirs PROPERTIES TIMEOUT 600)
 endif()
