@@ -3,14 +3,15 @@
 # the prefix it was installed to and again after the tree has been moved; and
 # the pkg-config file of builds with an absolute libdir or includedir.
 if(ORBI_NAME_INSTALL)
-  find_program(ORBI_PKG_CONFIG NAMES pkg-config pkgconf REQUIRED)
+  orbi_name_require_package(PkgConfig FOR "the install tests"
+    DEBIAN pkg-config)
   set(_orbi_consumer_args
     -DBUILD_DIR=${PROJECT_BINARY_DIR}
     -DGENERATOR=${CMAKE_GENERATOR}
     -DCXX=${CMAKE_CXX_COMPILER}
     -DCXX_FLAGS=${CMAKE_CXX_FLAGS}
     -DLINKER_FLAGS=${CMAKE_EXE_LINKER_FLAGS}
-    -DPKG_CONFIG=${ORBI_PKG_CONFIG})
+    -DPKG_CONFIG=${PKG_CONFIG_EXECUTABLE})
   # A scratch prefix only works when every install dir lies below it.
   if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}" OR
      IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}" OR
