@@ -1,7 +1,44 @@
 #include "orbi_services/mutex.h"
 
-PLVMutex::PLVMutex() = default;
-PLVMutex::~PLVMutex() = default;
+#ifndef ORBI_MUTEX_STD
 
-void PLVMutex::lock() { mutex_.lock(); }
-void PLVMutex::unlock() { mutex_.unlock(); }
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+void FutexWait(std::atomic<uint32_t>* word, uint32_t expected) {
+  // Returns at once when the word no longer holds expected, on a wake, or on
+  // a signal; the caller looks at the word again in every case.
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(word), FUTEX_WAIT_PRIVATE,
+          expected, nullptr, nullptr, 0);
+}
+
+void FutexWakeOne(std::atomic<uint32_t>* word) {
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(word), FUTEX_WAKE_PRIVATE, 1,
+          nullptr, nullptr, 0);
+}
+
+static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) &&
+                  std::atomic<uint32_t>::is_always_lock_free,
+              "the futex word is a plain 32-bit word");
+
+}  // namespace
+
+void PLVMutex::LockSlow(uint32_t state) {
+  // Mark the lock contended before sleeping, so that its holder's release
+  // wakes a waiter; whoever takes the lock from here on takes it as
+  // contended, which at worst costs one needless wake.
+  if (state != kContended) {
+    state = state_.exchange(kContended, std::memory_order_acquire);
+  }
+  while (state != kFree) {
+    FutexWait(&state_, kContended);
+    state = state_.exchange(kContended, std::memory_order_acquire);
+  }
+}
+
+void PLVMutex::Wake() { FutexWakeOne(&state_); }
+
+#endif  // ORBI_MUTEX_STD
