@@ -8,6 +8,7 @@
 // encodings are equal exactly when their arcs are.
 #include "orbi_name/internal_oid.h"
 
+#include <assert.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
@@ -222,45 +223,49 @@ OM_uint32 PLVORBIInternalOID::writeTo(PLVASNObjectID& value) const {
 
 OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {
   if (oid == nullptr || oid->elements == nullptr) return status::BAD_OID;
-  auto* bytes = static_cast<unsigned char*>(oid->elements);
-  if (!orbi::der::ValidateOidContent(bytes, oid->length, nullptr)) {
+  const auto* bytes = static_cast<const unsigned char*>(oid->elements);
+  // Validated and counted first, then decoded straight into the one block
+  // the arcs need.
+  uint64_t count = 0;
+  if (!orbi::der::ValidateOidContent(bytes, oid->length, &count)) {
     return status::BAD_OID;
   }
-  PLVASNObjectID object(0);
-  if (object.set_value(bytes, oid->length) != 0) {
-    // The bytes are valid, so the decoder could only lack memory.
+  auto* block = static_cast<uint32_t*>(
+      malloc(sizeof(uint32_t) * static_cast<size_t>(count)));
+  if (block == nullptr) {
     Clean();
     return status::NO_MEMORY;
   }
-  return set(&object);
+  const bool decoded = orbi::der::DecodeOidContent(bytes, oid->length, block);
+  assert(decoded);
+  (void)decoded;
+  free(arcs);
+  arcs = block;
+  arcCount = static_cast<uint32_t>(count);
+  return status::SUCCESS;
 }
 
 OM_uint32 PLVORBIInternalOID::get(gss_OID& oid) const {
   oid = nullptr;
-  PLVASNObjectID object(0);
-  switch (GiveArcs(object, arcs, arcCount)) {
-    case 0:
-      break;
-    case 1:
-      return status::NO_MEMORY;
-    default:
-      return status::BAD_OID;
-  }
-  PLVASNBuffer buffer(0);
-  buffer.clear();
-  // The arcs are encodable, so a failure here is the buffer failing to grow.
-  if (object.get_value(buffer) != 0) return status::NO_MEMORY;
+  if (!orbi::der::OidArcsEncodable(arcs, arcCount)) return status::BAD_OID;
+  // The content octets are measured, then written straight into their block,
+  // with the zero byte behind them.
+  const size_t length = orbi::der::EncodedOidLength(arcs, arcCount);
   // The length must fit the 32-bit gss_OID length.
-  if (buffer.length > 0xFFFFFFFFul) return status::BAD_OID;
-  auto* desc = static_cast<gss_OID>(calloc(1, sizeof(gss_OID_desc)));
+  if (length > 0xFFFFFFFFu) return status::BAD_OID;
+  auto* desc = static_cast<gss_OID>(malloc(sizeof(gss_OID_desc)));
   if (desc == nullptr) return status::NO_MEMORY;
-  auto* elements = static_cast<unsigned char*>(calloc(buffer.length + 1, 1));
+  auto* elements = static_cast<unsigned char*>(malloc(length + 1));
   if (elements == nullptr) {
     free(desc);
     return status::NO_MEMORY;
   }
-  if (buffer.length > 0) memcpy(elements, buffer.data, buffer.length);
-  desc->length = static_cast<OM_uint32>(buffer.length);
+  orbi::der::ByteWriter writer(elements, length);
+  const bool written = orbi::der::EncodeOidContent(arcs, arcCount, writer);
+  assert(written && writer.left() == 0);
+  (void)written;
+  elements[length] = 0;
+  desc->length = static_cast<OM_uint32>(length);
   desc->elements = elements;
   oid = desc;
   return status::SUCCESS;

@@ -80,6 +80,9 @@ class ORBI_SCOPED_CAPABILITY MutexLock {
 // Trace macros: the line is the call site's, the file the fixed source path.
 #define ORBI_TRACE_SCOPE(file, text) \
   ::orbi_name::internal::TraceScope orbi_trace_scope_((file), __LINE__, (text))
+// A second trace scope in the same block needs a name of its own.
+#define ORBI_TRACE_SCOPE_NAMED(name, file, text) \
+  ::orbi_name::internal::TraceScope name((file), __LINE__, (text))
 #define ORBI_TRACE_LEVEL1(file, text) \
   ::orbi_name::internal::TraceLevel1((file), __LINE__, (text))
 
