@@ -8,11 +8,13 @@
 
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
+#include "table_oids.h"
 #include "text_block.h"
 
 using orbi_name::internal::AllocateText;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
+using orbi_name::internal::Oids;
 using orbi_name::internal::SealText;
 using orbi_name::internal::TextEnd;
 namespace status = orbi_name::status;
@@ -74,7 +76,7 @@ OM_uint32 PLVORBIInternalName::Clean() {
 gss_OID PLVORBIInternalName::GetNameType() {
   ORBI_TRACE_SCOPE(kNameSource, kGetNameTypeText);
   MutexLock lock(mutex);
-  return nameType != nullptr ? nameType : ORBIGetOID(kORBIDefaultNameTypeIndex);
+  return nameType != nullptr ? nameType : Oids().default_type;
 }
 
 OM_uint32 PLVORBIInternalName::SetMechType(gss_OID mech) {
@@ -82,8 +84,7 @@ OM_uint32 PLVORBIInternalName::SetMechType(gss_OID mech) {
   if (mech == nullptr) return status::BAD_INPUT;
   // Names compare mechanisms by identity, so only the table's own object may
   // be stored; an equal OID elsewhere goes through CanonicalizeName.
-  if (mech != ORBIGetOID(kORBIMechanismIndex))
-    return status::MECH_NOT_SUPPORTED;
+  if (mech != Oids().mechanism) return status::MECH_NOT_SUPPORTED;
   MutexLock lock(mutex);
   mechType = mech;
   return status::SUCCESS;
@@ -133,18 +134,30 @@ PLVORBIInternalName::RightHandFields PLVORBIInternalName::ReadUnlocked() const {
   return RightHandFields{nameType, mechType, nameLength, nameValue};
 }
 
-int PLVORBIInternalName::operator==(const PLVORBIInternalName& other) {
-  ORBI_TRACE_LEVEL1(kNameSource, kEqualsText);
-  MutexLock lock(mutex);
+bool PLVORBIInternalName::EqualsLocked(const PLVORBIInternalName& other) {
   const RightHandFields theirs = other.ReadUnlocked();
-  if (nameLength != theirs.nameLength) return 0;
+  if (nameLength != theirs.nameLength) return false;
   // A name without text compares as the empty text.
   const char* mine = nameValue != nullptr ? nameValue : "";
   const char* their_text = theirs.nameValue != nullptr ? theirs.nameValue : "";
-  if (strncmp(mine, their_text, nameLength) != 0) return 0;
-  if (nameType != theirs.nameType) return 0;
-  if (mechType != theirs.mechType) return 0;
-  return 1;
+  if (strncmp(mine, their_text, nameLength) != 0) return false;
+  return nameType == theirs.nameType && mechType == theirs.mechType;
+}
+
+int PLVORBIInternalName::operator==(const PLVORBIInternalName& other) {
+  ORBI_TRACE_LEVEL1(kNameSource, kEqualsText);
+  MutexLock lock(mutex);
+  return EqualsLocked(other) ? 1 : 0;
+}
+
+int PLVORBIInternalName::MatchThenNext(const PLVORBIInternalName& other,
+                                       PLVORBIInternalName** next) {
+  ORBI_TRACE_LEVEL1(kNameSource, kEqualsText);
+  MutexLock lock(mutex);
+  if (EqualsLocked(other)) return 1;
+  ORBI_TRACE_SCOPE(kNameSource, kGetNextMemberText);
+  *next = nextMember;
+  return 0;
 }
 
 PLVORBIInternalName& PLVORBIInternalName::operator=(

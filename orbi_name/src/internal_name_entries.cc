@@ -20,6 +20,7 @@
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
+#include "table_oids.h"
 #include "text_block.h"
 
 using orbi_name::internal::CharBlock;
@@ -27,6 +28,7 @@ using orbi_name::internal::kCursorEnd;
 using orbi_name::internal::kCursorNotBegun;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
+using orbi_name::internal::Oids;
 using orbi_name::internal::ReadTrailer;
 using orbi_name::internal::TextTrailer;
 namespace status = orbi_name::status;
@@ -224,8 +226,7 @@ OM_uint32 PLVORBIInternalName::Read(PLVASNLabelString* label,
   }
   // Only the table's own default type is accepted: an equal OID held
   // elsewhere is another type for a name.
-  if (type != ORBIGetOID(kORBIDefaultNameTypeIndex))
-    return status::BAD_NAME_TYPE;
+  if (type != Oids().default_type) return status::BAD_NAME_TYPE;
   gss_buffer_desc copy = {0, nullptr};
   const OM_uint32 result = Read(&copy, cursor);
   CharBlock holder(static_cast<char*>(copy.value));

@@ -70,11 +70,15 @@ OM_uint32 PLVORBIInternalNameSet::AddMember(PLVORBIInternalName* newMember,
   if (newMember == nullptr) return status::NO_SUCH_MEMBER;
   index = 0;
   PLVORBIInternalName* last = nullptr;
-  for (PLVORBIInternalName* member = firstMember; member != nullptr;
-       member = member->GetNextMember()) {
+  // Each member is compared and asked for its successor under one hold of
+  // its lock; the set's lock keeps the links from changing meanwhile.
+  PLVORBIInternalName* member = firstMember;
+  while (member != nullptr) {
     ++index;
-    if (*member == *newMember) return status::SUCCESS;
+    PLVORBIInternalName* next = nullptr;
+    if (member->MatchThenNext(*newMember, &next) != 0) return status::SUCCESS;
     last = member;
+    member = next;
   }
   std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
                                                 PLVORBIInternalName());

@@ -22,13 +22,10 @@ namespace {
 
 }  // namespace
 
-const TableOids& Oids() {
-  static const TableOids oids = {ORBIGetOID(kORBIExportedNameTypeIndex),
-                                 ORBIGetOID(kORBIDefaultNameTypeIndex),
-                                 ORBIGetOID(kORBIAnonymousNameTypeIndex),
-                                 ORBIGetOID(kORBIMechanismIndex)};
-  return oids;
-}
+const TableOids kTableOids = {ORBIGetOID(kORBIExportedNameTypeIndex),
+                              ORBIGetOID(kORBIDefaultNameTypeIndex),
+                              ORBIGetOID(kORBIAnonymousNameTypeIndex),
+                              ORBIGetOID(kORBIMechanismIndex)};
 
 bool MatchesTableOid(gss_OID oid, gss_OID table_oid) {
   if (oid == nullptr) return false;

@@ -17,7 +17,10 @@ struct TableOids {
   gss_OID anonymous_type;
   gss_OID mechanism;
 };
-[[nodiscard]] const TableOids& Oids();
+// Resolved when the library is loaded (the table's library is loaded and
+// its constant table in place before), so a use is one load.
+extern const TableOids kTableOids;
+[[nodiscard]] inline const TableOids& Oids() { return kTableOids; }
 
 // MatchesTableOid is true when oid is table_oid by value (OIDChecker's
 // answer); the table's own pointer and a byte-for-byte copy are recognised

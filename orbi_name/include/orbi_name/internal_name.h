@@ -212,6 +212,16 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   ORBI_NAME_LOCAL RightHandFields ReadUnlocked() const
       ORBI_NO_THREAD_SAFETY_ANALYSIS;
 
+  // MatchThenNext is `*this == other` and, when that is 0, GetNextMember,
+  // with the records of both, under one hold of this name's lock: 1 when
+  // equal (*next untouched), else 0 with the next member in *next.
+  // EqualsLocked is operator== without its record. REQUIRES: mutex is held.
+  ORBI_NAME_LOCAL bool EqualsLocked(const PLVORBIInternalName& other)
+      ORBI_REQUIRES(mutex);
+
+  ORBI_NAME_LOCAL int MatchThenNext(const PLVORBIInternalName& other,
+                                    PLVORBIInternalName** next);
+
   // NewMember makes a member of an expansion: a new name (from new) holding
   // type and mech and no text yet; null when no memory could be had.
   ORBI_NAME_LOCAL static PLVORBIInternalName* NewMember(gss_OID type,

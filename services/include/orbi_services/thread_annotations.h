@@ -17,6 +17,8 @@
   ORBI_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define ORBI_RELEASE(...) \
   ORBI_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+#define ORBI_REQUIRES(...) \
+  ORBI_THREAD_ANNOTATION(requires_capability(__VA_ARGS__))
 #define ORBI_EXCLUDES(...) ORBI_THREAD_ANNOTATION(locks_excluded(__VA_ARGS__))
 #define ORBI_NO_THREAD_SAFETY_ANALYSIS \
   ORBI_THREAD_ANNOTATION(no_thread_safety_analysis)
