@@ -1,0 +1,130 @@
+#include "standard_name_token.h"
+
+#include <assert.h>
+#include <string.h>
+
+#include "der/bytes.h"
+
+namespace orbi_mech {
+namespace {
+
+constexpr unsigned char kTokenId[2] = {0x04, 0x01};
+constexpr uint32_t kOidTag = 0x06;
+constexpr size_t kMechFieldMax = 0xFFFF;      // M is two bytes
+constexpr size_t kNameFieldMax = 0xFFFFFFFF;  // N is four bytes
+constexpr size_t kFixedSize = sizeof(kTokenId) + 2 + 4;
+
+// DerLengthSize is the number of bytes of the shortest DER length of a
+// content of length bytes, for the lengths a two-byte M can hold.
+size_t DerLengthSize(size_t length) {
+  if (length < 0x80) return 1;
+  if (length <= 0xFF) return 2;
+  return 3;
+}
+
+// ReadDerLength reads a DER length in its shortest form of at most three
+// bytes. Long forms with leading zeros, lengths that fit a shorter form and
+// the indefinite form (80) are refused.
+[[nodiscard]] bool ReadDerLength(orbi::der::ByteReader& in, size_t* value) {
+  uint32_t first = 0;
+  if (!in.ReadU8(&first)) return false;
+  if (first < 0x80) {
+    *value = first;
+    return true;
+  }
+  const uint32_t width = first & 0x7F;
+  uint32_t length = 0;
+  if ((width != 1 && width != 2) || !in.ReadBigEndian(width, &length) ||
+      DerLengthSize(length) != 1 + width) {
+    return false;
+  }
+  *value = length;
+  return true;
+}
+
+// WriteDerLength writes length in its shortest DER form.
+bool WriteDerLength(orbi::der::ByteWriter& out, size_t length) {
+  const size_t size = DerLengthSize(length);
+  if (size == 1) return out.WriteU8(static_cast<uint32_t>(length));
+  return out.WriteU8(static_cast<uint32_t>(0x80 | (size - 1))) &&
+         out.WriteBigEndian(static_cast<uint32_t>(size - 1),
+                            static_cast<uint32_t>(length));
+}
+
+// WrappedOidSize is the size of the DER-wrapped OID (tag, length, content),
+// or 0 when it does not fit the M field.
+size_t WrappedOidSize(size_t mech_length) {
+  if (mech_length == 0 || mech_length > kMechFieldMax) return 0;
+  const size_t wrapped = 1 + DerLengthSize(mech_length) + mech_length;
+  return wrapped <= kMechFieldMax ? wrapped : 0;
+}
+
+}  // namespace
+
+size_t StandardTokenSize(size_t mech_length, size_t name_length) {
+  const size_t wrapped = WrappedOidSize(mech_length);
+  if (wrapped == 0 || name_length > kNameFieldMax) return 0;
+  // kFixedSize + wrapped is at most 65543; the sum with name_length is
+  // checked against wrapping in size_t.
+  const size_t head = kFixedSize + wrapped;
+  if (name_length > SIZE_MAX - head) return 0;
+  return head + name_length;
+}
+
+bool WriteStandardToken(const unsigned char* mech, size_t mech_length,
+                        const unsigned char* name, size_t name_length,
+                        unsigned char* out, size_t size) {
+  const size_t expected = StandardTokenSize(mech_length, name_length);
+  if (expected == 0 || size != expected) return false;
+  // The sizes were checked against the fields' widths above.
+  orbi::der::ByteWriter writer(out, size);
+  writer.WriteBytes(kTokenId, sizeof(kTokenId));
+  writer.WriteBigEndian(2, static_cast<uint32_t>(WrappedOidSize(mech_length)));
+  writer.WriteU8(kOidTag);
+  WriteDerLength(writer, mech_length);
+  writer.WriteBytes(mech, mech_length);
+  writer.WriteBigEndian(4, static_cast<uint32_t>(name_length));
+  writer.WriteBytes(name, name_length);
+  // The measured size and the writes follow the same layout; a difference
+  // is a fault in this file.
+  assert(writer.ok() && writer.left() == 0);
+  return writer.ok() && writer.left() == 0;
+}
+
+bool ParseStandardToken(const unsigned char* data, size_t length,
+                        TokenFields* fields) {
+  if (data == nullptr) return false;
+  orbi::der::ByteReader token(data, length);
+  const unsigned char* id = nullptr;
+  uint32_t wrapped_length = 0;
+  const unsigned char* wrapped = nullptr;
+  if (!token.ReadBytes(sizeof(kTokenId), &id) ||
+      memcmp(id, kTokenId, sizeof(kTokenId)) != 0 ||
+      !token.ReadBigEndian(2, &wrapped_length) ||
+      !token.ReadBytes(wrapped_length, &wrapped)) {
+    return false;
+  }
+  // The DER-wrapped OID must fill M exactly.
+  orbi::der::ByteReader oid(wrapped, wrapped_length);
+  uint32_t tag = 0;
+  size_t mech_length = 0;
+  const unsigned char* mech = nullptr;
+  if (!oid.ReadU8(&tag) || tag != kOidTag ||
+      !ReadDerLength(oid, &mech_length) || mech_length == 0 ||
+      !oid.ReadBytes(mech_length, &mech) || oid.left() != 0) {
+    return false;
+  }
+  uint32_t name_length = 0;
+  const unsigned char* name = nullptr;
+  if (!token.ReadBigEndian(4, &name_length) ||
+      !token.ReadBytes(name_length, &name) || token.left() != 0) {
+    return false;
+  }
+  fields->mech = mech;
+  fields->mech_length = mech_length;
+  fields->name = name;
+  fields->name_length = name_length;
+  return true;
+}
+
+}  // namespace orbi_mech
