@@ -1,0 +1,119 @@
+# The mechanism module, orbi_mech.so (mech/):
+#  - mech_client and mech_threads: applications of their own, written
+#    against <gssapi/gssapi.h> and linked with MIT's libgssapi_krb5 only,
+#    that reach the module through the glue (GSS_MECH_CONFIG names the build
+#    tree's orbi.conf). Under the asan and tsan presets they and the module
+#    are instrumented; the glue is not.
+#  - mech_client_memcheck and mech_threads_helgrind: the same under valgrind,
+#    which also sees inside the glue, in builds without sanitizers.
+#  - mech_module_test: the module's entry points called directly, opened as
+#    the glue opens it.
+#  - mech_alloc_test: every allocation inside each entry point failed in turn.
+#  - mech_exported_symbols: what the module exports, needs and finds.
+#  - mech_installed: the client against an install into a scratch prefix,
+#    through the installed orbi.conf.
+if(TARGET orbi_mech)
+  set(_orbi_mech_tests ${CMAKE_CURRENT_SOURCE_DIR}/mech)
+  # LSAN_OPTIONS matters under the asan preset only: it suppresses the glue's
+  # one-time loss (tests/mech/lsan.supp), found through the glue's frames,
+  # which need the slow unwinder since the glue has no frame pointers.
+  set(_orbi_mech_lsan
+    "LSAN_OPTIONS=suppressions=${_orbi_mech_tests}/lsan.supp:fast_unwind_on_malloc=0")
+  set(_orbi_mech_env
+    GSS_MECH_CONFIG=${ORBI_MECH_BUILD_CONFIG}
+    KRB5_CONFIG=${_orbi_mech_tests}/krb5.conf
+    ${_orbi_mech_lsan})
+
+  add_executable(orbi_mech_client ${_orbi_mech_tests}/mech_client.c)
+  target_link_libraries(orbi_mech_client PRIVATE
+    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings)
+  add_executable(orbi_mech_threads ${_orbi_mech_tests}/mech_threads.c)
+  target_link_libraries(orbi_mech_threads PRIVATE
+    PkgConfig::ORBI_MIT_GSSAPI Threads::Threads orbi_name_warnings)
+  add_dependencies(orbi_mech_client orbi_mech)
+  add_dependencies(orbi_mech_threads orbi_mech)
+
+  add_test(NAME mech_client COMMAND orbi_mech_client)
+  add_test(NAME mech_threads COMMAND orbi_mech_threads)
+  set(_orbi_mech_glue_tests mech_client mech_threads)
+
+  # valgrind and the sanitizers do not mix.
+  find_program(ORBI_VALGRIND valgrind)
+  if(ORBI_VALGRIND AND NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES
+     "-fsanitize")
+    # The suppressions cover two findings inside the glue
+    # (tests/mech/valgrind.supp says which).
+    add_test(NAME mech_client_memcheck
+      COMMAND ${ORBI_VALGRIND} --tool=memcheck --error-exitcode=99
+        --leak-check=full --errors-for-leak-kinds=definite,possible
+        --show-leak-kinds=definite,possible
+        --suppressions=${_orbi_mech_tests}/valgrind.supp
+        $<TARGET_FILE:orbi_mech_client>)
+    # Fewer rounds: helgrind runs the threads one at a time.
+    add_test(NAME mech_threads_helgrind
+      COMMAND ${ORBI_VALGRIND} --tool=helgrind --error-exitcode=99
+        $<TARGET_FILE:orbi_mech_threads> 20)
+    list(APPEND _orbi_mech_glue_tests
+      mech_client_memcheck mech_threads_helgrind)
+  endif()
+  set_tests_properties(${_orbi_mech_glue_tests} PROPERTIES
+    ENVIRONMENT "${_orbi_mech_env}"
+    FAIL_REGULAR_EXPRESSION "FAIL: "
+    TIMEOUT 600)
+
+  add_executable(mech_module_test ${_orbi_mech_tests}/mech_module_test.cc)
+  target_link_libraries(mech_module_test PRIVATE
+    orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS}
+    orbi_name_warnings)
+  target_compile_definitions(mech_module_test PRIVATE
+    ORBI_MECH_PATH="$<TARGET_FILE:orbi_mech>")
+  add_dependencies(mech_module_test orbi_mech)
+  gtest_discover_tests(mech_module_test DISCOVERY_TIMEOUT 60)
+
+  # The module's sources once more, against the seam build of the library
+  # and wrapped as it is (tests/alloc.cmake).
+  if(TARGET orbi_name_seam)
+    add_library(orbi_mech_seam SHARED
+      ${PROJECT_SOURCE_DIR}/mech/orbi_mech.cc
+      ${PROJECT_SOURCE_DIR}/mech/standard_name_token.cc)
+    get_target_property(_orbi_mech_wrap orbi_name_seam LINK_OPTIONS)
+    target_link_options(orbi_mech_seam PRIVATE ${_orbi_mech_wrap})
+    target_link_libraries(orbi_mech_seam PRIVATE
+      orbi_name_seam orbi_der orbi_mit_gssapi_headers orbi_name_warnings)
+    set_target_properties(orbi_mech_seam PROPERTIES
+      CXX_VISIBILITY_PRESET hidden
+      VISIBILITY_INLINES_HIDDEN ON)
+    add_executable(mech_alloc_test ${_orbi_mech_tests}/mech_alloc_test.cc)
+    target_link_libraries(mech_alloc_test PRIVATE
+      orbi_mech_seam orbi_name_seam orbi_mit_gssapi_headers GTest::gtest
+      GTest::gtest_main orbi_name_warnings)
+    gtest_discover_tests(mech_alloc_test DISCOVERY_TIMEOUT 60)
+  endif()
+
+  add_test(NAME mech_exported_symbols
+    COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DOBJDUMP=${CMAKE_OBJDUMP}
+      -DMODULE=$<TARGET_FILE:orbi_mech>
+      -P ${_orbi_mech_tests}/check_mech_symbols.cmake)
+
+  if(ORBI_NAME_INSTALL)
+    if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}" OR
+       IS_ABSOLUTE "${CMAKE_INSTALL_SYSCONFDIR}")
+      message(STATUS "mech_installed not registered: absolute install dirs")
+    else()
+      add_test(NAME mech_installed
+        COMMAND ${CMAKE_COMMAND}
+          -DBUILD_DIR=${PROJECT_BINARY_DIR}
+          -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/mech_installed
+          -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
+          -DSYSCONFDIR=${CMAKE_INSTALL_SYSCONFDIR}
+          -DOBJDUMP=${CMAKE_OBJDUMP}
+          -DCLIENT=$<TARGET_FILE:orbi_mech_client>
+          -DKRB5_CONFIG=${_orbi_mech_tests}/krb5.conf
+          -P ${_orbi_mech_tests}/run_installed.cmake)
+      set_tests_properties(mech_installed PROPERTIES
+        ENVIRONMENT "${_orbi_mech_lsan}"
+        FAIL_REGULAR_EXPRESSION "FAIL: "
+        TIMEOUT 600)
+    endif()
+  endif()
+endif()

@@ -1,0 +1,76 @@
+# Checks orbi_mech.so as the glue meets it: it defines exactly the eight
+# name entry points and no other dynamic symbol, has no soname, needs the
+# name library and its services but not the glue (which the process that
+# loads it already holds), and names a RUNPATH to find them.
+#
+# cmake -DNM=nm -DOBJDUMP=objdump -DMODULE=orbi_mech.so -P check_mech_symbols.cmake
+
+set(expected
+  gss_compare_name
+  gss_display_name
+  gss_display_status
+  gss_duplicate_name
+  gss_export_name
+  gss_import_name
+  gss_inquire_names_for_mech
+  gss_release_name)
+# Symbols that the toolchain adds to every shared object or that sanitizer
+# builds add.
+set(toolchain_pattern
+  "^(_init|_fini|_edata|_end|__bss_start|__odr_asan[._].*|___asan_.*|__asan_.*|__ubsan_.*|__tsan_.*|__sancov_.*)$")
+
+execute_process(COMMAND ${NM} -D --defined-only ${MODULE}
+  OUTPUT_VARIABLE listing RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${NM} failed on ${MODULE}: ${result}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+set(found "")
+set(failures "")
+foreach(line IN LISTS lines)
+  if(NOT line MATCHES "^[0-9a-fA-F]+ [A-Za-z] ([^ ]+)$")
+    continue()
+  endif()
+  set(symbol "${CMAKE_MATCH_1}")
+  if(symbol MATCHES "${toolchain_pattern}")
+    continue()
+  endif()
+  list(FIND expected "${symbol}" index)
+  if(index EQUAL -1)
+    list(APPEND failures "exports ${symbol}")
+  else()
+    list(APPEND found "${symbol}")
+  endif()
+endforeach()
+foreach(symbol IN LISTS expected)
+  list(FIND found "${symbol}" index)
+  if(index EQUAL -1)
+    list(APPEND failures "does not export ${symbol}")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${OBJDUMP} -p ${MODULE}
+  OUTPUT_VARIABLE headers RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} failed on ${MODULE}: ${result}")
+endif()
+if(headers MATCHES "SONAME")
+  list(APPEND failures "has a soname")
+endif()
+foreach(library IN ITEMS liborbi_name liborbi_services)
+  if(NOT headers MATCHES "NEEDED +${library}\\.so")
+    list(APPEND failures "does not need ${library}")
+  endif()
+endforeach()
+if(headers MATCHES "NEEDED +libgssapi")
+  list(APPEND failures "needs the glue")
+endif()
+if(NOT headers MATCHES "RUNPATH")
+  list(APPEND failures "has no RUNPATH")
+endif()
+
+if(failures)
+  list(JOIN failures "\n  " text)
+  message(FATAL_ERROR "orbi_mech.so:\n  ${text}")
+endif()
+message(STATUS "orbi_mech.so exports the eight name entry points only")

@@ -1,0 +1,247 @@
+// The module's entry points with the k-th allocation inside one call failed,
+// for every k until the call runs to its end (tests/alloc/alloc_loop.h).
+// The module's sources are built here against the seam build of the library
+// with the same allocator wrapping, so the module's own allocations and the
+// library's are counted alike. Each failed step must report GSS_S_FAILURE
+// with the library's NO_MEMORY (1), leave every output empty and leave
+// nothing allocated.
+#include <gssapi/gssapi.h>
+#include <string.h>
+
+#include <functional>
+#include <string>
+
+#include "alloc_loop.h"
+#include "alloc_seam.h"
+#include "gtest/gtest.h"
+
+namespace {
+
+// 1.3.6.1.4.1.32473.1 (RFC 5612's documentation enterprise number, arc 1)
+// and RFC 2743's exported and anonymous name types, 1.3.6.1.5.6.4 and .3.
+gss_OID_desc kMech = {
+    9, const_cast<char*>("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01")};
+gss_OID_desc kExportType = {6, const_cast<char*>("\x2b\x06\x01\x05\x06\x04")};
+gss_OID_desc kAnonymousType = {6,
+                               const_cast<char*>("\x2b\x06\x01\x05\x06\x03")};
+
+constexpr OM_uint32 kNoMemory = 1;
+constexpr OM_uint32 kBadNameType = 36;
+
+// The standard token of "alice" under the mechanism OID mech.
+std::string TokenOf(const std::string& mech) {
+  std::string token("\x04\x01\x00", 3);
+  token += static_cast<char>(2 + mech.size());
+  token += '\x06';
+  token += static_cast<char>(mech.size());
+  return token + mech + std::string("\x00\x00\x00\x05", 4) + "alice";
+}
+
+gss_name_t MakeName(const char* text) {
+  OM_uint32 minor = 0;
+  gss_buffer_desc input = {strlen(text), const_cast<char*>(text)};
+  gss_name_t name = GSS_C_NO_NAME;
+  EXPECT_EQ(gss_import_name(&minor, &input, GSS_C_NO_OID, &name),
+            GSS_S_COMPLETE);
+  return name;
+}
+
+void Release(gss_name_t* name) {
+  OM_uint32 minor = 0;
+  if (*name != GSS_C_NO_NAME) gss_release_name(&minor, name);
+}
+
+// Runs call with the k-th allocation failed, for every k until it
+// succeeds. A failed call must give GSS_S_FAILURE and NO_MEMORY; after each
+// call, after(failed) checks its outputs and releases what it handed out
+// (through the module or orbi_alloc::Free).
+void ExpectNoMemoryOrSuccess(const std::function<OM_uint32(OM_uint32*)>& call,
+                             const std::function<void(bool failed)>& after) {
+  const int points = RunAllocLoop([&](long k) {
+    OM_uint32 minor = 77;
+    OM_uint32 major;
+    bool failed;
+    {
+      orbi_alloc::FailNth fail(k);
+      major = call(&minor);
+      failed = fail.failed();
+    }
+    EXPECT_EQ(major, failed ? GSS_S_FAILURE : GSS_S_COMPLETE);
+    EXPECT_EQ(minor, failed ? kNoMemory : 0u);
+    after(failed);
+    return failed;
+  });
+  EXPECT_GT(points, 0);
+}
+
+TEST(MechAlloc, Import) {
+  const std::string token = TokenOf(
+      std::string(static_cast<const char*>(kMech.elements), kMech.length));
+  const struct {
+    const char* label;
+    std::string bytes;
+    gss_OID type;
+  } kCases[] = {
+      {"text", "db/users\nalice", GSS_C_NO_OID},
+      {"token", token, &kExportType},
+      {"anonymous", "", &kAnonymousType},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    gss_name_t name = GSS_C_NO_NAME;
+    ExpectNoMemoryOrSuccess(
+        [&](OM_uint32* minor) {
+          gss_buffer_desc input = {c.bytes.size(),
+                                   const_cast<char*>(c.bytes.data())};
+          name = reinterpret_cast<gss_name_t>(1);
+          return gss_import_name(minor, &input, c.type, &name);
+        },
+        [&](bool failed) {
+          if (failed) {
+            EXPECT_EQ(name, GSS_C_NO_NAME);
+          }
+          Release(&name);
+        });
+  }
+}
+
+// A token is read and refused before the name is made: a refusal costs no
+// memory, and so cannot turn into a failure for want of it.
+TEST(MechAlloc, RefusedTokensAllocateNothing) {
+  const std::string mech(static_cast<const char*>(kMech.elements),
+                         kMech.length);
+  // 1.2.840.113554.1.2.2, the Kerberos V5 mechanism (RFC 1964).
+  const std::string kerberos("\x2a\x86\x48\x86\xf7\x12\x01\x02\x02", 9);
+  const struct {
+    const char* label;
+    std::string token;
+    OM_uint32 major;
+  } kCases[] = {
+      {"another mechanism", TokenOf(kerberos), GSS_S_BAD_MECH},
+      {"a trailing byte", TokenOf(mech) + "x", GSS_S_DEFECTIVE_TOKEN},
+      {"cut short", TokenOf(mech).substr(0, 20), GSS_S_DEFECTIVE_TOKEN},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    OM_uint32 minor = 77;
+    gss_buffer_desc input = {c.token.size(), const_cast<char*>(c.token.data())};
+    gss_name_t name = reinterpret_cast<gss_name_t>(1);
+    const size_t live = orbi_alloc::LiveBlocks();
+    orbi_alloc::FailNth count(-1);
+    EXPECT_EQ(gss_import_name(&minor, &input, &kExportType, &name), c.major);
+    EXPECT_EQ(count.count(), 0);
+    EXPECT_EQ(name, GSS_C_NO_NAME);
+    EXPECT_EQ(orbi_alloc::LiveBlocks(), live);
+  }
+}
+
+TEST(MechAlloc, OperationsOnAName) {
+  gss_name_t alice = MakeName("alice");
+  gss_name_t bob = MakeName("bob");
+  ASSERT_NE(alice, GSS_C_NO_NAME);
+  ASSERT_NE(bob, GSS_C_NO_NAME);
+  gss_buffer_desc buffer;
+  gss_OID type;
+  gss_name_t copy;
+  int equal;
+  const struct {
+    const char* label;
+    std::function<OM_uint32(OM_uint32*)> call;
+    std::function<void(bool failed)> after;
+  } kCases[] = {
+      {"display",
+       [&](OM_uint32* minor) {
+         buffer = {77, &buffer};
+         type = &kMech;
+         return gss_display_name(minor, alice, &buffer, &type);
+       },
+       [&](bool failed) {
+         if (failed) {
+           EXPECT_EQ(buffer.value, nullptr);
+           EXPECT_EQ(buffer.length, 0u);
+           EXPECT_EQ(type, GSS_C_NO_OID);
+         } else {
+           orbi_alloc::Free(buffer.value);
+         }
+       }},
+      {"export",
+       [&](OM_uint32* minor) {
+         buffer = {77, &buffer};
+         return gss_export_name(minor, alice, &buffer);
+       },
+       [&](bool failed) {
+         if (failed) {
+           EXPECT_EQ(buffer.value, nullptr);
+           EXPECT_EQ(buffer.length, 0u);
+         } else {
+           orbi_alloc::Free(buffer.value);
+         }
+       }},
+      {"duplicate",
+       [&](OM_uint32* minor) {
+         copy = reinterpret_cast<gss_name_t>(1);
+         return gss_duplicate_name(minor, alice, &copy);
+       },
+       [&](bool failed) {
+         if (failed) {
+           EXPECT_EQ(copy, GSS_C_NO_NAME);
+         }
+         Release(&copy);
+       }},
+      {"compare",
+       [&](OM_uint32* minor) {
+         equal = 77;
+         return gss_compare_name(minor, alice, bob, &equal);
+       },
+       [&](bool) { EXPECT_EQ(equal, 0); }},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    ExpectNoMemoryOrSuccess(c.call, c.after);
+  }
+  Release(&alice);
+  Release(&bob);
+}
+
+TEST(MechAlloc, NamesForMech) {
+  gss_OID_set set;
+  ExpectNoMemoryOrSuccess(
+      [&](OM_uint32* minor) {
+        set = reinterpret_cast<gss_OID_set>(1);
+        return gss_inquire_names_for_mech(minor, &kMech, &set);
+      },
+      [&](bool failed) {
+        if (failed) {
+          EXPECT_EQ(set, GSS_C_NO_OID_SET);
+          return;
+        }
+        for (size_t i = 0; i < set->count; ++i) {
+          orbi_alloc::Free(set->elements[i].elements);
+        }
+        orbi_alloc::Free(set->elements);
+        orbi_alloc::Free(set);
+      });
+}
+
+TEST(MechAlloc, StatusText) {
+  gss_buffer_desc text;
+  OM_uint32 context;
+  ExpectNoMemoryOrSuccess(
+      [&](OM_uint32* minor) {
+        text = {77, &text};
+        context = 0;
+        return gss_display_status(minor, kBadNameType, GSS_C_MECH_CODE, &kMech,
+                                  &context, &text);
+      },
+      [&](bool failed) {
+        EXPECT_EQ(context, 0u);
+        if (failed) {
+          EXPECT_EQ(text.value, nullptr);
+          EXPECT_EQ(text.length, 0u);
+        } else {
+          orbi_alloc::Free(text.value);
+        }
+      });
+}
+
+}  // namespace

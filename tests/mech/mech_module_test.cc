@@ -1,0 +1,636 @@
+// orbi_mech.so called directly, as the glue calls it: opened with the glue's
+// dlopen flags and each entry point looked up by its standard name. This
+// reaches what the glue filters out before calling the module (every shape
+// of a malformed token, arguments the glue never passes) and checks every
+// output on every path.
+//
+// The program is linked with neither the glue nor the library; only the
+// module's RUNPATH finds the library.
+#include <dlfcn.h>
+#include <gssapi/gssapi.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+
+namespace {
+
+// OIDs by value (content octets). 1.3.6.1.4.1.32473 is RFC 5612's
+// documentation enterprise number: the mechanism is its arc 1, the default
+// name type arc 1.1. 1.3.6.1.5.6.2, .3 and .4 are RFC 2743's host-based,
+// anonymous and exported name types; 1.2.840.113554.1.2.1.1 is RFC 2744's
+// user name and 1.2.840.113554.1.2.2 the Kerberos V5 mechanism (RFC 1964).
+gss_OID_desc kMech = {
+    9, const_cast<char*>("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01")};
+gss_OID_desc kDefaultType = {
+    10, const_cast<char*>("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01\x01")};
+gss_OID_desc kExportType = {6, const_cast<char*>("\x2b\x06\x01\x05\x06\x04")};
+gss_OID_desc kAnonymousType = {6,
+                               const_cast<char*>("\x2b\x06\x01\x05\x06\x03")};
+gss_OID_desc kHostBasedType = {6,
+                               const_cast<char*>("\x2b\x06\x01\x05\x06\x02")};
+gss_OID_desc kUserNameType = {
+    10, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x01\x01")};
+gss_OID_desc kKerberosMech = {
+    9, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x02")};
+// Bytes that decode to no OID: a subidentifier may not start with 0x80.
+gss_OID_desc kUndecodable = {3, const_cast<char*>("\x2b\x80\x01")};
+
+const std::string kMechBytes("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01", 9);
+
+// The library's statuses the module reports as minor statuses.
+constexpr OM_uint32 kNoMemory = 1;
+constexpr OM_uint32 kBadInput = 10;
+constexpr OM_uint32 kInvalidMech = 23;
+constexpr OM_uint32 kMechNotSupported = 24;
+constexpr OM_uint32 kBadNameType = 36;
+
+// The entry points, looked up in the module as the glue looks them up.
+struct Module {
+  void* handle = nullptr;
+  decltype(&gss_import_name) import_name = nullptr;
+  decltype(&gss_display_name) display_name = nullptr;
+  decltype(&gss_compare_name) compare_name = nullptr;
+  decltype(&gss_release_name) release_name = nullptr;
+  decltype(&gss_duplicate_name) duplicate_name = nullptr;
+  decltype(&gss_export_name) export_name = nullptr;
+  decltype(&gss_inquire_names_for_mech) inquire_names_for_mech = nullptr;
+  decltype(&gss_display_status) display_status = nullptr;
+};
+
+template <typename F>
+void Resolve(void* handle, const char* symbol, F* out) {
+  *out = reinterpret_cast<F>(dlsym(handle, symbol));
+}
+
+const Module& Mech() {
+  static const Module module = [] {
+    Module m;
+    m.handle = dlopen(ORBI_MECH_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (m.handle == nullptr) return m;
+    Resolve(m.handle, "gss_import_name", &m.import_name);
+    Resolve(m.handle, "gss_display_name", &m.display_name);
+    Resolve(m.handle, "gss_compare_name", &m.compare_name);
+    Resolve(m.handle, "gss_release_name", &m.release_name);
+    Resolve(m.handle, "gss_duplicate_name", &m.duplicate_name);
+    Resolve(m.handle, "gss_export_name", &m.export_name);
+    Resolve(m.handle, "gss_inquire_names_for_mech", &m.inquire_names_for_mech);
+    Resolve(m.handle, "gss_display_status", &m.display_status);
+    return m;
+  }();
+  return module;
+}
+
+// The standard exported name token of name (RFC 2743 section 3.2).
+std::string TokenOf(const std::string& name,
+                    const std::string& mech = kMechBytes) {
+  std::string token("\x04\x01", 2);
+  const size_t wrapped = 2 + mech.size();
+  token += static_cast<char>(wrapped >> 8);
+  token += static_cast<char>(wrapped);
+  token += '\x06';
+  token += static_cast<char>(mech.size());
+  token += mech;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    token += static_cast<char>(name.size() >> shift);
+  }
+  return token + name;
+}
+
+gss_buffer_desc BufferOf(const std::string& bytes) {
+  return {bytes.size(), const_cast<char*>(bytes.data())};
+}
+
+std::string StringOf(const gss_buffer_desc& buffer) {
+  return std::string(static_cast<const char*>(buffer.value), buffer.length);
+}
+
+bool SameOid(const gss_OID_desc* a, const gss_OID_desc& b) {
+  return a != nullptr && a->length == b.length &&
+         memcmp(a->elements, b.elements, b.length) == 0;
+}
+
+// A name of the module, released at the end of the scope.
+class Name {
+ public:
+  Name() = default;
+  ~Name() { Release(); }
+  Name(const Name&) = delete;
+  Name& operator=(const Name&) = delete;
+
+  gss_name_t* out() {
+    Release();
+    return &name_;
+  }
+  gss_name_t get() const { return name_; }
+  void Release() {
+    OM_uint32 minor;
+    if (name_ != GSS_C_NO_NAME) Mech().release_name(&minor, &name_);
+  }
+
+ private:
+  gss_name_t name_ = GSS_C_NO_NAME;
+};
+
+// Import calls the module's gss_import_name with bytes and type.
+OM_uint32 Import(const std::string& bytes, gss_OID type, Name* name,
+                 OM_uint32* minor) {
+  gss_buffer_desc input = BufferOf(bytes);
+  return Mech().import_name(minor, &input, type, name->out());
+}
+
+std::string Export(const Name& name) {
+  OM_uint32 minor = 0;
+  gss_buffer_desc token = {0, nullptr};
+  EXPECT_EQ(Mech().export_name(&minor, name.get(), &token), GSS_S_COMPLETE);
+  std::string bytes = token.value != nullptr ? StringOf(token) : "";
+  free(token.value);
+  return bytes;
+}
+
+int Compare(const Name& a, const Name& b) {
+  OM_uint32 minor = 0;
+  int equal = -1;
+  EXPECT_EQ(Mech().compare_name(&minor, a.get(), b.get(), &equal),
+            GSS_S_COMPLETE);
+  return equal;
+}
+
+// A value that no call may leave in an output it does not fill.
+void* const kJunk = reinterpret_cast<void*>(0x5a5a5a5a);
+
+TEST(MechModule, LoadsWithTheGlueFlagsAndExportsTheNameEntryPoints) {
+  const Module& m = Mech();
+  ASSERT_NE(m.handle, nullptr) << dlerror();
+  EXPECT_NE(m.import_name, nullptr);
+  EXPECT_NE(m.display_name, nullptr);
+  EXPECT_NE(m.compare_name, nullptr);
+  EXPECT_NE(m.release_name, nullptr);
+  EXPECT_NE(m.duplicate_name, nullptr);
+  EXPECT_NE(m.export_name, nullptr);
+  EXPECT_NE(m.inquire_names_for_mech, nullptr);
+  EXPECT_NE(m.display_status, nullptr);
+  // The glue takes a table from gss_mech_initialize when there is one, and
+  // would call a module's interposer, canonicalize or credential entry
+  // points: the module has none of them.
+  for (const char* absent :
+       {"gss_mech_initialize", "gss_mech_interposer", "gss_canonicalize_name",
+        "gss_acquire_cred", "gss_init_sec_context", "gss_accept_sec_context",
+        "gss_internal_release_oid", "gssspi_import_name_by_mech",
+        "gss_release_buffer", "gss_release_oid_set", "gss_inquire_name",
+        "gss_display_name_ext", "gss_localname"}) {
+    SCOPED_TRACE(absent);
+    EXPECT_EQ(dlsym(m.handle, absent), nullptr);
+  }
+}
+
+// Every name type the mechanism takes, by value; every other type is
+// refused with GSS_S_BAD_NAMETYPE and the library's 36.
+TEST(MechModule, ImportTakesOnlyItsNameTypes) {
+  ASSERT_NE(Mech().handle, nullptr);
+  gss_OID_desc default_copy = kDefaultType;  // another address, same value
+  gss_OID_desc empty = {0, nullptr};
+  const struct {
+    const char* label;
+    gss_OID type;
+    std::string bytes;
+    OM_uint32 major;
+    const gss_OID_desc* shown_type;
+  } kCases[] = {
+      {"no type", GSS_C_NO_OID, "alice", GSS_S_COMPLETE, &kDefaultType},
+      {"default type", &default_copy, "alice", GSS_S_COMPLETE, &kDefaultType},
+      {"exported name", &kExportType, TokenOf("alice"), GSS_S_COMPLETE,
+       &kDefaultType},
+      {"anonymous", &kAnonymousType, "ignored", GSS_S_COMPLETE,
+       &kAnonymousType},
+      {"user name", &kUserNameType, "alice", GSS_S_BAD_NAMETYPE, nullptr},
+      {"host-based service", &kHostBasedType, "svc@host", GSS_S_BAD_NAMETYPE,
+       nullptr},
+      {"the mechanism's OID", &kMech, "alice", GSS_S_BAD_NAMETYPE, nullptr},
+      {"an empty OID", &empty, "alice", GSS_S_BAD_NAMETYPE, nullptr},
+      {"bytes of no OID", &kUndecodable, "alice", GSS_S_BAD_NAMETYPE, nullptr},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    Name name;
+    OM_uint32 minor = 77;
+    EXPECT_EQ(Import(c.bytes, c.type, &name, &minor), c.major);
+    if (c.major != GSS_S_COMPLETE) {
+      EXPECT_EQ(minor, kBadNameType);
+      EXPECT_EQ(name.get(), GSS_C_NO_NAME);
+      continue;
+    }
+    EXPECT_EQ(minor, 0u);
+    gss_buffer_desc shown = {0, nullptr};
+    gss_OID type = GSS_C_NO_OID;
+    ASSERT_EQ(Mech().display_name(&minor, name.get(), &shown, &type),
+              GSS_S_COMPLETE);
+    EXPECT_TRUE(SameOid(type, *c.shown_type));
+    free(shown.value);
+  }
+}
+
+// The anonymous type needs no bytes: the glue lets a caller leave them out.
+TEST(MechModule, AnonymousImportNeedsNoBytes) {
+  ASSERT_NE(Mech().handle, nullptr);
+  Name name;
+  OM_uint32 minor = 77;
+  gss_buffer_desc none = {0, nullptr};
+  EXPECT_EQ(Mech().import_name(&minor, &none, &kAnonymousType, name.out()),
+            GSS_S_COMPLETE);
+  EXPECT_NE(name.get(), GSS_C_NO_NAME);
+}
+
+// Names written as tokens and read back: the token has the standard layout,
+// reads back to an equal name and exports to the same bytes again.
+TEST(MechModule, TokensRoundTrip) {
+  ASSERT_NE(Mech().handle, nullptr);
+  const struct {
+    const char* label;
+    std::string text;
+    std::string name;  // the bytes the token carries
+  } kCases[] = {
+      {"a name", "alice", "alice"},
+      {"one byte", "a", "a"},
+      {"an empty name", "", ""},
+      {"a database path and entries", "db/users\nalice\nbob",
+       "db/users\nalice\nbob"},
+      {"bytes behind a NUL become zeros", std::string("al\0ce", 5),
+       std::string("al\0\0\0", 5)},
+      {"a counted NUL", std::string("alice\0", 6), std::string("alice\0", 6)},
+      {"300 bytes", std::string(300, 'x'), std::string(300, 'x')},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    Name name;
+    OM_uint32 minor = 0;
+    ASSERT_EQ(Import(c.text, GSS_C_NO_OID, &name, &minor), GSS_S_COMPLETE);
+    const std::string token = Export(name);
+    EXPECT_EQ(token, TokenOf(c.name));
+    Name back;
+    ASSERT_EQ(Import(token, &kExportType, &back, &minor), GSS_S_COMPLETE);
+    EXPECT_EQ(Export(back), token);
+    EXPECT_EQ(Compare(name, back), 1);
+  }
+}
+
+// Every other shape of token is refused, and the name output stays null.
+TEST(MechModule, ImportRefusesMalformedTokens) {
+  ASSERT_NE(Mech().handle, nullptr);
+  const std::string good = TokenOf("alice");
+  struct Case {
+    std::string label;
+    std::string token;
+    OM_uint32 major;
+    OM_uint32 minor;
+  };
+  std::vector<Case> cases;
+  for (size_t n = 0; n < good.size(); ++n) {
+    cases.push_back({"cut to " + std::to_string(n), good.substr(0, n),
+                     GSS_S_DEFECTIVE_TOKEN, kBadNameType});
+  }
+  auto with = [&](size_t offset, const std::string& bytes) {
+    std::string token = good;
+    return token.replace(offset, bytes.size(), bytes);
+  };
+  const Case kShapes[] = {
+      {"identifier 04 02", with(0, "\x04\x02"), GSS_S_DEFECTIVE_TOKEN,
+       kBadNameType},
+      {"identifier 05 01", with(0, "\x05\x01"), GSS_S_DEFECTIVE_TOKEN,
+       kBadNameType},
+      {"M one too long", with(2, std::string("\x00\x0c", 2)),
+       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+      {"M one too short", with(2, std::string("\x00\x0a", 2)),
+       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+      {"tag 07", with(4, "\x07"), GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+      {"DER length too short", with(5, "\x08"), GSS_S_DEFECTIVE_TOKEN,
+       kBadNameType},
+      {"indefinite DER length", with(5, "\x80"), GSS_S_DEFECTIVE_TOKEN,
+       kBadNameType},
+      {"long-form DER length",
+       std::string("\x04\x01\x00\x0c\x06\x81\x09", 7) + kMechBytes +
+           good.substr(15),
+       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+      {"no OID content",
+       std::string("\x04\x01\x00\x02\x06\x00", 6) + good.substr(15),
+       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+      {"name length one too long", with(18, "\x06"), GSS_S_DEFECTIVE_TOKEN,
+       kBadNameType},
+      {"name length one too short", with(18, "\x04"), GSS_S_DEFECTIVE_TOKEN,
+       kBadNameType},
+      {"name length 4294967295", with(15, "\xff\xff\xff\xff"),
+       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+      {"a trailing byte", good + "x", GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+      {"another mechanism",
+       TokenOf("alice",
+               std::string(static_cast<const char*>(kKerberosMech.elements),
+                           kKerberosMech.length)),
+       GSS_S_BAD_MECH, kMechNotSupported},
+      {"a mechanism OID that does not decode",
+       TokenOf("alice", std::string("\x2b\x80\x01", 3)), GSS_S_BAD_MECH,
+       kInvalidMech},
+      {"bytes behind a NUL in the name", TokenOf(std::string("al\0ce", 5)),
+       GSS_S_BAD_NAME, kBadNameType},
+  };
+  cases.insert(cases.end(), std::begin(kShapes), std::end(kShapes));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Name name;
+    OM_uint32 minor = 77;
+    EXPECT_EQ(Import(c.token, &kExportType, &name, &minor), c.major);
+    EXPECT_EQ(minor, c.minor);
+    EXPECT_EQ(name.get(), GSS_C_NO_NAME);
+  }
+}
+
+// Equality is the names' bytes: names that export different tokens differ,
+// and an anonymous name equals no name, itself included.
+TEST(MechModule, CompareLooksAtEveryByte) {
+  ASSERT_NE(Mech().handle, nullptr);
+  const struct {
+    const char* label;
+    std::string a;
+    gss_OID a_type;
+    std::string b;
+    gss_OID b_type;
+    int equal;
+  } kCases[] = {
+      {"same text", "alice", GSS_C_NO_OID, "alice", &kDefaultType, 1},
+      {"text and token", "alice", GSS_C_NO_OID, TokenOf("alice"), &kExportType,
+       1},
+      {"case", "alice", GSS_C_NO_OID, "Alice", GSS_C_NO_OID, 0},
+      {"prefix", "alice", GSS_C_NO_OID, "alic", GSS_C_NO_OID, 0},
+      {"a counted NUL", "alice", GSS_C_NO_OID, std::string("alice\0", 6),
+       GSS_C_NO_OID, 0},
+      {"zeros behind a NUL", std::string("al\0", 3), GSS_C_NO_OID,
+       std::string("al\0\0", 4), GSS_C_NO_OID, 0},
+      {"two anonymous names", "", &kAnonymousType, "", &kAnonymousType, 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    Name a;
+    Name b;
+    OM_uint32 minor = 0;
+    ASSERT_EQ(Import(c.a, c.a_type, &a, &minor), GSS_S_COMPLETE);
+    ASSERT_EQ(Import(c.b, c.b_type, &b, &minor), GSS_S_COMPLETE);
+    EXPECT_EQ(Compare(a, b), c.equal);
+    EXPECT_EQ(Compare(b, a), c.equal);
+    EXPECT_EQ(Compare(a, a), c.a_type == &kAnonymousType ? 0 : 1);
+  }
+}
+
+TEST(MechModule, DuplicateIsAnEqualIndependentName) {
+  ASSERT_NE(Mech().handle, nullptr);
+  Name name;
+  Name copy;
+  OM_uint32 minor = 0;
+  ASSERT_EQ(Import("db/users\nalice", GSS_C_NO_OID, &name, &minor),
+            GSS_S_COMPLETE);
+  ASSERT_EQ(Mech().duplicate_name(&minor, name.get(), copy.out()),
+            GSS_S_COMPLETE);
+  EXPECT_NE(copy.get(), name.get());
+  EXPECT_EQ(Compare(name, copy), 1);
+  const std::string token = Export(name);
+  name.Release();
+  EXPECT_EQ(Export(copy), token);
+}
+
+TEST(MechModule, DisplayTypeOutputIsOptional) {
+  ASSERT_NE(Mech().handle, nullptr);
+  Name name;
+  OM_uint32 minor = 0;
+  ASSERT_EQ(Import("alice", GSS_C_NO_OID, &name, &minor), GSS_S_COMPLETE);
+  gss_buffer_desc shown = {0, nullptr};
+  ASSERT_EQ(Mech().display_name(&minor, name.get(), &shown, nullptr),
+            GSS_S_COMPLETE);
+  EXPECT_EQ(StringOf(shown), "alice");
+  free(shown.value);
+}
+
+// The set and every OID's bytes come from malloc: the glue frees them.
+TEST(MechModule, NamesForMechAreTheTypesImportTakes) {
+  ASSERT_NE(Mech().handle, nullptr);
+  gss_OID_desc mech_copy = kMech;
+  OM_uint32 minor = 77;
+  gss_OID_set set = reinterpret_cast<gss_OID_set>(kJunk);
+  ASSERT_EQ(Mech().inquire_names_for_mech(&minor, &mech_copy, &set),
+            GSS_S_COMPLETE);
+  EXPECT_EQ(minor, 0u);
+  ASSERT_NE(set, GSS_C_NO_OID_SET);
+  ASSERT_EQ(set->count, 3u);
+  EXPECT_TRUE(SameOid(&set->elements[0], kDefaultType));
+  EXPECT_TRUE(SameOid(&set->elements[1], kExportType));
+  EXPECT_TRUE(SameOid(&set->elements[2], kAnonymousType));
+  for (size_t i = 0; i < set->count; ++i) {
+    Name name;
+    const std::string bytes =
+        SameOid(&set->elements[i], kExportType) ? TokenOf("a") : "a";
+    EXPECT_EQ(Import(bytes, &set->elements[i], &name, &minor), GSS_S_COMPLETE);
+    free(set->elements[i].elements);
+  }
+  free(set->elements);
+  free(set);
+}
+
+TEST(MechModule, StatusTextsNameTheLibraryStatus) {
+  ASSERT_NE(Mech().handle, nullptr);
+  gss_OID_desc mech_copy = kMech;
+  for (OM_uint32 value :
+       {kNoMemory, kBadInput, kInvalidMech, kMechNotSupported, kBadNameType}) {
+    SCOPED_TRACE(value);
+    OM_uint32 minor = 77;
+    OM_uint32 context = 0;
+    gss_buffer_desc text = {0, nullptr};
+    ASSERT_EQ(Mech().display_status(&minor, value, GSS_C_MECH_CODE, &mech_copy,
+                                    &context, &text),
+              GSS_S_COMPLETE);
+    EXPECT_EQ(minor, 0u);
+    EXPECT_EQ(context, 0u);
+    const std::string said = StringOf(text);
+    EXPECT_NE(said.find("ORBI"), std::string::npos) << said;
+    EXPECT_NE(said.find(std::to_string(value)), std::string::npos) << said;
+    EXPECT_EQ(strlen(static_cast<const char*>(text.value)), text.length);
+    free(text.value);
+  }
+}
+
+// Each refusal of a call: its major and minor status, and every output it
+// can write reset, whatever the caller left there.
+TEST(MechModule, RefusalsResetEveryOutput) {
+  ASSERT_NE(Mech().handle, nullptr);
+  const Module& m = Mech();
+  Name alice_name;
+  OM_uint32 ignored = 0;
+  ASSERT_EQ(Import("alice", GSS_C_NO_OID, &alice_name, &ignored),
+            GSS_S_COMPLETE);
+  const gss_name_t alice = alice_name.get();
+  gss_OID_desc mech = kMech;
+  gss_buffer_desc input = BufferOf("alice");
+  gss_buffer_desc null_bytes = {5, nullptr};
+  gss_name_t no_name = GSS_C_NO_NAME;
+
+  // The outputs a call may be handed, filled with junk.
+  struct Outputs {
+    OM_uint32 minor = 77;
+    gss_name_t name = static_cast<gss_name_t>(kJunk);
+    gss_buffer_desc buffer = {77, kJunk};
+    gss_OID oid = static_cast<gss_OID>(kJunk);
+    gss_OID_set set = static_cast<gss_OID_set>(kJunk);
+    int equal = 77;
+    OM_uint32 context = 5;
+  };
+  enum : int {
+    kName = 1,
+    kBuffer = 2,
+    kOid = 4,
+    kSet = 8,
+    kEqual = 16,
+    kContext = 32
+  };
+  const struct {
+    const char* label;
+    std::function<OM_uint32(Outputs*)> call;
+    OM_uint32 major;
+    OM_uint32 minor;
+    int resets;  // the outputs the call was handed
+  } kCases[] = {
+      {"import without a minor status",
+       [&](Outputs* o) {
+         return m.import_name(nullptr, &input, GSS_C_NO_OID, &o->name);
+       },
+       GSS_S_CALL_INACCESSIBLE_WRITE, 77, kName},
+      {"import without an output",
+       [&](Outputs* o) {
+         return m.import_name(&o->minor, &input, GSS_C_NO_OID, nullptr);
+       },
+       GSS_S_CALL_INACCESSIBLE_WRITE, kBadInput, 0},
+      {"import without a buffer",
+       [&](Outputs* o) {
+         return m.import_name(&o->minor, GSS_C_NO_BUFFER, GSS_C_NO_OID,
+                              &o->name);
+       },
+       GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME, kBadInput, kName},
+      {"import of a length without bytes",
+       [&](Outputs* o) {
+         return m.import_name(&o->minor, &null_bytes, GSS_C_NO_OID, &o->name);
+       },
+       GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME, kBadInput, kName},
+      {"display of no name",
+       [&](Outputs* o) {
+         return m.display_name(&o->minor, no_name, &o->buffer, &o->oid);
+       },
+       GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME, kBadInput,
+       kBuffer | kOid},
+      {"display without a buffer",
+       [&](Outputs* o) {
+         return m.display_name(&o->minor, alice, nullptr, &o->oid);
+       },
+       GSS_S_CALL_INACCESSIBLE_WRITE, kBadInput, kOid},
+      {"compare with no name",
+       [&](Outputs* o) {
+         return m.compare_name(&o->minor, alice, no_name, &o->equal);
+       },
+       GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME, kBadInput, kEqual},
+      {"compare without a result",
+       [&](Outputs* o) {
+         return m.compare_name(&o->minor, alice, alice, nullptr);
+       },
+       GSS_S_CALL_INACCESSIBLE_WRITE, kBadInput, 0},
+      {"release without a pointer",
+       [&](Outputs* o) { return m.release_name(&o->minor, nullptr); },
+       GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME, kBadInput, 0},
+      {"release of no name, as the glue does",
+       [&](Outputs* o) { return m.release_name(&o->minor, &no_name); },
+       GSS_S_COMPLETE, 0, 0},
+      {"duplicate of no name",
+       [&](Outputs* o) {
+         return m.duplicate_name(&o->minor, no_name, &o->name);
+       },
+       GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME, kBadInput, kName},
+      {"duplicate without an output",
+       [&](Outputs* o) { return m.duplicate_name(&o->minor, alice, nullptr); },
+       GSS_S_CALL_INACCESSIBLE_WRITE, kBadInput, 0},
+      {"export of no name",
+       [&](Outputs* o) {
+         return m.export_name(&o->minor, no_name, &o->buffer);
+       },
+       GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME, kBadInput, kBuffer},
+      {"export without a buffer",
+       [&](Outputs* o) { return m.export_name(&o->minor, alice, nullptr); },
+       GSS_S_CALL_INACCESSIBLE_WRITE, kBadInput, 0},
+      {"names for another mechanism",
+       [&](Outputs* o) {
+         return m.inquire_names_for_mech(&o->minor, &kKerberosMech, &o->set);
+       },
+       GSS_S_BAD_MECH, kMechNotSupported, kSet},
+      {"names for bytes of no OID",
+       [&](Outputs* o) {
+         return m.inquire_names_for_mech(&o->minor, &kUndecodable, &o->set);
+       },
+       GSS_S_BAD_MECH, kInvalidMech, kSet},
+      {"names for no mechanism",
+       [&](Outputs* o) {
+         return m.inquire_names_for_mech(&o->minor, GSS_C_NO_OID, &o->set);
+       },
+       GSS_S_CALL_INACCESSIBLE_READ, kBadInput, kSet},
+      {"names without an output",
+       [&](Outputs* o) {
+         return m.inquire_names_for_mech(&o->minor, &mech, nullptr);
+       },
+       GSS_S_CALL_INACCESSIBLE_WRITE, kBadInput, 0},
+      {"status text of a major status",
+       [&](Outputs* o) {
+         o->context = 0;
+         return m.display_status(&o->minor, GSS_S_BAD_NAME, GSS_C_GSS_CODE,
+                                 &mech, &o->context, &o->buffer);
+       },
+       GSS_S_BAD_STATUS, 0, kBuffer | kContext},
+      {"status text of an unknown status",
+       [&](Outputs* o) {
+         o->context = 0;
+         return m.display_status(&o->minor, 99999, GSS_C_MECH_CODE, &mech,
+                                 &o->context, &o->buffer);
+       },
+       GSS_S_BAD_STATUS, 0, kBuffer | kContext},
+      {"status text with a context not handed out",
+       [&](Outputs* o) {
+         return m.display_status(&o->minor, kBadNameType, GSS_C_MECH_CODE,
+                                 &mech, &o->context, &o->buffer);
+       },
+       GSS_S_BAD_STATUS, 0, kBuffer | kContext},
+      {"status text for another mechanism",
+       [&](Outputs* o) {
+         o->context = 0;
+         return m.display_status(&o->minor, kBadNameType, GSS_C_MECH_CODE,
+                                 &kKerberosMech, &o->context, &o->buffer);
+       },
+       GSS_S_BAD_MECH, kMechNotSupported, kBuffer | kContext},
+      {"status text without a context",
+       [&](Outputs* o) {
+         return m.display_status(&o->minor, kBadNameType, GSS_C_MECH_CODE,
+                                 &mech, nullptr, &o->buffer);
+       },
+       GSS_S_CALL_INACCESSIBLE_WRITE, kBadInput, kBuffer},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    Outputs o;
+    EXPECT_EQ(c.call(&o), c.major);
+    EXPECT_EQ(o.minor, c.minor);
+    const Outputs junk;
+    EXPECT_EQ(o.name, (c.resets & kName) ? GSS_C_NO_NAME : junk.name);
+    EXPECT_EQ(o.buffer.length, (c.resets & kBuffer) ? 0 : junk.buffer.length);
+    EXPECT_EQ(o.buffer.value, (c.resets & kBuffer) ? nullptr : kJunk);
+    EXPECT_EQ(o.oid, (c.resets & kOid) ? GSS_C_NO_OID : junk.oid);
+    EXPECT_EQ(o.set, (c.resets & kSet) ? GSS_C_NO_OID_SET : junk.set);
+    EXPECT_EQ(o.equal, (c.resets & kEqual) ? 0 : junk.equal);
+    EXPECT_EQ(o.context, (c.resets & kContext) ? 0u : junk.context);
+  }
+  EXPECT_EQ(no_name, GSS_C_NO_NAME);
+}
+
+}  // namespace
