@@ -1,0 +1,134 @@
+// Name operations through MIT krb5's GSS-API glue, with the same client code
+// for two mechanisms: the ORBI mechanism (orbi_mech.so, which the glue loads
+// because the file that GSS_MECH_CONFIG names lists it) and the glue's own
+// Kerberos V5 mechanism. The program is linked with libgssapi_krb5 alone, as an
+// application is; it reaches the library only through the module.
+//
+// GSS_MECH_CONFIG defaults to the build tree's orbi.conf and KRB5_CONFIG to
+// bench/peers/krb5.conf (no DNS lookups); either may be set to override.
+//
+// Rows, each with /orbi and /krb5:
+//   BM_GlueImportCanonExportRelease  import a text name, bind it to the
+//                                    mechanism, export it, release all
+//   BM_GlueImportTokenRelease        import an exported name token, release
+//   BM_GlueDisplay                   display a mechanism name
+#include <benchmark/benchmark.h>
+#include <gssapi/gssapi.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+struct Mechanism {
+  const char* text;     // a name both mechanisms take as they are given
+  gss_OID_desc mech;    // by value
+  bool user_name_type;  // import as GSS_C_NT_USER_NAME, else without type
+};
+
+// 1.3.6.1.4.1.32473.1: the ORBI mechanism (RFC 5612's documentation
+// enterprise number, arc 1). 1.2.840.113554.1.2.2: Kerberos V5 (RFC 1964).
+const Mechanism kOrbi = {
+    "alice@EXAMPLE.COM",
+    {9, const_cast<char*>("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01")},
+    false};
+const Mechanism kKerberos = {
+    "alice@EXAMPLE.COM",
+    {9, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x02")},
+    true};
+
+gss_OID NameType(const Mechanism& m) {
+  return m.user_name_type ? GSS_C_NT_USER_NAME : GSS_C_NO_OID;
+}
+
+bool Failed(benchmark::State& state, OM_uint32 major, const char* what) {
+  if (!GSS_ERROR(major)) return false;
+  state.SkipWithError(what);
+  return true;
+}
+
+// ImportCanonExport makes a mechanism name of m.text and its token; the
+// caller releases both.
+OM_uint32 ImportCanonExport(const Mechanism& m, gss_name_t* canonical,
+                            gss_buffer_t token) {
+  OM_uint32 minor;
+  gss_buffer_desc input = {strlen(m.text), const_cast<char*>(m.text)};
+  gss_name_t name = GSS_C_NO_NAME;
+  gss_OID_desc mech = m.mech;
+  OM_uint32 major = gss_import_name(&minor, &input, NameType(m), &name);
+  if (!GSS_ERROR(major)) {
+    major = gss_canonicalize_name(&minor, name, &mech, canonical);
+  }
+  if (!GSS_ERROR(major)) major = gss_export_name(&minor, *canonical, token);
+  if (name != GSS_C_NO_NAME) gss_release_name(&minor, &name);
+  return major;
+}
+
+void BM_GlueImportCanonExportRelease(benchmark::State& state,
+                                     const Mechanism& m) {
+  for (auto _ : state) {
+    OM_uint32 minor;
+    gss_name_t canonical = GSS_C_NO_NAME;
+    gss_buffer_desc token = GSS_C_EMPTY_BUFFER;
+    const OM_uint32 major = ImportCanonExport(m, &canonical, &token);
+    gss_release_buffer(&minor, &token);
+    if (canonical != GSS_C_NO_NAME) gss_release_name(&minor, &canonical);
+    if (Failed(state, major, "import, canonicalize, export failed")) break;
+  }
+}
+BENCHMARK_CAPTURE(BM_GlueImportCanonExportRelease, orbi, kOrbi);
+BENCHMARK_CAPTURE(BM_GlueImportCanonExportRelease, krb5, kKerberos);
+
+void BM_GlueImportTokenRelease(benchmark::State& state, const Mechanism& m) {
+  OM_uint32 minor;
+  gss_name_t canonical = GSS_C_NO_NAME;
+  gss_buffer_desc token = GSS_C_EMPTY_BUFFER;
+  const OM_uint32 made = ImportCanonExport(m, &canonical, &token);
+  if (!Failed(state, made, "making the token failed")) {
+    for (auto _ : state) {
+      gss_name_t name = GSS_C_NO_NAME;
+      const OM_uint32 major =
+          gss_import_name(&minor, &token, GSS_C_NT_EXPORT_NAME, &name);
+      if (name != GSS_C_NO_NAME) gss_release_name(&minor, &name);
+      if (Failed(state, major, "import of the token failed")) break;
+    }
+  }
+  gss_release_buffer(&minor, &token);
+  if (canonical != GSS_C_NO_NAME) gss_release_name(&minor, &canonical);
+}
+BENCHMARK_CAPTURE(BM_GlueImportTokenRelease, orbi, kOrbi);
+BENCHMARK_CAPTURE(BM_GlueImportTokenRelease, krb5, kKerberos);
+
+void BM_GlueDisplay(benchmark::State& state, const Mechanism& m) {
+  OM_uint32 minor;
+  gss_name_t canonical = GSS_C_NO_NAME;
+  gss_buffer_desc token = GSS_C_EMPTY_BUFFER;
+  const OM_uint32 made = ImportCanonExport(m, &canonical, &token);
+  if (!Failed(state, made, "making the name failed")) {
+    for (auto _ : state) {
+      gss_buffer_desc shown = GSS_C_EMPTY_BUFFER;
+      gss_OID type = GSS_C_NO_OID;
+      const OM_uint32 major =
+          gss_display_name(&minor, canonical, &shown, &type);
+      benchmark::DoNotOptimize(type);
+      gss_release_buffer(&minor, &shown);
+      if (Failed(state, major, "display failed")) break;
+    }
+  }
+  gss_release_buffer(&minor, &token);
+  if (canonical != GSS_C_NO_NAME) gss_release_name(&minor, &canonical);
+}
+BENCHMARK_CAPTURE(BM_GlueDisplay, orbi, kOrbi);
+BENCHMARK_CAPTURE(BM_GlueDisplay, krb5, kKerberos);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Set before the first GSS-API call, which reads them.
+  setenv("GSS_MECH_CONFIG", ORBI_MECH_CONFIG, /*overwrite=*/0);
+  setenv("KRB5_CONFIG", ORBI_KRB5_CONFIG, /*overwrite=*/0);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
