@@ -54,7 +54,9 @@ OM_uint32 PLVORBIInternalName::CanonicalizeName(gss_OID mech) {
     ORBI_TRACE_LEVEL1(kNameSource, kCanonicalizeBadInputText);
     return status::BAD_INPUT;
   }
-  const OM_uint32 mech_status = CheckMechanism(mech);
+  // The table's own object is the common case and needs no look at bytes.
+  const OM_uint32 mech_status =
+      mech == Oids().mechanism ? status::SUCCESS : CheckMechanism(mech);
   if (mech_status == status::INVALID_MECH) {
     ORBI_TRACE_LEVEL1(kNameSource, kCanonicalizeInvalidMechText);
     return mech_status;
@@ -65,7 +67,9 @@ OM_uint32 PLVORBIInternalName::CanonicalizeName(gss_OID mech) {
   }
   gss_OID default_type = Oids().default_type;
   MutexLock lock(mutex);
-  if (!MatchesTableOid(nameType, default_type)) return status::BAD_NAME_TYPE;
+  if (nameType != default_type && !MatchesTableOid(nameType, default_type)) {
+    return status::BAD_NAME_TYPE;
+  }
   nameType = default_type;
   mechType = Oids().mechanism;
   return status::SUCCESS;

@@ -210,7 +210,7 @@ OM_uint32 PLVORBIInternalName::Import(gss_OID inputNameType,
   }
   MutexLock lock(mutex);
   if (text_path) ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
-  free(nameValue);
+  if (nameValue != nullptr) free(nameValue);
   nameValue = next.text;
   if (next.text == nullptr) {
     // The old text is gone: the length must not keep counting it. The name

@@ -7,12 +7,12 @@
 #include "scoped.h"
 #include "token.h"
 
-using orbi_name::TokenView;
+using orbi_name::internal::IsStandardLayout;
 using orbi_name::internal::kNameSource;
+using orbi_name::internal::kTokenLayout;
 using orbi_name::internal::MutexLock;
-using orbi_name::internal::TokenLayout;
 using orbi_name::internal::TokenSize;
-using orbi_name::internal::WriteToken;
+using orbi_name::internal::WriteStandardToken;
 namespace status = orbi_name::status;
 
 namespace {
@@ -35,30 +35,25 @@ OM_uint32 PLVORBIInternalName::Export(gss_buffer_t token) {
   if (nameType == nullptr) result = status::BAD_NAME_TYPE;
   if (result != status::SUCCESS) return result;
 
+  // Every name holds the standard layout (the constructor writes the
+  // constants and nothing changes them), so the token is measured once and
+  // written straight through.
+  assert(IsStandardLayout({tokenIdSize, tokenId, mechOidLengthSize,
+                           nameLengthSize, nameTypeOidLengthSize}));
   // The OID length fields carry 16 bits; M and T are what they announce.
-  TokenView view;
-  view.mechanism = static_cast<const unsigned char*>(mechType->elements);
-  view.mechanism_length = mechType->length & kOidLengthMask;
-  view.name = reinterpret_cast<const unsigned char*>(nameValue);
-  view.name_length = nameLength;
-  view.name_type = static_cast<const unsigned char*>(nameType->elements);
-  view.name_type_length = nameType->length & kOidLengthMask;
-  const TokenLayout layout = {tokenIdSize, tokenId, mechOidLengthSize,
-                              nameLengthSize, nameTypeOidLengthSize};
-  const size_t total = TokenSize(layout, view.mechanism_length,
-                                 view.name_length, view.name_type_length);
+  const uint32_t m = mechType->length & kOidLengthMask;
+  const uint32_t t = nameType->length & kOidLengthMask;
+  const size_t total = TokenSize(kTokenLayout, m, nameLength, t);
   token->value = nullptr;
   token->length = 0;
   auto* block = static_cast<unsigned char*>(malloc(total));
   if (block == nullptr) return status::NO_MEMORY;
-  // The token fills exactly what was measured; anything else is a fault in
-  // the codec, not a shortage of memory.
-  const bool written = WriteToken(layout, view, block, total);
-  assert(written);
-  if (!written) {
-    free(block);
-    return status::NO_MEMORY;
-  }
+  const unsigned char* end =
+      WriteStandardToken(block, mechType->elements, m, nameValue, nameLength,
+                         nameType->elements, t);
+  // The token fills exactly what was measured.
+  assert(end == block + total);
+  (void)end;
   token->value = block;
   token->length = total;
   return status::SUCCESS;

@@ -26,7 +26,10 @@
 #include <assert.h>
 #include <stddef.h>
 #include <stdint.h>
+#include <stdlib.h>
 #include <string.h>
+
+#include <atomic>
 
 namespace orbi_name {
 namespace internal {
@@ -41,17 +44,30 @@ struct TextTrailer {
   uint32_t stamp;
 };
 
+// The source of the stamps. Relaxed order suffices: a stamp only has to
+// differ from the others, and the name's lock orders its use.
+extern std::atomic<uint32_t> g_next_text_stamp;
+
 // AllocateText returns an unsealed block for a text of length bytes, or null
-// when none could be had.
-// The caller fills the first length bytes and then calls SealText; the block
-// is released with free.
-[[nodiscard]] char* AllocateText(uint32_t length);
+// when none could be had. The caller fills the first length bytes and then
+// calls SealText; the block is released with free.
+[[nodiscard]] inline char* AllocateText(uint32_t length) {
+  return static_cast<char*>(
+      malloc(static_cast<size_t>(length) + 1 + sizeof(TextTrailer)));
+}
 
 // SealText writes the NUL behind the length bytes of block and the trailer,
 // with text_end as given and a new stamp. REQUIRES: block came from
 // AllocateText(length), text_end <= length and block[text_end] is NUL (or
 // text_end == length).
-void SealText(char* block, uint32_t length, uint32_t text_end);
+inline void SealText(char* block, uint32_t length, uint32_t text_end) {
+  assert(text_end <= length);
+  block[length] = '\0';
+  assert(block[text_end] == '\0');
+  const TextTrailer trailer = {
+      text_end, g_next_text_stamp.fetch_add(1, std::memory_order_relaxed)};
+  memcpy(block + static_cast<size_t>(length) + 1, &trailer, sizeof trailer);
+}
 
 // TextEnd returns the index of the first NUL among the length bytes at text,
 // or length when there is none.

@@ -1,7 +1,5 @@
 #include "token.h"
 
-#include <string.h>
-
 #include "der/bytes.h"
 
 namespace orbi_name {
@@ -70,48 +68,16 @@ TokenField ParseToken(const TokenLayout& layout, const unsigned char* data,
   return TokenField::kNone;
 }
 
-namespace {
-
-[[nodiscard]] bool IsStandard(const TokenLayout& layout) {
-  return layout.token_id_size == kTokenLayout.token_id_size &&
-         layout.token_id == kTokenLayout.token_id &&
-         layout.mechanism_length_size == kTokenLayout.mechanism_length_size &&
-         layout.name_length_size == kTokenLayout.name_length_size &&
-         layout.name_type_length_size == kTokenLayout.name_type_length_size;
-}
-
-// PutBigEndian writes the low width bytes of value at out.
-template <int kWidth>
-unsigned char* PutBigEndian(unsigned char* out, uint32_t value) {
-  for (int i = 0; i < kWidth; ++i) {
-    out[i] = static_cast<unsigned char>(value >> (8 * (kWidth - 1 - i)));
-  }
-  return out + kWidth;
-}
-
-unsigned char* PutBytes(unsigned char* out, const void* bytes, size_t count) {
-  if (count > 0) memcpy(out, bytes, count);
-  return out + count;
-}
-
-}  // namespace
-
 bool WriteToken(const TokenLayout& layout, const TokenView& view,
                 unsigned char* out, size_t size) {
   if (size != TokenSize(layout, view.mechanism_length, view.name_length,
                         view.name_type_length)) {
     return false;
   }
-  if (IsStandard(layout)) {
-    // The one length check above covers every field: straight stores.
-    unsigned char* p = PutBigEndian<2>(out, kTokenLayout.token_id);
-    p = PutBigEndian<2>(p, view.mechanism_length);
-    p = PutBytes(p, view.mechanism, view.mechanism_length);
-    p = PutBigEndian<4>(p, view.name_length);
-    p = PutBytes(p, view.name, view.name_length);
-    p = PutBigEndian<2>(p, view.name_type_length);
-    p = PutBytes(p, view.name_type, view.name_type_length);
-    return p == out + size;
+  if (IsStandardLayout(layout)) {
+    return WriteStandardToken(out, view.mechanism, view.mechanism_length,
+                              view.name, view.name_length, view.name_type,
+                              view.name_type_length) == out + size;
   }
   ByteWriter writer(out, size);
   writer.WriteBigEndian(layout.token_id_size, layout.token_id);

@@ -6,6 +6,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <string.h>
 
 #include "orbi_name/exported_name_token.h"
 
@@ -36,6 +37,41 @@ inline constexpr TokenLayout kTokenLayout = {2, 0x0401, 2, 4, 2};
   return size_t{layout.token_id_size} + layout.mechanism_length_size +
          mechanism_length + layout.name_length_size + name_length +
          layout.name_type_length_size + name_type_length;
+}
+
+// IsStandardLayout is true for kTokenLayout, the layout every name holds.
+[[nodiscard]] inline bool IsStandardLayout(const TokenLayout& layout) {
+  return layout.token_id_size == 2 && layout.token_id == 0x0401 &&
+         layout.mechanism_length_size == 2 && layout.name_length_size == 4 &&
+         layout.name_type_length_size == 2;
+}
+
+// WriteStandardToken writes a token in kTokenLayout at out, straight
+// through, and returns the end of what it wrote. REQUIRES: out holds
+// TokenSize(kTokenLayout, m, n, t) bytes.
+inline unsigned char* WriteStandardToken(unsigned char* out,
+                                         const void* mechanism, uint32_t m,
+                                         const void* name, uint32_t n,
+                                         const void* name_type, uint32_t t) {
+  out[0] = 0x04;
+  out[1] = 0x01;
+  out[2] = static_cast<unsigned char>(m >> 8);
+  out[3] = static_cast<unsigned char>(m);
+  unsigned char* p = out + 4;
+  if (m > 0) memcpy(p, mechanism, m);
+  p += m;
+  p[0] = static_cast<unsigned char>(n >> 24);
+  p[1] = static_cast<unsigned char>(n >> 16);
+  p[2] = static_cast<unsigned char>(n >> 8);
+  p[3] = static_cast<unsigned char>(n);
+  p += 4;
+  if (n > 0) memcpy(p, name, n);
+  p += n;
+  p[0] = static_cast<unsigned char>(t >> 8);
+  p[1] = static_cast<unsigned char>(t);
+  p += 2;
+  if (t > 0) memcpy(p, name_type, t);
+  return p + t;
 }
 
 // WriteToken writes the token of view (name type included) into the size
