@@ -88,8 +88,10 @@ class OwnedOID {
 };
 
 // The table indices the benchmarks use.
-inline gss_OID DefaultNameType() { return ORBIGetOID(1); }
-inline gss_OID Mechanism() { return ORBIGetOID(7); }
+inline gss_OID DefaultNameType() {
+  return ORBIGetOID(kORBIDefaultNameTypeIndex);
+}
+inline gss_OID Mechanism() { return ORBIGetOID(kORBIMechanismIndex); }
 
 // FailIf stops a benchmark whose operation did not succeed, so that a broken
 // operation never shows as a fast one.

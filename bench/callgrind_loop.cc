@@ -83,7 +83,8 @@ bool AssignNewRelease(Context& c) {
 }
 
 bool CanonicalizeTable(Context& c) {
-  return c.plain.CanonicalizeName(ORBIGetOID(7)) == status::SUCCESS;
+  return c.plain.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)) ==
+         status::SUCCESS;
 }
 
 bool CanonicalizeCaller(Context& c) {
@@ -109,17 +110,22 @@ bool Round(Context& c, gss_OID mech) {
   delete name;
   return result == status::SUCCESS;
 }
-bool RoundTable(Context& c) { return Round(c, ORBIGetOID(7)); }
+bool RoundTable(Context& c) {
+  return Round(c, ORBIGetOID(kORBIMechanismIndex));
+}
 bool RoundCaller(Context& c) { return Round(c, &c.mech_copy); }
 
 bool OIDCheckerSame(Context&) {
-  return PLVORBIInternalOID::OIDChecker(ORBIGetOID(7), ORBIGetOID(7)) == 1;
+  return PLVORBIInternalOID::OIDChecker(ORBIGetOID(kORBIMechanismIndex),
+                                        ORBIGetOID(kORBIMechanismIndex)) == 1;
 }
 bool OIDCheckerEqual(Context& c) {
-  return PLVORBIInternalOID::OIDChecker(ORBIGetOID(7), &c.mech_copy) == 1;
+  return PLVORBIInternalOID::OIDChecker(ORBIGetOID(kORBIMechanismIndex),
+                                        &c.mech_copy) == 1;
 }
 bool OIDCheckerDifferent(Context&) {
-  return PLVORBIInternalOID::OIDChecker(ORBIGetOID(7), &kKerberos) == 0;
+  return PLVORBIInternalOID::OIDChecker(ORBIGetOID(kORBIMechanismIndex),
+                                        &kKerberos) == 0;
 }
 
 bool OIDFromDotted(Context&) {
@@ -213,7 +219,8 @@ bool FloorMutex(Context& c) {
   return true;
 }
 bool FloorMemcmp9(Context& c) {
-  return memcmp(ORBIGetOID(7)->elements, c.mech_bytes, 9) == 0;
+  return memcmp(ORBIGetOID(kORBIMechanismIndex)->elements, c.mech_bytes, 9) ==
+         0;
 }
 
 struct Operation {
@@ -259,13 +266,14 @@ bool Fill(PLVORBIInternalName& name, const char* text, bool canonical) {
   if (name.Set(static_cast<gss_OID>(nullptr), &input) != status::SUCCESS) {
     return false;
   }
-  return !canonical || name.CanonicalizeName(ORBIGetOID(7)) == status::SUCCESS;
+  return !canonical || name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)) ==
+                           status::SUCCESS;
 }
 
 bool Prepare(Context& c) {
   c.input.length = static_cast<OM_uint32>(strlen(kName17));
   c.input.value = const_cast<char*>(kName17);
-  gss_OID mech = ORBIGetOID(7);
+  gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
   if (mech->length > sizeof(c.mech_bytes)) return false;
   memcpy(c.mech_bytes, mech->elements, mech->length);
   c.mech_copy.length = mech->length;

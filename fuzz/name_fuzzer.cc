@@ -160,8 +160,8 @@ void CheckToken(PLVORBIInternalName& name, const std::string& display) {
   gss_buffer_desc token = {0, nullptr};
   FUZZ_CHECK(name.Export(&token) == status::SUCCESS);
   const std::string t = Bytes(token);
-  gss_OID mech = ORBIGetOID(7);
-  gss_OID type = ORBIGetOID(1);
+  gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
+  gss_OID type = ORBIGetOID(kORBIDefaultNameTypeIndex);
   FUZZ_CHECK(t.size() == 10 + mech->length + display.size() + type->length);
   orbi_name::TokenView view;
   FUZZ_CHECK(
@@ -176,7 +176,8 @@ void CheckToken(PLVORBIInternalName& name, const std::string& display) {
 
   // The token reads back into an equal name that exports the same bytes.
   PLVORBIInternalName back;
-  FUZZ_CHECK(back.Set(ORBIGetOID(0), &token) == status::SUCCESS);
+  FUZZ_CHECK(back.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &token) ==
+             status::SUCCESS);
   FUZZ_CHECK(back == name);
   gss_buffer_desc again = {0, nullptr};
   FUZZ_CHECK(back.Export(&again) == status::SUCCESS);
@@ -199,11 +200,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   gss_buffer_desc buffer = {static_cast<OM_uint32>(length), bytes.data()};
 
   std::vector<unsigned char> default_copy(
-      static_cast<unsigned char*>(ORBIGetOID(1)->elements),
-      static_cast<unsigned char*>(ORBIGetOID(1)->elements) +
-          ORBIGetOID(1)->length);
-  gss_OID_desc default_elsewhere = {ORBIGetOID(1)->length, default_copy.data()};
-  gss_OID types[] = {nullptr, ORBIGetOID(1), &default_elsewhere, ORBIGetOID(6)};
+      static_cast<unsigned char*>(
+          ORBIGetOID(kORBIDefaultNameTypeIndex)->elements),
+      static_cast<unsigned char*>(
+          ORBIGetOID(kORBIDefaultNameTypeIndex)->elements) +
+          ORBIGetOID(kORBIDefaultNameTypeIndex)->length);
+  gss_OID_desc default_elsewhere = {
+      ORBIGetOID(kORBIDefaultNameTypeIndex)->length, default_copy.data()};
+  gss_OID types[] = {nullptr, ORBIGetOID(kORBIDefaultNameTypeIndex),
+                     &default_elsewhere,
+                     ORBIGetOID(kORBIAnonymousNameTypeIndex)};
 
   PLVORBIInternalName name;
   FUZZ_CHECK(name.Set(types[in.type_choice], &buffer) == status::SUCCESS);
@@ -215,11 +221,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (in.type_choice == 3) {
     text = kSentinel;
     name_length = sizeof kSentinel;
-    type = ORBIGetOID(6);
+    type = ORBIGetOID(kORBIAnonymousNameTypeIndex);
   } else {
     text = std::string(bytes.data(), strnlen(bytes.data(), length));
     name_length = length;
-    type = text == kSentinel ? ORBIGetOID(6) : ORBIGetOID(1);
+    type = text == kSentinel ? ORBIGetOID(kORBIAnonymousNameTypeIndex)
+                             : ORBIGetOID(kORBIDefaultNameTypeIndex);
   }
 
   // Display: the length is nameLength, the text ends with a NUL, the bytes
@@ -240,8 +247,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // CanonicalizeName and Export.
   bool bound = false;
   if (in.canonicalize) {
-    const OM_uint32 result = name.CanonicalizeName(ORBIGetOID(7));
-    bound = type == ORBIGetOID(1);
+    const OM_uint32 result =
+        name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex));
+    bound = type == ORBIGetOID(kORBIDefaultNameTypeIndex);
     FUZZ_CHECK(result == (bound ? status::SUCCESS : status::BAD_NAME_TYPE));
   }
   if (bound) {
@@ -266,7 +274,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // A walk over the entries in the chosen form.
-  const bool label_ok = type == ORBIGetOID(1);
+  const bool label_ok = type == ORBIGetOID(kORBIDefaultNameTypeIndex);
   unsigned long cursor = 0;
   unsigned long second_cursor = 0;
   size_t walked = 0;

@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PLVORBIInternalName before;
   before = name;
 
-  const OM_uint32 result = name.Set(ORBIGetOID(0), &token);
+  const OM_uint32 result =
+      name.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &token);
   // The layout as the token reader sees it: a token it refuses is refused
   // with 36 whatever its mechanism.
   orbi_name::TokenView view;
@@ -59,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   FUZZ_CHECK(wrong == orbi_name::TokenField::kNone);
   const size_t n = view.name_length;
-  FUZZ_CHECK(view.mechanism_length == ORBIGetOID(7)->length &&
-             memcmp(view.mechanism, ORBIGetOID(7)->elements,
+  FUZZ_CHECK(view.mechanism_length == ORBIGetOID(kORBIMechanismIndex)->length &&
+             memcmp(view.mechanism, ORBIGetOID(kORBIMechanismIndex)->elements,
                     view.mechanism_length) == 0);
 
   gss_buffer_desc shown = {0, nullptr};

@@ -89,8 +89,9 @@ void MakeName(Pool& pool, int i, uint8_t how, const std::string& bytes) {
     FUZZ_CHECK(name.Set(static_cast<gss_OID>(nullptr), &b) == 0);
     m.text = std::string(copy.data(), strnlen(copy.data(), copy.size()));
     m.length = static_cast<uint32_t>(copy.size());
-    m.type = m.text == "!@#$%&:ORBI-ANONYMOUS:!@#$%&" ? ORBIGetOID(6)
-                                                      : ORBIGetOID(1);
+    m.type = m.text == "!@#$%&:ORBI-ANONYMOUS:!@#$%&"
+                 ? ORBIGetOID(kORBIAnonymousNameTypeIndex)
+                 : ORBIGetOID(kORBIDefaultNameTypeIndex);
   } else {
     // A text without a name type.
     std::string text(bytes.c_str());
@@ -101,10 +102,10 @@ void MakeName(Pool& pool, int i, uint8_t how, const std::string& bytes) {
   }
   m.mech = nullptr;
   if ((how & 2) != 0) {
-    const OM_uint32 r = name.CanonicalizeName(ORBIGetOID(7));
-    if (m.type == ORBIGetOID(1)) {
+    const OM_uint32 r = name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex));
+    if (m.type == ORBIGetOID(kORBIDefaultNameTypeIndex)) {
       FUZZ_CHECK(r == 0);
-      m.mech = ORBIGetOID(7);
+      m.mech = ORBIGetOID(kORBIMechanismIndex);
     } else {
       FUZZ_CHECK(r == status::BAD_NAME_TYPE);
     }

@@ -91,7 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const struct {
       int index;
       unsigned int code;
-    } kCodes[] = {{18, 256}, {19, 512}, {17, 768}};
+    } kCodes[] = {{kORBIAlgorithm256Index, 256},
+                  {kORBIAlgorithm512Index, 512},
+                  {kORBIAlgorithm768Index, 768}};
     for (const auto& entry : kCodes) {
       FUZZ_CHECK(Decode(ORBIGetOID(entry.index), &table_arcs));
       if (a_ok && a_arcs == table_arcs) {

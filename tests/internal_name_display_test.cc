@@ -11,19 +11,12 @@
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
+#include "trace_texts.h"
 
 namespace {
 
 namespace status = orbi_name::status;
 using Peer = PLVORBIInternalNamePeer;
-
-constexpr unsigned long kEntry = 0x80000000ul;
-constexpr unsigned long kExit = 0x40000000ul;
-constexpr char kSource[] = "orbi_name/src/internal_name";
-constexpr char kSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
-constexpr char kDisplayText[] =
-    "PLVORBIInternalName::Display(gss_buffer_t, gss_OID*)";
-constexpr char kCanonicalizeText[] = "PLVORBIInternalName::CanonicalizeName()";
 
 // Owns a block handed out by the library.
 struct Freed {
@@ -43,16 +36,19 @@ TEST(Display, TextLengthAndType) {
     std::string bytes;  // length bytes of the output block
     gss_OID type;
   } kCases[] = {
-      {"imported five bytes", "alice", nullptr, 5, "alice", ORBIGetOID(1)},
+      {"imported five bytes", "alice", nullptr, 5, "alice",
+       ORBIGetOID(kORBIDefaultNameTypeIndex)},
       {"ChangeExternalName", "", changed, 4, std::string("bob\0", 4), nullptr},
-      {"anonymous, 28", kSentinel, nullptr, 28, kSentinel, ORBIGetOID(6)},
-      {"anonymous, 29", std::string(kSentinel, 29), nullptr, 29,
-       std::string(kSentinel, 29), ORBIGetOID(6)},
+      {"anonymous, 28", kAnonymousSentinel, nullptr, 28, kAnonymousSentinel,
+       ORBIGetOID(kORBIAnonymousNameTypeIndex)},
+      {"anonymous, 29", std::string(kAnonymousSentinel, 29), nullptr, 29,
+       std::string(kAnonymousSentinel, 29),
+       ORBIGetOID(kORBIAnonymousNameTypeIndex)},
       // The text ends at the NUL; length still counts the whole name and
       // every byte inside it may be read.
       {"embedded NUL", std::string("ab\0cd", 5), nullptr, 5,
-       std::string("ab\0\0\0", 5), ORBIGetOID(1)},
-      {"empty", "", nullptr, 0, "", ORBIGetOID(1)},
+       std::string("ab\0\0\0", 5), ORBIGetOID(kORBIDefaultNameTypeIndex)},
+      {"empty", "", nullptr, 0, "", ORBIGetOID(kORBIDefaultNameTypeIndex)},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -64,7 +60,7 @@ TEST(Display, TextLengthAndType) {
       ASSERT_EQ(name.Set(nullptr, input.get()), status::SUCCESS);
     }
     gss_buffer_desc out{};
-    gss_OID type = ORBIGetOID(30);  // overwritten
+    gss_OID type = ORBIGetOID(kReservedEntryIndex);  // overwritten
     TraceRecorder recorder;
     ASSERT_EQ(name.Display(&out, &type), status::SUCCESS);
     Block owned(out.value);
@@ -74,8 +70,10 @@ TEST(Display, TextLengthAndType) {
     EXPECT_EQ(std::string(text, out.length), c.bytes);
     EXPECT_EQ(text[out.length], '\0');
     EXPECT_EQ(type, c.type);
-    EXPECT_EQ(recorder.texts(kEntry), std::vector<std::string>{kDisplayText});
-    EXPECT_EQ(recorder.texts(kExit), std::vector<std::string>{kDisplayText});
+    EXPECT_EQ(recorder.texts(kEntryLevel),
+              std::vector<std::string>{kDisplayText});
+    EXPECT_EQ(recorder.texts(kExitLevel),
+              std::vector<std::string>{kDisplayText});
     EXPECT_EQ(recorder.records().size(), 2u);
   }
 }
@@ -85,11 +83,11 @@ TEST(Display, NullTypeStaysNullWhereGetNameTypeAnswersTheDefault) {
   char text[] = "carol";
   ASSERT_EQ(name.ChangeExternalName(text), status::SUCCESS);
   gss_buffer_desc out{};
-  gss_OID type = ORBIGetOID(1);
+  gss_OID type = ORBIGetOID(kORBIDefaultNameTypeIndex);
   ASSERT_EQ(name.Display(&out, &type), status::SUCCESS);
   free(out.value);
   EXPECT_EQ(type, nullptr);
-  EXPECT_EQ(name.GetNameType(), ORBIGetOID(1));
+  EXPECT_EQ(name.GetNameType(), ORBIGetOID(kORBIDefaultNameTypeIndex));
 }
 
 TEST(Display, NameWithoutTextGivesAnEmptyText) {
@@ -107,12 +105,12 @@ TEST(Display, NameWithoutTextGivesAnEmptyText) {
     gss_OID type;
   } kCases[] = {
       {"new", &fresh, nullptr},
-      {"emptied", &emptied, ORBIGetOID(1)},
+      {"emptied", &emptied, ORBIGetOID(kORBIDefaultNameTypeIndex)},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     gss_buffer_desc out{99, nullptr};
-    gss_OID type = ORBIGetOID(30);
+    gss_OID type = ORBIGetOID(kReservedEntryIndex);
     ASSERT_EQ(c.name->Display(&out, &type), status::SUCCESS);
     Block owned(out.value);
     EXPECT_EQ(out.length, 0u);
@@ -133,12 +131,13 @@ TEST(Display, OptionalTypeAndRequiredBuffer) {
   EXPECT_EQ(out.length, 4u);
   EXPECT_STREQ(static_cast<const char*>(out.value), "erin");
   // No buffer: 10, and the type is not written either.
-  gss_OID type = ORBIGetOID(30);
+  gss_OID type = ORBIGetOID(kReservedEntryIndex);
   TraceRecorder recorder;
   EXPECT_EQ(name.Display(nullptr, &type), status::BAD_INPUT);
-  EXPECT_EQ(type, ORBIGetOID(30));
-  EXPECT_EQ(recorder.texts(kEntry), std::vector<std::string>{kDisplayText});
-  EXPECT_EQ(recorder.texts(kExit), std::vector<std::string>{kDisplayText});
+  EXPECT_EQ(type, ORBIGetOID(kReservedEntryIndex));
+  EXPECT_EQ(recorder.texts(kEntryLevel),
+            std::vector<std::string>{kDisplayText});
+  EXPECT_EQ(recorder.texts(kExitLevel), std::vector<std::string>{kDisplayText});
 }
 
 TEST(Display, EachCallHandsOutItsOwnCopy) {
@@ -161,13 +160,13 @@ TEST(Display, EachCallHandsOutItsOwnCopy) {
 std::vector<std::string> Trace(const TraceRecorder& recorder) {
   std::vector<std::string> out;
   for (const TraceRecord& r : recorder.records()) {
-    if (r.level == kExit) {
+    if (r.level == kExitLevel) {
       EXPECT_TRUE(r.file_null);
       out.push_back("X " + r.text);
     } else {
-      EXPECT_EQ(r.file, kSource);
+      EXPECT_EQ(r.file, kNameSource);
       EXPECT_GT(r.line, 0u);
-      out.push_back((r.level == kEntry ? "E " : "1 ") + r.text);
+      out.push_back((r.level == kEntryLevel ? "E " : "1 ") + r.text);
     }
   }
   return out;
@@ -181,7 +180,7 @@ TEST(CanonicalizeName, RefusedMechanisms) {
   gss_OID_desc empty{0, truncated};
   gss_OID_desc no_elements{9, nullptr};
   // The mechanism with one more arc, and with one fewer.
-  std::vector<unsigned char> longer = OidBytes(ORBIGetOID(7));
+  std::vector<unsigned char> longer = OidBytes(ORBIGetOID(kORBIMechanismIndex));
   longer.push_back(0x05);
   gss_OID_desc longer_oid{static_cast<OM_uint32>(longer.size()), longer.data()};
   const struct {
@@ -190,20 +189,18 @@ TEST(CanonicalizeName, RefusedMechanisms) {
     OM_uint32 status;
     const char* record;
   } kCases[] = {
-      {"null", nullptr, status::BAD_INPUT,
-       "PLVORBIInternalName::CanonicalizeName() returns BAD_INPUT"},
+      {"null", nullptr, status::BAD_INPUT, kCanonicalizeBadInputText},
       {"truncated", &undecodable, status::INVALID_MECH,
-       "PLVORBIInternalName::CanonicalizeName() returns INVALID_MECH"},
+       kCanonicalizeInvalidMechText},
       {"not minimal", &not_minimal, status::INVALID_MECH,
-       "PLVORBIInternalName::CanonicalizeName() returns INVALID_MECH"},
-      {"empty", &empty, status::INVALID_MECH,
-       "PLVORBIInternalName::CanonicalizeName() returns INVALID_MECH"},
+       kCanonicalizeInvalidMechText},
+      {"empty", &empty, status::INVALID_MECH, kCanonicalizeInvalidMechText},
       {"no elements", &no_elements, status::INVALID_MECH,
-       "PLVORBIInternalName::CanonicalizeName() returns INVALID_MECH"},
-      {"the default name type", ORBIGetOID(1), status::MECH_NOT_SUPPORTED,
-       "PLVORBIInternalName::CanonicalizeName() returns MECH_NOT_SUPPORTED"},
+       kCanonicalizeInvalidMechText},
+      {"the default name type", ORBIGetOID(kORBIDefaultNameTypeIndex),
+       status::MECH_NOT_SUPPORTED, kCanonicalizeMechNotSupportedText},
       {"a longer OID", &longer_oid, status::MECH_NOT_SUPPORTED,
-       "PLVORBIInternalName::CanonicalizeName() returns MECH_NOT_SUPPORTED"},
+       kCanonicalizeMechNotSupportedText},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -229,7 +226,7 @@ TEST(CanonicalizeName, CallersCopyOfTheMechanismMayBeReleasedAtOnce) {
   PLVORBIInternalName name;
   Input input("henry");
   ASSERT_EQ(name.Set(nullptr, input.get()), status::SUCCESS);
-  gss_OID mech = ORBIGetOID(7);
+  gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
   auto* copy = static_cast<gss_OID>(malloc(sizeof(gss_OID_desc)));
   ASSERT_NE(copy, nullptr);
   copy->length = mech->length;
@@ -240,19 +237,21 @@ TEST(CanonicalizeName, CallersCopyOfTheMechanismMayBeReleasedAtOnce) {
   EXPECT_EQ(name.CanonicalizeName(copy), status::SUCCESS);
   free(copy->elements);
   free(copy);
-  EXPECT_EQ(Peer::mechType(name), ORBIGetOID(7));
-  EXPECT_EQ(Peer::nameType(name), ORBIGetOID(1));
+  EXPECT_EQ(Peer::mechType(name), ORBIGetOID(kORBIMechanismIndex));
+  EXPECT_EQ(Peer::nameType(name), ORBIGetOID(kORBIDefaultNameTypeIndex));
   EXPECT_EQ(Trace(recorder),
             (std::vector<std::string>{std::string("E ") + kCanonicalizeText,
                                       std::string("X ") + kCanonicalizeText}));
   // Canonicalizing again succeeds and changes nothing.
-  EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(7)), status::SUCCESS);
-  EXPECT_EQ(Peer::mechType(name), ORBIGetOID(7));
-  EXPECT_EQ(Peer::nameType(name), ORBIGetOID(1));
+  EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)),
+            status::SUCCESS);
+  EXPECT_EQ(Peer::mechType(name), ORBIGetOID(kORBIMechanismIndex));
+  EXPECT_EQ(Peer::nameType(name), ORBIGetOID(kORBIDefaultNameTypeIndex));
 }
 
 TEST(CanonicalizeName, OnlyTheDefaultNameTypeIsBound) {
-  std::vector<unsigned char> bytes = OidBytes(ORBIGetOID(1));
+  std::vector<unsigned char> bytes =
+      OidBytes(ORBIGetOID(kORBIDefaultNameTypeIndex));
   gss_OID_desc default_copy{static_cast<OM_uint32>(bytes.size()), bytes.data()};
   const struct {
     const char* label;
@@ -260,9 +259,12 @@ TEST(CanonicalizeName, OnlyTheDefaultNameTypeIsBound) {
     OM_uint32 status;
   } kCases[] = {
       {"no type", nullptr, status::BAD_NAME_TYPE},
-      {"anonymous", ORBIGetOID(6), status::BAD_NAME_TYPE},
-      {"another table type", ORBIGetOID(2), status::BAD_NAME_TYPE},
-      {"the default type", ORBIGetOID(1), status::SUCCESS},
+      {"anonymous", ORBIGetOID(kORBIAnonymousNameTypeIndex),
+       status::BAD_NAME_TYPE},
+      {"another table type", ORBIGetOID(kUserNameTypeIndex),
+       status::BAD_NAME_TYPE},
+      {"the default type", ORBIGetOID(kORBIDefaultNameTypeIndex),
+       status::SUCCESS},
       // Not reachable through Set, which stores the table's objects; the
       // type is compared by value and replaced by the table's object.
       {"the default type elsewhere", &default_copy, status::SUCCESS},
@@ -274,10 +276,10 @@ TEST(CanonicalizeName, OnlyTheDefaultNameTypeIsBound) {
     ASSERT_EQ(name.Set(nullptr, input.get()), status::SUCCESS);
     Peer::setNameType(name, c.type);
     TraceRecorder recorder;
-    EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(7)), c.status);
+    EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)), c.status);
     if (c.status == status::SUCCESS) {
-      EXPECT_EQ(Peer::nameType(name), ORBIGetOID(1));
-      EXPECT_EQ(Peer::mechType(name), ORBIGetOID(7));
+      EXPECT_EQ(Peer::nameType(name), ORBIGetOID(kORBIDefaultNameTypeIndex));
+      EXPECT_EQ(Peer::mechType(name), ORBIGetOID(kORBIMechanismIndex));
     } else {
       EXPECT_EQ(Peer::nameType(name), c.type);
       EXPECT_EQ(Peer::mechType(name), nullptr);
@@ -291,14 +293,16 @@ TEST(CanonicalizeName, AnonymousNameKeepsItsTypeAndMechanism) {
   PLVORBIInternalName name;
   Input plain("judy");
   ASSERT_EQ(name.Set(nullptr, plain.get()), status::SUCCESS);
-  ASSERT_EQ(name.CanonicalizeName(ORBIGetOID(7)), status::SUCCESS);
-  Input anonymous(kSentinel);
+  ASSERT_EQ(name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)),
+            status::SUCCESS);
+  Input anonymous(kAnonymousSentinel);
   ASSERT_EQ(name.Set(nullptr, anonymous.get()), status::SUCCESS);
-  ASSERT_EQ(Peer::nameType(name), ORBIGetOID(6));
-  EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(7)), status::BAD_NAME_TYPE);
-  EXPECT_EQ(Peer::nameType(name), ORBIGetOID(6));
-  EXPECT_EQ(Peer::mechType(name), ORBIGetOID(7));
-  EXPECT_STREQ(Peer::nameValue(name), kSentinel);
+  ASSERT_EQ(Peer::nameType(name), ORBIGetOID(kORBIAnonymousNameTypeIndex));
+  EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)),
+            status::BAD_NAME_TYPE);
+  EXPECT_EQ(Peer::nameType(name), ORBIGetOID(kORBIAnonymousNameTypeIndex));
+  EXPECT_EQ(Peer::mechType(name), ORBIGetOID(kORBIMechanismIndex));
+  EXPECT_STREQ(Peer::nameValue(name), kAnonymousSentinel);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "orbi_services/asn.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
+#include "trace_texts.h"
 
 namespace {
 
@@ -18,14 +19,6 @@ namespace status = orbi_name::status;
 using Peer = PLVORBIInternalNamePeer;
 
 constexpr unsigned long kEnd = ~0ul;
-constexpr unsigned long kEntry = 0x80000000ul;
-constexpr unsigned long kExit = 0x40000000ul;
-constexpr unsigned long kLevel1 = 1;
-constexpr char kSource[] = "orbi_name/src/internal_name";
-constexpr char kEndOfListText[] =
-    "PLVORBIInternalName::CopyExpandedName() hit end of list.";
-constexpr char kNoMemoryText[] =
-    "PLVORBIInternalName::CopyExpandedName() ran out of memory.";
 
 // Gives name the text (null: none), the default name type and the mechanism.
 void Fill(PLVORBIInternalName& name, const char* text) {
@@ -35,8 +28,8 @@ void Fill(PLVORBIInternalName& name, const char* text) {
     std::string copy(text);
     ASSERT_EQ(name.ChangeExternalName(copy.data()), status::SUCCESS);
   }
-  Peer::setNameType(name, ORBIGetOID(1));
-  Peer::setMechType(name, ORBIGetOID(7));
+  Peer::setNameType(name, ORBIGetOID(kORBIDefaultNameTypeIndex));
+  Peer::setMechType(name, ORBIGetOID(kORBIMechanismIndex));
 }
 
 std::string Text(const PLVORBIInternalName& name) {
@@ -214,7 +207,8 @@ TEST(ReadEntries, ImportedTextsEndAtLengthOrFirstNul) {
       std::string bytes = c.bytes;
       gss_buffer_desc input{static_cast<OM_uint32>(bytes.size()), bytes.data()};
       PLVORBIInternalName name;
-      ASSERT_EQ(name.Set(ORBIGetOID(1), &input), status::SUCCESS);
+      ASSERT_EQ(name.Set(ORBIGetOID(kORBIDefaultNameTypeIndex), &input),
+                status::SUCCESS);
       ASSERT_EQ(Peer::nameLength(name), bytes.size());
       unsigned long cursor = 0;
       std::vector<std::string> seen;
@@ -270,7 +264,8 @@ TEST(ReadEntries, NullDestinationTouchesNothing) {
 
 TEST(ReadEntries, LabelNeedsTheTablesDefaultTypeObject) {
   // The default name type's bytes held at another address.
-  std::vector<unsigned char> bytes = OidBytes(ORBIGetOID(1));
+  std::vector<unsigned char> bytes =
+      OidBytes(ORBIGetOID(kORBIDefaultNameTypeIndex));
   gss_OID_desc equal_by_value{static_cast<OM_uint32>(bytes.size()),
                               bytes.data()};
   const struct {
@@ -279,7 +274,7 @@ TEST(ReadEntries, LabelNeedsTheTablesDefaultTypeObject) {
   } kCases[] = {
       {"equal by value only", &equal_by_value},
       {"no type", nullptr},
-      {"anonymous type", ORBIGetOID(6)},
+      {"anonymous type", ORBIGetOID(kORBIAnonymousNameTypeIndex)},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -461,12 +456,14 @@ TEST(CopyExpandedName, OneMemberPerEntry) {
     PLVORBIInternalName* first = source.CopyExpandedName();
     std::vector<std::string> level1;
     for (const std::string& t : recorder.texts(kLevel1)) {
-      if (t.rfind("PLVORBIInternalName::CopyExpandedName()", 0) == 0) {
+      if (t.rfind(kCopyExpandedNameText, 0) == 0) {
         level1.push_back(t);
       }
     }
-    EXPECT_EQ(level1, c.end_of_list ? std::vector<std::string>{kEndOfListText}
-                                    : std::vector<std::string>{});
+    EXPECT_EQ(level1,
+              c.end_of_list
+                  ? std::vector<std::string>{kCopyExpandedNameEndOfListText}
+                  : std::vector<std::string>{});
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(TakeChain(first, source), c.members);
     // The source is unchanged, its link included.
@@ -492,8 +489,8 @@ TEST(CopyExpandedName, NoDatabasePathGivesNull) {
     EXPECT_EQ(source.CopyExpandedName(), nullptr);
     // Not a shortage of memory, and not the end of a list.
     for (const std::string& t : recorder.texts(kLevel1)) {
-      EXPECT_NE(t, kNoMemoryText);
-      EXPECT_NE(t, kEndOfListText);
+      EXPECT_NE(t, kCopyExpandedNameNoMemoryText);
+      EXPECT_NE(t, kCopyExpandedNameEndOfListText);
     }
   }
 }
@@ -533,31 +530,23 @@ TEST(EntriesTrace, EntryAndExitTexts) {
   PLVASNLabelString label(0);
   ASSERT_EQ(name.Read(&label, cursor), status::SUCCESS);
   const std::vector<std::string> expected = {
-      "PLVORBIInternalName::GetDatabasePath()",
-      "PLVORBIInternalName::Read(gss_buffer_t, ulong&)",
-      "PLVORBIInternalName::Read(PLVASNBuffer *, ulong&)",
-      "PLVORBIInternalName::Read(gss_buffer_t, ulong&)",
-      "PLVORBIInternalName::Read(PLVASNLabelString*, ulong&, int)",
-      "PLVORBIInternalName::Read(gss_buffer_t, ulong&)",
+      kGetDatabasePathText, kReadBufferText, kReadAsnBufferText,
+      kReadBufferText,      kReadLabelText,  kReadBufferText,
   };
-  EXPECT_EQ(recorder.texts(kEntry), expected);
+  EXPECT_EQ(recorder.texts(kEntryLevel), expected);
   // Every entry record names the source path; the forms that call the
   // gss_buffer_t form close after it.
   for (const TraceRecord& r : recorder.records()) {
-    if (r.level == kEntry) {
-      EXPECT_EQ(r.file, kSource);
+    if (r.level == kEntryLevel) {
+      EXPECT_EQ(r.file, kNameSource);
       EXPECT_GT(r.line, 0u);
     }
   }
   const std::vector<std::string> exits = {
-      "PLVORBIInternalName::GetDatabasePath()",
-      "PLVORBIInternalName::Read(gss_buffer_t, ulong&)",
-      "PLVORBIInternalName::Read(gss_buffer_t, ulong&)",
-      "PLVORBIInternalName::Read(PLVASNBuffer *, ulong&)",
-      "PLVORBIInternalName::Read(gss_buffer_t, ulong&)",
-      "PLVORBIInternalName::Read(PLVASNLabelString*, ulong&, int)",
+      kGetDatabasePathText, kReadBufferText, kReadBufferText,
+      kReadAsnBufferText,   kReadBufferText, kReadLabelText,
   };
-  EXPECT_EQ(recorder.texts(kExit), exits);
+  EXPECT_EQ(recorder.texts(kExitLevel), exits);
 }
 
 TEST(EntriesTrace, ExpansionIsTracedAroundItsSteps) {
@@ -566,17 +555,16 @@ TEST(EntriesTrace, ExpansionIsTracedAroundItsSteps) {
   TraceRecorder recorder;
   PLVORBIInternalName* first = name.CopyExpandedName();
   ASSERT_NE(first, nullptr);
-  std::vector<std::string> entries = recorder.texts(kEntry);
+  std::vector<std::string> entries = recorder.texts(kEntryLevel);
   ASSERT_FALSE(entries.empty());
-  EXPECT_EQ(entries.front(), "PLVORBIInternalName::CopyExpandedName()");
-  EXPECT_EQ(recorder.texts(kExit).back(),
-            "PLVORBIInternalName::CopyExpandedName()");
+  EXPECT_EQ(entries.front(), kCopyExpandedNameText);
+  EXPECT_EQ(recorder.texts(kExitLevel).back(), kCopyExpandedNameText);
   std::vector<TraceRecord> records = recorder.records();
   bool found = false;
   for (const TraceRecord& r : records) {
-    if (r.level == kLevel1 && r.text == kEndOfListText) {
+    if (r.level == kLevel1 && r.text == kCopyExpandedNameEndOfListText) {
       found = true;
-      EXPECT_EQ(r.file, kSource);
+      EXPECT_EQ(r.file, kNameSource);
       EXPECT_GT(r.line, 0u);
     }
   }

@@ -13,21 +13,12 @@
 #include "orbi_services/asn.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
+#include "trace_texts.h"
 
 namespace {
 
 namespace status = orbi_name::status;
 using Peer = PLVORBIInternalNamePeer;
-
-constexpr unsigned long kEntry = 0x80000000ul;
-constexpr unsigned long kExit = 0x40000000ul;
-constexpr char kSource[] = "orbi_name/src/internal_name";
-constexpr char kSetText[] = "PLVORBIInternalName::Set(gss_oid, gss_buffer_t)";
-constexpr char kSetAsnText[] =
-    "PLVORBIInternalName::Set(gss_OID, PLVASNBuffer)";
-constexpr char kTextPathText[] =
-    "PLVORBIInternalName::Set() handling non-exported name";
-constexpr char kSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
 
 // The nameLength bytes of a name's text, after checking that the text ends
 // within the block: at a NUL at or before index nameLength.
@@ -60,14 +51,14 @@ Fields FieldsOf(const PLVORBIInternalName& name) {
 std::vector<std::string> Trace(const TraceRecorder& recorder) {
   std::vector<std::string> out;
   for (const TraceRecord& r : recorder.records()) {
-    if (r.level == kExit) {
+    if (r.level == kExitLevel) {
       EXPECT_TRUE(r.file_null);
       EXPECT_EQ(r.line, 0u);
       out.push_back("X " + r.text);
     } else {
-      EXPECT_EQ(r.file, kSource);
+      EXPECT_EQ(r.file, kNameSource);
       EXPECT_GT(r.line, 0u);
-      out.push_back((r.level == kEntry ? "E " : "1 ") + r.text);
+      out.push_back((r.level == kEntryLevel ? "E " : "1 ") + r.text);
     }
   }
   return out;
@@ -79,8 +70,10 @@ class SetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Input previous("previous");
-    ASSERT_EQ(name_.Set(ORBIGetOID(1), previous.get()), status::SUCCESS);
-    ASSERT_EQ(name_.SetMechType(ORBIGetOID(7)), status::SUCCESS);
+    ASSERT_EQ(name_.Set(ORBIGetOID(kORBIDefaultNameTypeIndex), previous.get()),
+              status::SUCCESS);
+    ASSERT_EQ(name_.SetMechType(ORBIGetOID(kORBIMechanismIndex)),
+              status::SUCCESS);
     before_ = FieldsOf(name_);
   }
   PLVORBIInternalName name_;
@@ -103,18 +96,20 @@ TEST_F(SetTest, RefusedArgumentsLeaveTheNameUnchanged) {
   } kCases[] = {
       {"no buffer", nullptr, nullptr, status::BAD_INPUT},
       {"no value", nullptr, &null_value, status::BAD_INPUT},
-      {"no buffer, default type", ORBIGetOID(1), nullptr, status::BAD_INPUT},
-      {"no value, anonymous type", ORBIGetOID(6), &null_value,
-       status::BAD_INPUT},
-      {"no value, exported type", ORBIGetOID(0), &null_value,
-       status::BAD_INPUT},
+      {"no buffer, default type", ORBIGetOID(kORBIDefaultNameTypeIndex),
+       nullptr, status::BAD_INPUT},
+      {"no value, anonymous type", ORBIGetOID(kORBIAnonymousNameTypeIndex),
+       &null_value, status::BAD_INPUT},
+      {"no value, exported type", ORBIGetOID(kORBIExportedNameTypeIndex),
+       &null_value, status::BAD_INPUT},
       // The type check comes second and overwrites the first.
-      {"no buffer, foreign type", ORBIGetOID(2), nullptr,
+      {"no buffer, foreign type", ORBIGetOID(kUserNameTypeIndex), nullptr,
        status::BAD_NAME_TYPE},
-      {"no value, foreign type", ORBIGetOID(5), &null_value,
+      {"no value, foreign type", ORBIGetOID(kHostBasedServiceTypeIndex),
+       &null_value, status::BAD_NAME_TYPE},
+      {"mechanism as type", ORBIGetOID(kORBIMechanismIndex), text.get(),
        status::BAD_NAME_TYPE},
-      {"mechanism as type", ORBIGetOID(7), text.get(), status::BAD_NAME_TYPE},
-      {"reserved entry as type", ORBIGetOID(39), text.get(),
+      {"reserved entry as type", ORBIGetOID(kReservedEntryIndex), text.get(),
        status::BAD_NAME_TYPE},
       {"undecodable type", &undecodable, text.get(), status::BAD_NAME_TYPE},
   };
@@ -133,30 +128,35 @@ TEST_F(SetTest, RefusedArgumentsLeaveTheNameUnchanged) {
 // --- Set: the text path ----------------------------------------------
 
 TEST(Set, TextCasesOnANewName) {
-  const std::string sentinel(kSentinel);
+  const std::string sentinel(kAnonymousSentinel);
   const struct {
     const char* label;
     std::string bytes;
     std::string block;  // the nameLength bytes of the text
     gss_OID type;
   } kCases[] = {
-      {"five letters", "alice", "alice", ORBIGetOID(1)},
-      {"empty", "", "", ORBIGetOID(1)},
+      {"five letters", "alice", "alice", ORBIGetOID(kORBIDefaultNameTypeIndex)},
+      {"empty", "", "", ORBIGetOID(kORBIDefaultNameTypeIndex)},
       // The text ends at the NUL; nameLength keeps the buffer's length and
       // the block is zero behind the NUL.
       {"embedded NUL", std::string("ab\0cd", 5), std::string("ab\0\0\0", 5),
-       ORBIGetOID(1)},
+       ORBIGetOID(kORBIDefaultNameTypeIndex)},
       {"NUL counted", std::string("bob\0", 4), std::string("bob\0", 4),
-       ORBIGetOID(1)},
-      {"sentinel, 28", sentinel, sentinel, ORBIGetOID(6)},
-      {"sentinel, 29", sentinel + '\0', sentinel + '\0', ORBIGetOID(6)},
+       ORBIGetOID(kORBIDefaultNameTypeIndex)},
+      {"sentinel, 28", sentinel, sentinel,
+       ORBIGetOID(kORBIAnonymousNameTypeIndex)},
+      {"sentinel, 29", sentinel + '\0', sentinel + '\0',
+       ORBIGetOID(kORBIAnonymousNameTypeIndex)},
       {"sentinel, bytes behind a NUL", sentinel + std::string("\0xy", 3),
-       sentinel + std::string(3, '\0'), ORBIGetOID(6)},
-      {"sentinel and more", sentinel + "x", sentinel + "x", ORBIGetOID(1)},
+       sentinel + std::string(3, '\0'),
+       ORBIGetOID(kORBIAnonymousNameTypeIndex)},
+      {"sentinel and more", sentinel + "x", sentinel + "x",
+       ORBIGetOID(kORBIDefaultNameTypeIndex)},
       {"sentinel cut short", sentinel.substr(0, 27), sentinel.substr(0, 27),
-       ORBIGetOID(1)},
+       ORBIGetOID(kORBIDefaultNameTypeIndex)},
   };
-  for (gss_OID type : {static_cast<gss_OID>(nullptr), ORBIGetOID(1)}) {
+  for (gss_OID type :
+       {static_cast<gss_OID>(nullptr), ORBIGetOID(kORBIDefaultNameTypeIndex)}) {
     for (const auto& c : kCases) {
       SCOPED_TRACE(c.label);
       SCOPED_TRACE(type == nullptr ? "no type" : "default type");
@@ -170,14 +170,15 @@ TEST(Set, TextCasesOnANewName) {
       EXPECT_EQ(Peer::mechType(name), nullptr);
       EXPECT_EQ(Trace(recorder),
                 (std::vector<std::string>{std::string("E ") + kSetText,
-                                          std::string("1 ") + kTextPathText,
+                                          std::string("1 ") + kSetTextPathText,
                                           std::string("X ") + kSetText}));
     }
   }
 }
 
 TEST(Set, EqualTypeElsewhereIsReplacedByTheTablePointer) {
-  const int kIndices[] = {1, 6};  // default and anonymous
+  const int kIndices[] = {kORBIDefaultNameTypeIndex,
+                          kORBIAnonymousNameTypeIndex};
   for (int index : kIndices) {
     SCOPED_TRACE(index);
     std::vector<unsigned char> bytes = OidBytes(ORBIGetOID(index));
@@ -193,17 +194,17 @@ TEST(Set, EqualTypeElsewhereIsReplacedByTheTablePointer) {
 }
 
 TEST_F(SetTest, SecondSetReplacesTextAndTypeAndKeepsTheMechanism) {
-  Input anonymous(kSentinel);
+  Input anonymous(kAnonymousSentinel);
   ASSERT_EQ(name_.Set(nullptr, anonymous.get()), status::SUCCESS);
-  EXPECT_EQ(Block(name_), kSentinel);
-  EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(6));
-  EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(7));
+  EXPECT_EQ(Block(name_), kAnonymousSentinel);
+  EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(kORBIAnonymousNameTypeIndex));
+  EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(kORBIMechanismIndex));
   Input text("dave");
   ASSERT_EQ(name_.Set(nullptr, text.get()), status::SUCCESS);
   EXPECT_EQ(Block(name_), "dave");
   EXPECT_EQ(Peer::nameLength(name_), 4u);
-  EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(1));
-  EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(7));
+  EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(kORBIDefaultNameTypeIndex));
+  EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(kORBIMechanismIndex));
 }
 
 TEST_F(SetTest, LengthThatCannotBeHeldIsRefusedBeforeReading) {
@@ -222,7 +223,7 @@ TEST_F(SetTest, LengthThatCannotBeHeldIsRefusedBeforeReading) {
   EXPECT_EQ(Peer::mechType(name_), before_.mech);
   EXPECT_EQ(Trace(recorder),
             (std::vector<std::string>{std::string("E ") + kSetText,
-                                      std::string("1 ") + kTextPathText,
+                                      std::string("1 ") + kSetTextPathText,
                                       std::string("X ") + kSetText}));
   // The name is usable again.
   Input text("erin");
@@ -233,7 +234,8 @@ TEST_F(SetTest, LengthThatCannotBeHeldIsRefusedBeforeReading) {
 // --- Set: the anonymous type -------------------------------------------
 
 TEST_F(SetTest, AnonymousTypeIgnoresTheBytes) {
-  std::vector<unsigned char> copy_bytes = OidBytes(ORBIGetOID(6));
+  std::vector<unsigned char> copy_bytes =
+      OidBytes(ORBIGetOID(kORBIAnonymousNameTypeIndex));
   gss_OID_desc copy{static_cast<OM_uint32>(copy_bytes.size()),
                     copy_bytes.data()};
   Input small("xyz");
@@ -244,13 +246,15 @@ TEST_F(SetTest, AnonymousTypeIgnoresTheBytes) {
     std::string bytes;
     gss_buffer_t buffer;  // used instead of bytes when not null
   } kCases[] = {
-      {"text", ORBIGetOID(6), "frank", nullptr},
-      {"empty", ORBIGetOID(6), "", nullptr},
-      {"the sentinel itself", ORBIGetOID(6), kSentinel, nullptr},
-      {"a token", ORBIGetOID(6), std::string("\x04\x01\x00\x00", 4), nullptr},
+      {"text", ORBIGetOID(kORBIAnonymousNameTypeIndex), "frank", nullptr},
+      {"empty", ORBIGetOID(kORBIAnonymousNameTypeIndex), "", nullptr},
+      {"the sentinel itself", ORBIGetOID(kORBIAnonymousNameTypeIndex),
+       kAnonymousSentinel, nullptr},
+      {"a token", ORBIGetOID(kORBIAnonymousNameTypeIndex),
+       std::string("\x04\x01\x00\x00", 4), nullptr},
       {"an equal type elsewhere", &copy, "grace", nullptr},
       // The bytes are never read, so their length does not matter.
-      {"length 4294967295", ORBIGetOID(6), "", &huge},
+      {"length 4294967295", ORBIGetOID(kORBIAnonymousNameTypeIndex), "", &huge},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -258,14 +262,15 @@ TEST_F(SetTest, AnonymousTypeIgnoresTheBytes) {
     TraceRecorder recorder;
     ASSERT_EQ(name_.Set(c.type, c.buffer != nullptr ? c.buffer : input.get()),
               status::SUCCESS);
-    EXPECT_EQ(Block(name_), std::string(kSentinel, sizeof(kSentinel)));
+    EXPECT_EQ(Block(name_),
+              std::string(kAnonymousSentinel, sizeof(kAnonymousSentinel)));
     EXPECT_EQ(Peer::nameValue(name_)[29], '\0');
     EXPECT_EQ(Peer::nameLength(name_), 29u);
-    EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(6));
-    EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(7));
+    EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(kORBIAnonymousNameTypeIndex));
+    EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(kORBIMechanismIndex));
     EXPECT_EQ(Trace(recorder),
               (std::vector<std::string>{std::string("E ") + kSetText,
-                                        std::string("1 ") + kTextPathText,
+                                        std::string("1 ") + kSetTextPathText,
                                         std::string("X ") + kSetText}));
   }
 }
@@ -278,15 +283,17 @@ TEST(SetAsn, CopiesTheBytesThroughTheBufferForm) {
   ASSERT_EQ(buffer.append(bytes, sizeof(bytes)), 0);
   PLVORBIInternalName name;
   TraceRecorder recorder;
-  ASSERT_EQ(name.Set(ORBIGetOID(1), &buffer), status::SUCCESS);
+  ASSERT_EQ(name.Set(ORBIGetOID(kORBIDefaultNameTypeIndex), &buffer),
+            status::SUCCESS);
   EXPECT_EQ(Peer::nameLength(name), 6u);
   EXPECT_EQ(Block(name), std::string("hei\0\0\0", 6));
-  EXPECT_EQ(Peer::nameType(name), ORBIGetOID(1));
-  EXPECT_EQ(Trace(recorder),
-            (std::vector<std::string>{
-                std::string("E ") + kSetAsnText, std::string("E ") + kSetText,
-                std::string("1 ") + kTextPathText, std::string("X ") + kSetText,
-                std::string("X ") + kSetAsnText}));
+  EXPECT_EQ(Peer::nameType(name), ORBIGetOID(kORBIDefaultNameTypeIndex));
+  EXPECT_EQ(
+      Trace(recorder),
+      (std::vector<std::string>{
+          std::string("E ") + kSetAsnText, std::string("E ") + kSetText,
+          std::string("1 ") + kSetTextPathText, std::string("X ") + kSetText,
+          std::string("X ") + kSetAsnText}));
   // The name holds its own copy.
   buffer.clear();
   EXPECT_EQ(Block(name), std::string("hei\0\0\0", 6));
@@ -299,8 +306,9 @@ TEST(SetAsn, EmptyBufferAndSentinel) {
     uint32_t length;
     gss_OID type;
   } kCases[] = {
-      {"empty", "", 0, ORBIGetOID(1)},
-      {"sentinel", kSentinel, 28, ORBIGetOID(6)},
+      {"empty", "", 0, ORBIGetOID(kORBIDefaultNameTypeIndex)},
+      {"sentinel", kAnonymousSentinel, 28,
+       ORBIGetOID(kORBIAnonymousNameTypeIndex)},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -311,7 +319,8 @@ TEST(SetAsn, EmptyBufferAndSentinel) {
                             c.bytes.size()),
               0);
     PLVORBIInternalName name;
-    ASSERT_EQ(name.Set(ORBIGetOID(1), &buffer), status::SUCCESS);
+    ASSERT_EQ(name.Set(ORBIGetOID(kORBIDefaultNameTypeIndex), &buffer),
+              status::SUCCESS);
     EXPECT_EQ(Peer::nameLength(name), c.length);
     EXPECT_EQ(Block(name), c.bytes);
     EXPECT_EQ(Peer::nameType(name), c.type);
@@ -323,7 +332,8 @@ TEST_F(SetTest, AsnFormNeedsTheDefaultType) {
   unsigned char bytes[] = {'i', 'v', 'a', 'n'};
   ASSERT_EQ(text.append(bytes, sizeof(bytes)), 0);
   PLVASNBuffer no_data;
-  std::vector<unsigned char> copy_bytes = OidBytes(ORBIGetOID(1));
+  std::vector<unsigned char> copy_bytes =
+      OidBytes(ORBIGetOID(kORBIDefaultNameTypeIndex));
   gss_OID_desc copy{static_cast<OM_uint32>(copy_bytes.size()),
                     copy_bytes.data()};
   const struct {
@@ -332,15 +342,20 @@ TEST_F(SetTest, AsnFormNeedsTheDefaultType) {
     PLVASNBuffer* buffer;
     OM_uint32 status;
   } kCases[] = {
-      {"no buffer", ORBIGetOID(1), nullptr, status::BAD_INPUT},
-      {"no data", ORBIGetOID(1), &no_data, status::BAD_INPUT},
+      {"no buffer", ORBIGetOID(kORBIDefaultNameTypeIndex), nullptr,
+       status::BAD_INPUT},
+      {"no data", ORBIGetOID(kORBIDefaultNameTypeIndex), &no_data,
+       status::BAD_INPUT},
       // Where the buffer form takes a missing type, this form does not.
       {"no type", nullptr, &text, status::BAD_NAME_TYPE},
       {"no type, no buffer", nullptr, nullptr, status::BAD_NAME_TYPE},
       // The exported-name and anonymous types are the buffer form's only.
-      {"exported type", ORBIGetOID(0), &text, status::BAD_NAME_TYPE},
-      {"anonymous type", ORBIGetOID(6), &text, status::BAD_NAME_TYPE},
-      {"foreign type, no data", ORBIGetOID(2), &no_data, status::BAD_NAME_TYPE},
+      {"exported type", ORBIGetOID(kORBIExportedNameTypeIndex), &text,
+       status::BAD_NAME_TYPE},
+      {"anonymous type", ORBIGetOID(kORBIAnonymousNameTypeIndex), &text,
+       status::BAD_NAME_TYPE},
+      {"foreign type, no data", ORBIGetOID(kUserNameTypeIndex), &no_data,
+       status::BAD_NAME_TYPE},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -354,8 +369,8 @@ TEST_F(SetTest, AsnFormNeedsTheDefaultType) {
   // An equal default type held elsewhere is taken, and replaced.
   ASSERT_EQ(name_.Set(&copy, &text), status::SUCCESS);
   EXPECT_EQ(Block(name_), "ivan");
-  EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(1));
-  EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(7));
+  EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(kORBIDefaultNameTypeIndex));
+  EXPECT_EQ(Peer::mechType(name_), ORBIGetOID(kORBIMechanismIndex));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
+#include "trace_texts.h"
 
 namespace {
 
@@ -16,14 +17,11 @@ namespace status = orbi_name::status;
 using Peer = PLVORBIInternalNamePeer;
 using SetPeer = PLVORBIInternalNameSetPeer;
 
-constexpr unsigned long kEntry = 0x80000000ul;
-constexpr unsigned long kExit = 0x40000000ul;
-constexpr char kSetSource[] = "orbi_name/src/internal_name_set";
-
 // Gives name the text (nameLength counts the NUL), a name type and a
 // mechanism.
 void Fill(PLVORBIInternalName& name, const char* text,
-          gss_OID type = ORBIGetOID(1), gss_OID mech = nullptr) {
+          gss_OID type = ORBIGetOID(kORBIDefaultNameTypeIndex),
+          gss_OID mech = nullptr) {
   std::string copy(text);
   ASSERT_EQ(name.ChangeExternalName(copy.data()), status::SUCCESS);
   Peer::setNameType(name, type);
@@ -85,7 +83,8 @@ TEST(NameSetAdd, NullMemberLeavesIndexAndSet) {
 TEST(NameSetAdd, FirstAddKeepsASeparateCopy) {
   OwningSet set;
   auto* name = new PLVORBIInternalName();
-  Fill(*name, "alice", ORBIGetOID(1), ORBIGetOID(7));
+  Fill(*name, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
+       ORBIGetOID(kORBIMechanismIndex));
   int index = 0;
   ASSERT_EQ(set.AddMember(name, index), status::SUCCESS);
   EXPECT_EQ(index, 1);
@@ -99,8 +98,8 @@ TEST(NameSetAdd, FirstAddKeepsASeparateCopy) {
   Fill(*name, "mallory");
   delete name;
   EXPECT_EQ(Text(*member), "alice");
-  EXPECT_EQ(Peer::nameType(*member), ORBIGetOID(1));
-  EXPECT_EQ(Peer::mechType(*member), ORBIGetOID(7));
+  EXPECT_EQ(Peer::nameType(*member), ORBIGetOID(kORBIDefaultNameTypeIndex));
+  EXPECT_EQ(Peer::mechType(*member), ORBIGetOID(kORBIMechanismIndex));
   EXPECT_EQ(set.GetCount(), 1u);
 }
 
@@ -139,7 +138,8 @@ TEST(NameSetAdd, EqualMemberIsFoundAtItsPosition) {
 
 TEST(NameSetAdd, NamesThatDifferInOneFieldAreBothKept) {
   // The default name type's bytes held at another address.
-  std::vector<unsigned char> bytes = OidBytes(ORBIGetOID(1));
+  std::vector<unsigned char> bytes =
+      OidBytes(ORBIGetOID(kORBIDefaultNameTypeIndex));
   gss_OID_desc equal_by_value{static_cast<OM_uint32>(bytes.size()),
                               bytes.data()};
   // "alice" imported from a buffer without a NUL: nameLength 5, where
@@ -147,33 +147,38 @@ TEST(NameSetAdd, NamesThatDifferInOneFieldAreBothKept) {
   char alice[] = {'a', 'l', 'i', 'c', 'e'};
   gss_buffer_desc alice_without_nul{sizeof alice, alice};
   PLVORBIInternalName base;
-  Fill(base, "alice", ORBIGetOID(1), ORBIGetOID(7));
+  Fill(base, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
+       ORBIGetOID(kORBIMechanismIndex));
   const struct {
     const char* label;
     void (*make)(PLVORBIInternalName&, gss_OID, gss_buffer_t);
   } kCases[] = {
       {"text",
        [](PLVORBIInternalName& n, gss_OID, gss_buffer_t) {
-         Fill(n, "alicf", ORBIGetOID(1), ORBIGetOID(7));
+         Fill(n, "alicf", ORBIGetOID(kORBIDefaultNameTypeIndex),
+              ORBIGetOID(kORBIMechanismIndex));
        }},
       {"nameLength",
        [](PLVORBIInternalName& n, gss_OID, gss_buffer_t buffer) {
-         ASSERT_EQ(n.Set(ORBIGetOID(1), buffer), status::SUCCESS);
-         ASSERT_EQ(n.SetMechType(ORBIGetOID(7)), status::SUCCESS);
+         ASSERT_EQ(n.Set(ORBIGetOID(kORBIDefaultNameTypeIndex), buffer),
+                   status::SUCCESS);
+         ASSERT_EQ(n.SetMechType(ORBIGetOID(kORBIMechanismIndex)),
+                   status::SUCCESS);
          ASSERT_EQ(Peer::nameLength(n), 5u);
          ASSERT_EQ(Text(n), "alice");
        }},
       {"type pointer equal by value",
        [](PLVORBIInternalName& n, gss_OID other_type, gss_buffer_t) {
-         Fill(n, "alice", other_type, ORBIGetOID(7));
+         Fill(n, "alice", other_type, ORBIGetOID(kORBIMechanismIndex));
        }},
       {"no mechanism",
        [](PLVORBIInternalName& n, gss_OID, gss_buffer_t) {
-         Fill(n, "alice", ORBIGetOID(1), nullptr);
+         Fill(n, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex), nullptr);
        }},
       {"mechanism pointer",
        [](PLVORBIInternalName& n, gss_OID, gss_buffer_t) {
-         Fill(n, "alice", ORBIGetOID(1), ORBIGetOID(8));
+         Fill(n, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
+              ORBIGetOID(kReservedEntryIndex));
        }},
   };
   for (const auto& c : kCases) {
@@ -337,7 +342,7 @@ TEST(NameSetWalk, DestroyingTheSetLeavesItsMembers) {
 // --- Trace records -----------------------------------------------------------
 
 TEST(NameSetTrace, EveryOperationIsTracedWithItsSignature) {
-  TraceRecorder recorder(0x400, 0x80000000u | 0x40000000u);
+  TraceRecorder recorder(kTraceComponent, kEntryLevel | kExitLevel);
   {
     PLVORBIInternalName* adopted = NewName("a");
     PLVORBIInternalNameSet first(adopted);
@@ -358,56 +363,48 @@ TEST(NameSetTrace, EveryOperationIsTracedWithItsSignature) {
   // The set operations' own records, among those of the member operations.
   std::vector<std::string> set_entries;
   for (const TraceRecord& r : recorder.records()) {
-    if (r.level == kEntry && r.file == kSetSource) {
+    if (r.level == kEntryLevel && r.file == kNameSetSource) {
       EXPECT_GT(r.line, 0u);
       set_entries.push_back(r.text);
     }
   }
   const std::vector<std::string> expected = {
-      "OM_uint32  PLVORBIInternalNameSet::AddMember(PLVORBIInternalName * "
-      "newMember, int  &index)",
-      "OM_uint32 PLVORBIInternalNameSet::GetCount(void)",
-      "PLVORBIInternalName * PLVORBIInternalNameSet::GetMember("
-      "PLVORBIInternalName *prevName)",
-      "OM_uint32 PLVORBIInternalNameSet::RemoveMember(PLVORBIInternalName * "
-      "memberToRemove)",
-      "OM_uint32 PLVORBIInternalNameSet::CopyExpandedNameSet("
-      "PLVORBIInternalNameSet * newNameSet)",
+      kAddMemberText,
+      kGetCountText,
+      kGetMemberText,
+      kRemoveMemberText,
+      kCopyExpandedNameSetText,
       // The expansion adds through the destination's AddMember.
-      "OM_uint32  PLVORBIInternalNameSet::AddMember(PLVORBIInternalName * "
-      "newMember, int  &index)",
-      "OM_uint32 PLVORBIInternalNameSet::RemoveAllMembers(void)",
-      "OM_uint32 PLVORBIInternalNameSet::RemoveAllMembers(void)",
-      "PLVORBIInternalNameSet::~PLVORBIInternalNameSet()",
-      "PLVORBIInternalNameSet::~PLVORBIInternalNameSet()",
+      kAddMemberText,
+      kRemoveAllMembersText,
+      kRemoveAllMembersText,
+      kNameSetDestructorText,
+      kNameSetDestructorText,
   };
   EXPECT_EQ(set_entries, expected);
   // Every entry record has its exit record.
   size_t exits = 0;
   for (const TraceRecord& r : recorder.records()) {
-    if (r.level == kExit) {
+    if (r.level == kExitLevel) {
       EXPECT_TRUE(r.file_null);
       ++exits;
     }
   }
-  EXPECT_EQ(exits, recorder.texts(kEntry).size());
+  EXPECT_EQ(exits, recorder.texts(kEntryLevel).size());
 }
 
 TEST(NameSetTrace, Constructors) {
-  TraceRecorder recorder(0x400, 0x80000000u);
+  TraceRecorder recorder(kTraceComponent, kEntryLevel);
   { PLVORBIInternalNameSet set; }
   { PLVORBIInternalNameSet set(nullptr); }
   std::vector<std::string> set_entries;
   for (const TraceRecord& r : recorder.records()) {
-    if (r.file == kSetSource) set_entries.push_back(r.text);
+    if (r.file == kNameSetSource) set_entries.push_back(r.text);
   }
   EXPECT_EQ(set_entries,
             (std::vector<std::string>{
-                "PLVORBIInternalNameSet::PLVORBIInternalNameSet()",
-                "PLVORBIInternalNameSet::~PLVORBIInternalNameSet()",
-                "PLVORBIInternalNameSet::PLVORBIInternalNameSet("
-                "PLVORBIInternalName *firstMember)",
-                "PLVORBIInternalNameSet::~PLVORBIInternalNameSet()"}));
+                kNameSetConstructorText, kNameSetDestructorText,
+                kNameSetAdoptingConstructorText, kNameSetDestructorText}));
 }
 
 // --- CopyExpandedNameSet -----------------------------------------------------
@@ -449,7 +446,7 @@ TEST(ExpandedNameSet, ExpansionsJoinTheDestinationInOrder) {
     // Every expanded member keeps the source member's types.
     for (PLVORBIInternalName* m = destination.GetMember(nullptr); m != nullptr;
          m = destination.GetMember(m)) {
-      EXPECT_EQ(Peer::nameType(*m), ORBIGetOID(1));
+      EXPECT_EQ(Peer::nameType(*m), ORBIGetOID(kORBIDefaultNameTypeIndex));
     }
   }
 }

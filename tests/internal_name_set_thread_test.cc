@@ -1,19 +1,28 @@
-// Concurrency of name sets and names: several threads add, remove and count
-// on one set while others expand it into another set and others expand and
-// read its names. Run under the tsan preset it must give no report and no
-// deadlock; in every preset it checks the results.
+// Concurrency of name sets: several threads add, remove, count and expand on
+// one set at once, with tracing on in every thread. Run under the tsan preset
+// it must give no report and no deadlock; in every preset it checks the
+// results. The set's lock is always taken before a member's, and the source
+// set's before the destination's, so nothing here can deadlock; a hang guard
+// turns a deadlock into a failure instead of a hung suite.
 //
-// Left out on purpose: a GetMember walk racing a RemoveMember on another
-// thread. GetMember hands out the set's own member, used after the set's lock
-// is released, so ordering such a walk against removals is the caller's task.
-// The readers here use only the base members, which nobody removes, and take
-// their pointers before the other threads start.
+// Two cases, because their checks cannot hold in one set at once:
+// - each thread's names are its own text, so every add and remove has one
+//   exact answer, while other threads expand the set and read its members;
+// - threads add and remove equal names (the same texts), so an answer may be
+//   either one, while another thread empties the expansions' destination;
+//   the set must never hold two equal members.
+//
+// Left out, because the contract leaves it to the caller: walking a set with
+// GetMember while another thread removes members (GetMember hands out the
+// set's own member, used after the set's lock is released, so the pointer in
+// hand may be destroyed), and expanding two sets into each other at once.
 #include <stdlib.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <string>
@@ -27,37 +36,63 @@
 #include "orbi_services/oid_table.h"
 #include "orbi_services/trace.h"
 #include "test_support.h"
+#include "trace_texts.h"
 
 namespace {
 
 namespace status = orbi_name::status;
 using Peer = PLVORBIInternalNamePeer;
 
-constexpr int kBaseNames = 4;
-constexpr int kMutators = 3;
-constexpr int kExpanders = 2;
-constexpr int kReaders = 2;
-constexpr int kMutatorRounds = 2000;
-constexpr int kExpanderRounds = 200;
-constexpr int kReaderRounds = 1000;
 // A hang guard, not a speed check: far beyond what the rounds need even
 // under the thread sanitizer on a loaded machine.
 constexpr std::chrono::minutes kHangGuard{10};
 
-std::string BaseText(int k) {
-  return "db" + std::to_string(k) + "\nuser" + std::to_string(k) + "a\nuser" +
-         std::to_string(k) + "b";
-}
+// --- Shared by both cases --------------------------------------------------
 
+// Gives name the text, changed in place (nameLength counts the NUL), and the
+// default name type.
 void Fill(PLVORBIInternalName& name, const std::string& text) {
   std::string copy(text);
   ASSERT_EQ(name.ChangeExternalName(copy.data()), status::SUCCESS);
-  Peer::setNameType(name, ORBIGetOID(1));
+  Peer::setNameType(name, ORBIGetOID(kORBIDefaultNameTypeIndex));
 }
 
+// Imports text with no name type (nameLength without the NUL).
+void SetText(PLVORBIInternalName& name, const std::string& text) {
+  gss_buffer_desc buffer = {static_cast<OM_uint32>(text.size()),
+                            const_cast<char*>(text.data())};
+  ASSERT_EQ(name.Set(static_cast<gss_OID>(nullptr), &buffer), status::SUCCESS);
+}
+
+// A name's text, read from its fields: for names that only this thread uses.
 std::string Text(const PLVORBIInternalName& name) {
   const char* value = Peer::nameValue(name);
   return value == nullptr ? std::string() : std::string(value);
+}
+
+// The texts of a set's members, through Display; call only while no other
+// thread removes.
+std::vector<std::string> MemberTexts(PLVORBIInternalNameSet& set) {
+  std::vector<std::string> texts;
+  for (PLVORBIInternalName* m = set.GetMember(nullptr); m != nullptr;
+       m = set.GetMember(m)) {
+    gss_buffer_desc out = {0, nullptr};
+    EXPECT_EQ(m->Display(&out, nullptr), status::SUCCESS);
+    texts.emplace_back(out.value == nullptr ? ""
+                                            : static_cast<char*>(out.value));
+    free(out.value);
+  }
+  return texts;
+}
+
+// Expects a quiet set to hold no two equal members and GetCount to agree with
+// a walk; returns its texts.
+std::set<std::string> ExpectDistinctMembers(PLVORBIInternalNameSet& set) {
+  const std::vector<std::string> texts = MemberTexts(set);
+  const std::set<std::string> distinct(texts.begin(), texts.end());
+  EXPECT_EQ(distinct.size(), texts.size()) << "two equal members";
+  EXPECT_EQ(set.GetCount(), texts.size());
+  return distinct;
 }
 
 // Counts entry and exit records, so that tracing runs on every thread
@@ -68,8 +103,8 @@ struct RecordCounter {
   static int Sink(void* context, const char*, unsigned int, unsigned long level,
                   const char*, unsigned int) {
     auto* self = static_cast<RecordCounter*>(context);
-    if (level == 0x80000000ul) self->entries.fetch_add(1);
-    if (level == 0x40000000ul) self->exits.fetch_add(1);
+    if (level == kEntryLevel) self->entries.fetch_add(1);
+    if (level == kExitLevel) self->exits.fetch_add(1);
     return 1;
   }
 };
@@ -81,7 +116,7 @@ class CountingTrace {
   CountingTrace() {
     PLVTrace* trace = PLVTrace::s_defaultTracePtr;
     trace->SetSink(&RecordCounter::Sink, &counter_);
-    trace->componentMask = 0x400;
+    trace->componentMask = kTraceComponent;
     trace->levelMask = 0xFFFFFFFFu;
     trace->on = 1;
   }
@@ -127,10 +162,50 @@ class HangGuard {
   std::thread thread_;
 };
 
-// Holds a worker back until every worker has been started, so that their
-// rounds overlap.
-void WaitFor(const std::atomic<bool>& go) {
-  while (!go.load()) std::this_thread::yield();
+// Runs the workers under tracing and the hang guard, each held back until
+// all have been started so that their rounds overlap, and joins them.
+// Expects every entry record to have had its exit record.
+void RunTogether(const std::vector<std::function<void()>>& workers) {
+  std::atomic<bool> go{false};
+  long entries = 0;
+  long exits = 0;
+  {
+    CountingTrace trace;
+    HangGuard guard;
+    std::vector<std::thread> threads;
+    for (const std::function<void()>& work : workers) {
+      threads.emplace_back([&go, &work] {
+        while (!go.load()) std::this_thread::yield();
+        work();
+      });
+    }
+    go.store(true);
+    for (std::thread& t : threads) t.join();
+    entries = trace.counter().entries.load();
+    exits = trace.counter().exits.load();
+  }
+  EXPECT_GT(entries, 0);
+  EXPECT_EQ(exits, entries) << "every entry record has its exit record";
+}
+
+// --- Each thread's own names, while others expand and read -----------------
+
+constexpr int kBaseNames = 4;
+constexpr int kMutators = 3;
+constexpr int kExpanders = 2;
+constexpr int kReaders = 2;
+constexpr int kMutatorRounds = 2000;
+constexpr int kExpanderRounds = 200;
+constexpr int kReaderRounds = 1000;
+
+std::string BaseText(int k) {
+  return "db" + std::to_string(k) + "\nuser" + std::to_string(k) + "a\nuser" +
+         std::to_string(k) + "b";
+}
+
+// The first entry of base name k's expansion without its last letter.
+std::string BaseEntryPrefix(int k) {
+  return "db" + std::to_string(k) + "\nuser" + std::to_string(k);
 }
 
 // Each mutator adds, counts and removes names of its own, which no other
@@ -173,8 +248,7 @@ void Expand(PLVORBIInternalNameSet& source, PLVORBIInternalNameSet& shared,
       texts.insert(Text(*m));
     }
     for (int k = 0; k < kBaseNames; ++k) {
-      const std::string path =
-          "db" + std::to_string(k) + "\nuser" + std::to_string(k);
+      const std::string path = BaseEntryPrefix(k);
       if (texts.count(path + "a") == 0 || texts.count(path + "b") == 0) {
         ++failures;
       }
@@ -228,7 +302,9 @@ void ReadBases(const std::vector<PLVORBIInternalName*>& bases,
     if (entries != std::vector<std::string>{user + "a", user + "b"}) {
       ++failures;
     }
-    if (base->GetNameType() != ORBIGetOID(1)) ++failures;
+    if (base->GetNameType() != ORBIGetOID(kORBIDefaultNameTypeIndex)) {
+      ++failures;
+    }
   }
 }
 
@@ -240,6 +316,8 @@ TEST(NameSetThreads, AddRemoveCountWhileExpandingAndReading) {
     int index = 0;
     ASSERT_EQ(source.AddMember(&name, index), status::SUCCESS);
   }
+  // The readers take the base members' pointers before the other threads
+  // start; nobody removes them.
   std::vector<PLVORBIInternalName*> bases;
   for (PLVORBIInternalName* m = source.GetMember(nullptr); m != nullptr;
        m = source.GetMember(m)) {
@@ -248,64 +326,108 @@ TEST(NameSetThreads, AddRemoveCountWhileExpandingAndReading) {
   ASSERT_EQ(bases.size(), static_cast<size_t>(kBaseNames));
 
   std::atomic<int> failures{0};
-  std::atomic<bool> go{false};
-  long entries = 0;
-  long exits = 0;
-  {
-    CountingTrace trace;
-    HangGuard guard;
-    std::vector<std::thread> threads;
-    for (int i = 0; i < kMutators; ++i) {
-      threads.emplace_back([&, i] {
-        WaitFor(go);
-        Mutate(source, destination, i, failures);
-      });
-    }
-    for (int i = 0; i < kExpanders; ++i) {
-      threads.emplace_back([&] {
-        WaitFor(go);
-        Expand(source, destination, failures);
-      });
-    }
-    for (int i = 0; i < kReaders; ++i) {
-      threads.emplace_back([&] {
-        WaitFor(go);
-        ReadBases(bases, failures);
-      });
-    }
-    go.store(true);
-    for (std::thread& t : threads) t.join();
-    entries = trace.counter().entries.load();
-    exits = trace.counter().exits.load();
+  std::vector<std::function<void()>> workers;
+  for (int i = 0; i < kMutators; ++i) {
+    workers.emplace_back([&, i] { Mutate(source, destination, i, failures); });
   }
+  for (int i = 0; i < kExpanders; ++i) {
+    workers.emplace_back([&] { Expand(source, destination, failures); });
+  }
+  for (int i = 0; i < kReaders; ++i) {
+    workers.emplace_back([&] { ReadBases(bases, failures); });
+  }
+  RunTogether(workers);
   EXPECT_EQ(failures.load(), 0);
-  EXPECT_GT(entries, 0);
-  EXPECT_EQ(exits, entries) << "every entry record has its exit record";
 
   // Only the base names are left in the source, in their order.
-  std::vector<std::string> left;
-  for (PLVORBIInternalName* m = source.GetMember(nullptr); m != nullptr;
-       m = source.GetMember(m)) {
-    left.push_back(Text(*m));
-  }
   std::vector<std::string> base_texts;
   for (int k = 0; k < kBaseNames; ++k) base_texts.push_back(BaseText(k));
-  EXPECT_EQ(left, base_texts);
+  EXPECT_EQ(MemberTexts(source), base_texts);
 
   // The destination holds no two equal names and every base expansion.
-  std::set<std::string> seen;
-  for (PLVORBIInternalName* m = destination.GetMember(nullptr); m != nullptr;
-       m = destination.GetMember(m)) {
-    EXPECT_TRUE(seen.insert(Text(*m)).second) << Text(*m);
-  }
+  const std::set<std::string> seen = ExpectDistinctMembers(destination);
   for (int k = 0; k < kBaseNames; ++k) {
-    const std::string prefix =
-        "db" + std::to_string(k) + "\nuser" + std::to_string(k);
-    EXPECT_EQ(seen.count(prefix + "a"), 1u);
-    EXPECT_EQ(seen.count(prefix + "b"), 1u);
+    EXPECT_EQ(seen.count(BaseEntryPrefix(k) + "a"), 1u);
+    EXPECT_EQ(seen.count(BaseEntryPrefix(k) + "b"), 1u);
   }
   EXPECT_EQ(source.RemoveAllMembers(), status::SUCCESS);
   EXPECT_EQ(destination.RemoveAllMembers(), status::SUCCESS);
+}
+
+// --- Equal names from several threads, destination emptied -----------------
+
+constexpr int kPoolWorkers = 4;
+constexpr int kPoolRounds = 2000;
+constexpr int kPool = 6;
+
+std::string PoolText(int i) { return "db\nentry" + std::to_string(i); }
+
+TEST(NameSetThreads, EqualNamesFromSeveralThreadsWhileTheDestinationEmpties) {
+  PLVORBIInternalNameSet set;
+  PLVORBIInternalNameSet expanded;
+  std::atomic<int> failures{0};
+  auto check = [&](bool ok) {
+    if (!ok) failures.fetch_add(1);
+  };
+
+  // Each thread's own name objects, with the texts every thread uses:
+  // AddMember and RemoveMember read the name passed in without its lock, so
+  // the objects are never shared, but the values are.
+  auto worker = [&](int seed) {
+    std::vector<PLVORBIInternalName> names(kPool);
+    for (int i = 0; i < kPool; ++i) SetText(names[i], PoolText(i));
+    for (int i = 0; i < kPoolRounds; ++i) {
+      PLVORBIInternalName& name = names[(seed * 7 + i) % kPool];
+      switch ((seed + i) % 5) {
+        case 0:
+        case 1: {
+          // Another thread's equal name may be there already.
+          int index = 0;
+          check(set.AddMember(&name, index) == status::SUCCESS);
+          check(index >= 1 && index <= kPool);
+          break;
+        }
+        case 2: {
+          // Another thread may have taken it out, or put it in.
+          const OM_uint32 result = set.RemoveMember(&name);
+          check(result == status::SUCCESS || result == status::NO_SUCH_MEMBER);
+          break;
+        }
+        case 3:
+          check(set.GetCount() <= static_cast<OM_uint32>(kPool));
+          break;
+        default:
+          check(set.CopyExpandedNameSet(&expanded) == status::SUCCESS);
+          check(expanded.GetCount() <= static_cast<OM_uint32>(kPool));
+          break;
+      }
+    }
+  };
+  auto emptier = [&] {
+    for (int i = 0; i < kPoolRounds / 4; ++i) {
+      check(expanded.RemoveAllMembers() == status::SUCCESS);
+      std::this_thread::yield();
+    }
+  };
+
+  std::vector<std::function<void()>> workers;
+  for (int t = 0; t < kPoolWorkers; ++t)
+    workers.emplace_back([&, t] { worker(t); });
+  workers.emplace_back(emptier);
+  RunTogether(workers);
+  EXPECT_EQ(failures.load(), 0);
+
+  // Quiet now: in both sets no two members are equal, and every one is a
+  // pool name.
+  for (PLVORBIInternalNameSet* s : {&set, &expanded}) {
+    for (const std::string& text : ExpectDistinctMembers(*s)) {
+      bool known = false;
+      for (int i = 0; i < kPool; ++i) known = known || text == PoolText(i);
+      EXPECT_TRUE(known) << text;
+    }
+  }
+  EXPECT_EQ(set.RemoveAllMembers(), status::SUCCESS);
+  EXPECT_EQ(expanded.RemoveAllMembers(), status::SUCCESS);
 }
 
 }  // namespace

@@ -14,15 +14,13 @@
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
+#include "trace_texts.h"
 
 namespace {
 
 namespace status = orbi_name::status;
 using Peer = PLVORBIInternalNamePeer;
 using Bytes = std::vector<unsigned char>;
-
-constexpr unsigned long kEntry = 0x80000000ul;
-constexpr unsigned long kExit = 0x40000000ul;
 
 // Exports name; returns the token's bytes and releases the block.
 Bytes ExportBytes(PLVORBIInternalName& name) {
@@ -38,8 +36,10 @@ Bytes ExportBytes(PLVORBIInternalName& name) {
 // A name imported from text and bound to the mechanism.
 void MakeMechanismName(PLVORBIInternalName& name, const std::string& text) {
   Input input(text);
-  ASSERT_EQ(name.Set(ORBIGetOID(1), input.get()), status::SUCCESS);
-  ASSERT_EQ(name.CanonicalizeName(ORBIGetOID(7)), status::SUCCESS);
+  ASSERT_EQ(name.Set(ORBIGetOID(kORBIDefaultNameTypeIndex), input.get()),
+            status::SUCCESS);
+  ASSERT_EQ(name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)),
+            status::SUCCESS);
 }
 
 uint32_t ReadBigEndian(const Bytes& b, size_t offset, size_t width) {
@@ -94,18 +94,20 @@ TEST(Export, KnownNameGivesTheExactToken) {
   };
   TraceRecorder recorder;
   EXPECT_EQ(ExportBytes(name), kExpected);
-  EXPECT_EQ(recorder.texts(kEntry),
-            std::vector<std::string>{"PLVORBIInternalName::Export()"});
-  EXPECT_EQ(recorder.texts(kExit),
-            std::vector<std::string>{"PLVORBIInternalName::Export()"});
+  EXPECT_EQ(recorder.texts(kEntryLevel), std::vector<std::string>{kExportText});
+  EXPECT_EQ(recorder.texts(kExitLevel), std::vector<std::string>{kExportText});
   EXPECT_EQ(recorder.records().size(), 2u) << "no other records";
 }
 
 TEST(Export, FieldsAtTheirOffsetsWhateverTheOidLengths) {
   // A 258-byte name: N is 00 00 01 02, which shows the byte order.
   const std::string text(258, 'n');
-  const int kMechIndices[] = {7, 19, 0, 2};  // 9, 5, 6 and 10 bytes
-  const int kTypeIndices[] = {1, 6, 0};
+  // Mechanisms of 9, 5, 6 and 10 bytes.
+  const int kMechIndices[] = {kORBIMechanismIndex, kORBIAlgorithm512Index,
+                              kORBIExportedNameTypeIndex, kUserNameTypeIndex};
+  const int kTypeIndices[] = {kORBIDefaultNameTypeIndex,
+                              kORBIAnonymousNameTypeIndex,
+                              kORBIExportedNameTypeIndex};
   for (int mech : kMechIndices) {
     for (int type : kTypeIndices) {
       SCOPED_TRACE(testing::Message() << "mech " << mech << " type " << type);
@@ -200,7 +202,8 @@ TEST(Export, NamesDifferingInTypeDifferInTheTailOnly) {
   PLVORBIInternalName a, b;
   MakeMechanismName(a, "erin");
   MakeMechanismName(b, "erin");
-  Peer::setNameType(b, ORBIGetOID(2));  // 10 bytes, as the default type
+  Peer::setNameType(
+      b, ORBIGetOID(kUserNameTypeIndex));  // 10 bytes, as the default type
   const Bytes ta = ExportBytes(a), tb = ExportBytes(b);
   ASSERT_EQ(ta.size(), tb.size());
   const size_t tail = 2 + 10;
@@ -228,8 +231,9 @@ TEST(Export, StatusPrecedenceAndUntouchedDescriptor) {
     PLVORBIInternalName name;
     Input input("frank");
     ASSERT_EQ(name.Set(nullptr, input.get()), status::SUCCESS);
-    Peer::setMechType(name, c.mech ? ORBIGetOID(7) : nullptr);
-    Peer::setNameType(name, c.type ? ORBIGetOID(1) : nullptr);
+    Peer::setMechType(name, c.mech ? ORBIGetOID(kORBIMechanismIndex) : nullptr);
+    Peer::setNameType(name,
+                      c.type ? ORBIGetOID(kORBIDefaultNameTypeIndex) : nullptr);
     char marker = 0;
     gss_buffer_desc token{77, &marker};
     EXPECT_EQ(name.Export(c.token ? &token : nullptr), c.status);
@@ -254,7 +258,7 @@ TEST(Export, NameWithoutTextGivesAnEmptyName) {
 // --- Importing a token ---------------------------------------------------
 
 TEST(ImportToken, RoundTrip) {
-  const std::string sentinel = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
+  const std::string sentinel = kAnonymousSentinel;
   const struct {
     const char* label;
     std::string text;
@@ -277,12 +281,14 @@ TEST(ImportToken, RoundTrip) {
     PLVORBIInternalName imported;
     Input token_input(token);
     TraceRecorder recorder;
-    ASSERT_EQ(imported.Set(ORBIGetOID(0), token_input.get()), status::SUCCESS);
+    ASSERT_EQ(
+        imported.Set(ORBIGetOID(kORBIExportedNameTypeIndex), token_input.get()),
+        status::SUCCESS);
     // The token path writes no text-path record.
     EXPECT_TRUE(recorder.texts(1).empty());
     EXPECT_EQ(imported == original, 1);
     EXPECT_EQ(Peer::nameType(imported), Peer::nameType(original));
-    EXPECT_EQ(Peer::mechType(imported), ORBIGetOID(7));
+    EXPECT_EQ(Peer::mechType(imported), ORBIGetOID(kORBIMechanismIndex));
     EXPECT_EQ(Peer::nameValue(imported)[Peer::nameLength(imported)], '\0');
     EXPECT_EQ(ExportBytes(imported), token);
   }
@@ -292,7 +298,8 @@ TEST(ImportToken, NameBytesKeptVerbatimWithANulBehind) {
   const Bytes name_bytes = {'a', 0, 'b', 0xFF};
   Input input(BuildToken(kTokenId, kMechBytes, name_bytes, kDefaultTypeBytes));
   PLVORBIInternalName name;
-  ASSERT_EQ(name.Set(ORBIGetOID(0), input.get()), status::SUCCESS);
+  ASSERT_EQ(name.Set(ORBIGetOID(kORBIExportedNameTypeIndex), input.get()),
+            status::SUCCESS);
   EXPECT_EQ(Peer::nameLength(name), 4u);
   EXPECT_EQ(Bytes(Peer::nameValue(name), Peer::nameValue(name) + 5),
             (Bytes{'a', 0, 'b', 0xFF, 0}));
@@ -300,7 +307,7 @@ TEST(ImportToken, NameBytesKeptVerbatimWithANulBehind) {
 
 TEST(ImportToken, TypeIsMatchedByValueAndStoredAsTheTablesObject) {
   // An equal exported-name type held elsewhere is taken too.
-  Bytes exported = OidBytes(ORBIGetOID(0));
+  Bytes exported = OidBytes(ORBIGetOID(kORBIExportedNameTypeIndex));
   gss_OID_desc exported_copy{static_cast<OM_uint32>(exported.size()),
                              exported.data()};
   for (int index = 0; index < kORBIOIDTableSize; ++index) {
@@ -316,9 +323,10 @@ TEST(ImportToken, TypeIsMatchedByValueAndStoredAsTheTablesObject) {
 TEST(ImportToken, TokenEndingAfterTheNameHasNoType) {
   Input input(BuildToken(kTokenId, kMechBytes, {'k', 'i', 'm'}, {}, false));
   PLVORBIInternalName name;
-  ASSERT_EQ(name.Set(ORBIGetOID(0), input.get()), status::SUCCESS);
+  ASSERT_EQ(name.Set(ORBIGetOID(kORBIExportedNameTypeIndex), input.get()),
+            status::SUCCESS);
   EXPECT_EQ(Peer::nameType(name), nullptr);
-  EXPECT_EQ(Peer::mechType(name), ORBIGetOID(7));
+  EXPECT_EQ(Peer::mechType(name), ORBIGetOID(kORBIMechanismIndex));
   EXPECT_EQ(std::string(Peer::nameValue(name)), "kim");
   // Such a name cannot be exported again: it has no type.
   gss_buffer_desc token{};
@@ -336,10 +344,11 @@ class RefusedToken : public ::testing::Test {
   void ExpectRefused(const Bytes& token, OM_uint32 expected) {
     Input input(token);
     TraceRecorder recorder;
-    EXPECT_EQ(name_.Set(ORBIGetOID(0), input.get()), expected);
+    EXPECT_EQ(name_.Set(ORBIGetOID(kORBIExportedNameTypeIndex), input.get()),
+              expected);
     EXPECT_EQ(std::string(Peer::nameValue(name_)), "previous");
     EXPECT_EQ(Peer::nameLength(name_), 8u);
-    EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(1));
+    EXPECT_EQ(Peer::nameType(name_), ORBIGetOID(kORBIDefaultNameTypeIndex));
     EXPECT_EQ(Peer::mechType(name_), nullptr);
     EXPECT_TRUE(recorder.texts(1).empty());
   }
@@ -439,9 +448,11 @@ TEST_F(RefusedToken, EachFault) {
 
 TEST_F(RefusedToken, NullBufferStillGivesBadInput) {
   gss_buffer_desc no_value{10, nullptr};
-  EXPECT_EQ(name_.Set(ORBIGetOID(0), static_cast<gss_buffer_t>(nullptr)),
+  EXPECT_EQ(name_.Set(ORBIGetOID(kORBIExportedNameTypeIndex),
+                      static_cast<gss_buffer_t>(nullptr)),
             status::BAD_INPUT);
-  EXPECT_EQ(name_.Set(ORBIGetOID(0), &no_value), status::BAD_INPUT);
+  EXPECT_EQ(name_.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &no_value),
+            status::BAD_INPUT);
   EXPECT_EQ(std::string(Peer::nameValue(name_)), "previous");
   EXPECT_EQ(Peer::nameLength(name_), 8u);
 }
@@ -455,7 +466,7 @@ TEST(TokenThreads, ExportSeesOneStateOfTheName) {
   PLVORBIInternalName name;
   MakeMechanismName(name, "short");
   const std::string kTexts[] = {"short", std::string(300, 'L'),
-                                "!@#$%&:ORBI-ANONYMOUS:!@#$%&"};
+                                kAnonymousSentinel};
   std::atomic<bool> stop{false};
   std::thread writer([&] {
     for (int i = 0; i < 2000; ++i) {
@@ -469,7 +480,8 @@ TEST(TokenThreads, ExportSeesOneStateOfTheName) {
       gss_buffer_desc token{};
       ASSERT_EQ(name.Export(&token), status::SUCCESS);
       PLVORBIInternalName copy;
-      ASSERT_EQ(copy.Set(ORBIGetOID(0), &token), status::SUCCESS);
+      ASSERT_EQ(copy.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &token),
+                status::SUCCESS);
       free(token.value);
       const std::string text(Peer::nameValue(copy), Peer::nameLength(copy));
       EXPECT_TRUE(text == kTexts[0] || text == kTexts[1] || text == kTexts[2])

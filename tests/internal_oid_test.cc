@@ -492,7 +492,7 @@ TEST(InternalOidCompare, OIDCheckerAgreesWithTextComparison) {
 }
 
 TEST(InternalOidCompare, OIDCheckerNullsAndPointers) {
-  gss_OID table = ORBIGetOID(18);
+  gss_OID table = ORBIGetOID(kORBIAlgorithm256Index);
   OwnedOid copy(OidBytes(table));
   gss_OID_desc null_elements = {8, nullptr};
   gss_OID_desc null_empty = {0, nullptr};
@@ -566,8 +566,8 @@ TEST(InternalOidTable, GetMatchingOIDFromTableComparesPointersOnly) {
 }
 
 TEST(InternalOidCodes, ConvertFromOIDToTS) {
-  OwnedOid copy18(OidBytes(ORBIGetOID(18)));
-  OwnedOid copy17(OidBytes(ORBIGetOID(17)));
+  OwnedOid copy18(OidBytes(ORBIGetOID(kORBIAlgorithm256Index)));
+  OwnedOid copy17(OidBytes(ORBIGetOID(kORBIAlgorithm768Index)));
   OwnedOid undecodable(Bytes{0x2A, 0x86});
   gss_OID record1 = nullptr;
   unsigned int second = 0;
@@ -580,13 +580,14 @@ TEST(InternalOidCodes, ConvertFromOIDToTS) {
     OM_uint32 status;
   } kCases[] = {
       {"null", nullptr, 7936, status::NO_ALGORITHM_CODE},
-      {"entry 18", ORBIGetOID(18), 256, status::SUCCESS},
-      {"entry 19", ORBIGetOID(19), 512, status::SUCCESS},
-      {"entry 17", ORBIGetOID(17), 768, status::SUCCESS},
+      {"entry 18", ORBIGetOID(kORBIAlgorithm256Index), 256, status::SUCCESS},
+      {"entry 19", ORBIGetOID(kORBIAlgorithm512Index), 512, status::SUCCESS},
+      {"entry 17", ORBIGetOID(kORBIAlgorithm768Index), 768, status::SUCCESS},
       {"copy of entry 18", copy18.get(), 256, status::SUCCESS},
       {"copy of entry 17", copy17.get(), 768, status::SUCCESS},
       {"cipher record 1", record1, 256, status::SUCCESS},
-      {"the mechanism", ORBIGetOID(7), 7936, status::NO_ALGORITHM_CODE},
+      {"the mechanism", ORBIGetOID(kORBIMechanismIndex), 7936,
+       status::NO_ALGORITHM_CODE},
       {"undecodable", undecodable.get(), 7936, status::NO_ALGORITHM_CODE},
   };
   for (const auto& c : kCases) {
@@ -606,8 +607,8 @@ TEST(InternalOidCodes, ConvertFromTSToOID) {
   } kCases[] = {
       {0, nullptr, 64, status::SUCCESS},
       {256, nullptr, 64, status::SUCCESS},
-      {512, ORBIGetOID(19), 64, status::SUCCESS},
-      {768, ORBIGetOID(17), 40, status::SUCCESS},
+      {512, ORBIGetOID(kORBIAlgorithm512Index), 64, status::SUCCESS},
+      {768, ORBIGetOID(kORBIAlgorithm768Index), 40, status::SUCCESS},
       {7936, nullptr, 0, status::NO_ALGORITHM_CODE},
       {1, nullptr, 0, status::NO_ALGORITHM_CODE},
       {255, nullptr, 0, status::NO_ALGORITHM_CODE},
@@ -635,7 +636,7 @@ TEST(InternalOidCodes, ConvertFromTSToOID) {
       const auto* bytes = static_cast<const unsigned char*>(oid->elements);
       EXPECT_EQ(Bytes(bytes, bytes + 9),
                 (Bytes{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x03, 0x07, 0x00}));
-      EXPECT_NE(oid, ORBIGetOID(18));
+      EXPECT_NE(oid, ORBIGetOID(kORBIAlgorithm256Index));
       if (record_for_0 == nullptr) record_for_0 = oid;
       EXPECT_EQ(oid, record_for_0);
     }
@@ -668,7 +669,8 @@ TEST(InternalOidCodes, StaticOperationsRunOnSeveralThreads) {
         if (PLVORBIInternalOID::ConvertFromTSToOID(256, &oid, &second) != 0 ||
             PLVORBIInternalOID::ConvertFromOIDToTS(oid, &code) != 0 ||
             code != 256 ||
-            PLVORBIInternalOID::OIDChecker(oid, ORBIGetOID(18)) != 1) {
+            PLVORBIInternalOID::OIDChecker(
+                oid, ORBIGetOID(kORBIAlgorithm256Index)) != 1) {
           ++failures[t];
         }
       }

@@ -70,7 +70,8 @@ TEST(NameStress, ReadersSeeWholeStatesWhileWritersChangeTheName) {
           break;
         case 1: {
           // A cleaned or changed name may have no name type: 36.
-          const OM_uint32 result = shared.CanonicalizeName(ORBIGetOID(7));
+          const OM_uint32 result =
+              shared.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex));
           check(result == status::SUCCESS || result == status::BAD_NAME_TYPE);
           break;
         }
@@ -104,7 +105,8 @@ TEST(NameStress, ReadersSeeWholeStatesWhileWritersChangeTheName) {
           check(out.length == 0 || KnownText(text));
           check(out.length == 0 || out.length == text.size() ||
                 out.length == text.size() + 1);
-          check(type == nullptr || type == ORBIGetOID(1));
+          check(type == nullptr ||
+                type == ORBIGetOID(kORBIDefaultNameTypeIndex));
           // A copy into another name through the displayed text.
           if (out.length != 0) check(SetText(copy, text) == status::SUCCESS);
           free(out.value);
@@ -117,7 +119,8 @@ TEST(NameStress, ReadersSeeWholeStatesWhileWritersChangeTheName) {
                 result == status::BAD_NAME_TYPE);
           if (result == status::SUCCESS) {
             // A copy into another name through the token.
-            check(copy.Set(ORBIGetOID(0), &token) == status::SUCCESS);
+            check(copy.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &token) ==
+                  status::SUCCESS);
             gss_buffer_desc again = {0, nullptr};
             check(copy.Export(&again) == status::SUCCESS);
             check(Bytes(again) == Bytes(token));
@@ -127,7 +130,7 @@ TEST(NameStress, ReadersSeeWholeStatesWhileWritersChangeTheName) {
           break;
         }
         case 2:
-          check(shared.GetNameType() == ORBIGetOID(1));
+          check(shared.GetNameType() == ORBIGetOID(kORBIDefaultNameTypeIndex));
           break;
         case 3: {
           gss_buffer_desc path = {0, nullptr};

@@ -28,14 +28,14 @@ TEST(OidTable, SamePointerForAnIndexAndNullOutside) {
 
 TEST(OidTable, WellKnownEntries) {
   // RFC 2743 section 4: exported name 1.3.6.1.5.6.4, anonymous 1.3.6.1.5.6.3.
-  EXPECT_EQ(OidBytes(ORBIGetOID(0)),
+  EXPECT_EQ(OidBytes(ORBIGetOID(kORBIExportedNameTypeIndex)),
             (std::vector<unsigned char>{0x2B, 0x06, 0x01, 0x05, 0x06, 0x04}));
-  EXPECT_EQ(OidBytes(ORBIGetOID(6)),
+  EXPECT_EQ(OidBytes(ORBIGetOID(kORBIAnonymousNameTypeIndex)),
             (std::vector<unsigned char>{0x2B, 0x06, 0x01, 0x05, 0x06, 0x03}));
   // The mechanism's OID is 9 bytes long.
-  EXPECT_EQ(ORBIGetOID(7)->length, 9u);
+  EXPECT_EQ(ORBIGetOID(kORBIMechanismIndex)->length, 9u);
   // Entry 18 is 1.2.840.113549.3.7 (DES-EDE3-CBC, RFC 8018).
-  EXPECT_EQ(OidBytes(ORBIGetOID(18)),
+  EXPECT_EQ(OidBytes(ORBIGetOID(kORBIAlgorithm256Index)),
             (std::vector<unsigned char>{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D,
                                         0x03, 0x07}));
 }
@@ -51,13 +51,18 @@ TEST(OidTableDeathTest, EntriesCannotBeWrittenThrough) {
   } kWrites[] = {
       {"an element byte",
        [] {
-         static_cast<volatile unsigned char*>(ORBIGetOID(7)->elements)[0] = 0;
+         static_cast<volatile unsigned char*>(
+             ORBIGetOID(kORBIMechanismIndex)->elements)[0] = 0;
        }},
       {"the length",
-       [] { *static_cast<volatile OM_uint32*>(&ORBIGetOID(7)->length) = 1; }},
+       [] {
+         *static_cast<volatile OM_uint32*>(
+             &ORBIGetOID(kORBIMechanismIndex)->length) = 1;
+       }},
       {"the elements pointer",
        [] {
-         *static_cast<void* volatile*>(&ORBIGetOID(1)->elements) = nullptr;
+         *static_cast<void* volatile*>(
+             &ORBIGetOID(kORBIDefaultNameTypeIndex)->elements) = nullptr;
        }},
   };
   for (const auto& w : kWrites) {
@@ -65,8 +70,10 @@ TEST(OidTableDeathTest, EntriesCannotBeWrittenThrough) {
     EXPECT_DEATH(w.write(), "");
   }
   // Nothing changed in this process.
-  EXPECT_EQ(ORBIGetOID(7)->length, 9u);
-  EXPECT_EQ(static_cast<unsigned char*>(ORBIGetOID(7)->elements)[0], 0x2B);
+  EXPECT_EQ(ORBIGetOID(kORBIMechanismIndex)->length, 9u);
+  EXPECT_EQ(
+      static_cast<unsigned char*>(ORBIGetOID(kORBIMechanismIndex)->elements)[0],
+      0x2B);
 }
 
 TEST(AsnBuffer, AppendClearAndGrow) {

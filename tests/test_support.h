@@ -1,5 +1,6 @@
-// Helpers shared by the test suites: a recording trace sink and white-box
-// access to the library's records.
+// Helpers shared by the test suites: the table entries and the anonymous
+// text they use, a recording trace sink (the expected trace records are in
+// trace_texts.h) and white-box access to the library's records.
 #ifndef ORBI_NAME_TESTS_TEST_SUPPORT_H_
 #define ORBI_NAME_TESTS_TEST_SUPPORT_H_
 
@@ -14,7 +15,24 @@
 #include "orbi_name/internal_name.h"
 #include "orbi_name/internal_name_set.h"
 #include "orbi_name/internal_oid.h"
+#include "orbi_services/oid_table.h"
 #include "orbi_services/trace.h"
+#include "trace_texts.h"
+
+// Table entries the tests use beside the roles oid_table.h names. Each is a
+// table object, so a check that compares pointers sees it as the table's.
+//
+// Name types the library does not take (RFC 2744 user name, 10 content
+// octets like the default name type's; RFC 2743 host-based service).
+inline constexpr int kUserNameTypeIndex = 2;
+inline constexpr int kHostBasedServiceTypeIndex = 5;
+// A reserved entry: an OID with no role at all, for an output that a call
+// must overwrite or leave alone, or an input that matches no role.
+inline constexpr int kReservedEntryIndex = 30;
+
+// The text that stands for an anonymous name: Display gives it with the
+// anonymous name type, and importing it with that type makes one.
+inline constexpr char kAnonymousSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
 
 // One record as the trace object received it.
 struct TraceRecord {
@@ -30,7 +48,7 @@ struct TraceRecord {
 // removes the sink. Not for use while other threads run the library.
 class TraceRecorder {
  public:
-  explicit TraceRecorder(uint32_t component_mask = 0x400,
+  explicit TraceRecorder(uint32_t component_mask = kTraceComponent,
                          uint32_t level_mask = 0xFFFFFFFFu);
   ~TraceRecorder();
   TraceRecorder(const TraceRecorder&) = delete;
@@ -55,8 +73,12 @@ class TraceRecorder {
 struct PLVORBIInternalNamePeer {
   static gss_OID nameType(const PLVORBIInternalName& n) { return n.nameType; }
   static gss_OID mechType(const PLVORBIInternalName& n) { return n.mechType; }
-  static uint32_t nameLength(const PLVORBIInternalName& n) { return n.nameLength; }
-  static const char* nameValue(const PLVORBIInternalName& n) { return n.nameValue; }
+  static uint32_t nameLength(const PLVORBIInternalName& n) {
+    return n.nameLength;
+  }
+  static const char* nameValue(const PLVORBIInternalName& n) {
+    return n.nameValue;
+  }
   static char separator(const PLVORBIInternalName& n) { return n.separator; }
   static uint32_t tokenId(const PLVORBIInternalName& n) { return n.tokenId; }
   static void setNameType(PLVORBIInternalName& n, gss_OID t) { n.nameType = t; }

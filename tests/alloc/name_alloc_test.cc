@@ -47,7 +47,8 @@ void Prepare(PLVORBIInternalName& name, const std::string& text) {
   gss_buffer_desc buffer = {static_cast<OM_uint32>(text.size()),
                             const_cast<char*>(text.data())};
   EXPECT_EQ(name.Set(static_cast<gss_OID>(nullptr), &buffer), status::SUCCESS);
-  EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(7)), status::SUCCESS);
+  EXPECT_EQ(name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)),
+            status::SUCCESS);
 }
 
 // The operations that only manage the record allocate nothing; if one ever
@@ -58,8 +59,9 @@ TEST(NameAlloc, RecordOperationsAllocateNothing) {
   orbi_alloc::FailNth fail(0);
   {
     PLVORBIInternalName name;
-    EXPECT_EQ(name.GetNameType(), ORBIGetOID(1));
-    EXPECT_EQ(name.SetMechType(ORBIGetOID(7)), status::SUCCESS);
+    EXPECT_EQ(name.GetNameType(), ORBIGetOID(kORBIDefaultNameTypeIndex));
+    EXPECT_EQ(name.SetMechType(ORBIGetOID(kORBIMechanismIndex)),
+              status::SUCCESS);
     EXPECT_EQ(name.SetNextMember(&other), status::SUCCESS);
     EXPECT_EQ(name.GetNextMember(), &other);
     EXPECT_EQ(name == other, 0);
@@ -67,7 +69,8 @@ TEST(NameAlloc, RecordOperationsAllocateNothing) {
     EXPECT_EQ(name.Clean(), status::SUCCESS);
     char text[] = "x";
     gss_buffer_desc buffer = {1, text};
-    EXPECT_EQ(name.Set(ORBIGetOID(2), &buffer), status::BAD_NAME_TYPE);
+    EXPECT_EQ(name.Set(ORBIGetOID(kUserNameTypeIndex), &buffer),
+              status::BAD_NAME_TYPE);
     EXPECT_EQ(name.CanonicalizeName(nullptr), status::BAD_INPUT);
     EXPECT_EQ(name.Export(nullptr), status::BAD_NAME_TYPE);  // 36 wins
     PLVORBIInternalName empty;
@@ -89,7 +92,9 @@ TEST(NameAlloc, OperationsHandingOutABuffer) {
          gss_OID type = nullptr;
          const OM_uint32 result = n.Display(out, &type);
          // The type is written only on success.
-         EXPECT_EQ(type, result == status::SUCCESS ? ORBIGetOID(1) : nullptr);
+         EXPECT_EQ(type, result == status::SUCCESS
+                             ? ORBIGetOID(kORBIDefaultNameTypeIndex)
+                             : nullptr);
          return result;
        },
        1},
@@ -254,11 +259,14 @@ TEST(NameAlloc, SetReleasesTheOldTextOnFailure) {
     int points;
   } kCases[] = {
       {"text, no type", nullptr, "alice", false, 1},
-      {"text, default type", ORBIGetOID(1), "db\nalice", false, 1},
-      {"anonymous sentinel", nullptr, "!@#$%&:ORBI-ANONYMOUS:!@#$%&", false, 1},
-      {"anonymous type", ORBIGetOID(6), "ignored", false, 1},
-      {"exported token", ORBIGetOID(0), token_bytes, false, 1},
-      {"ASN.1 buffer", ORBIGetOID(1), "alice", true, 1},
+      {"text, default type", ORBIGetOID(kORBIDefaultNameTypeIndex), "db\nalice",
+       false, 1},
+      {"anonymous sentinel", nullptr, kAnonymousSentinel, false, 1},
+      {"anonymous type", ORBIGetOID(kORBIAnonymousNameTypeIndex), "ignored",
+       false, 1},
+      {"exported token", ORBIGetOID(kORBIExportedNameTypeIndex), token_bytes,
+       false, 1},
+      {"ASN.1 buffer", ORBIGetOID(kORBIDefaultNameTypeIndex), "alice", true, 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -356,9 +364,9 @@ TEST(NameAlloc, AssignmentLeavesTheTargetUnchanged) {
 
 TEST(NameAlloc, CanonicalizeWithTheMechanismAllocatesNothing) {
   // The library's own mechanism in the caller's memory, and the table's.
-  std::vector<unsigned char> bytes = OidBytes(ORBIGetOID(7));
+  std::vector<unsigned char> bytes = OidBytes(ORBIGetOID(kORBIMechanismIndex));
   gss_OID_desc copy = {static_cast<OM_uint32>(bytes.size()), bytes.data()};
-  for (gss_OID mech : {ORBIGetOID(7), &copy}) {
+  for (gss_OID mech : {ORBIGetOID(kORBIMechanismIndex), &copy}) {
     const int points = RunAllocLoop([&](long k) {
       PLVORBIInternalName name;
       char text[] = "alice";
@@ -419,7 +427,7 @@ TEST(NameAlloc, ForeignMechanismIsNotUnreadableWhenMemoryRunsOut) {
     OM_uint32 result;
     {
       orbi_alloc::FailNth fail(k);
-      result = name.Set(ORBIGetOID(0), &buffer);
+      result = name.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &buffer);
       failed = fail.failed();
     }
     EXPECT_EQ(result, status::MECH_NOT_SUPPORTED);

@@ -255,8 +255,10 @@ TEST(OidAlloc, Comparisons) {
        0},
       {"GetMatchingOIDFromTable",
        [](const PLVORBIInternalOID& v) {
-         return v.GetMatchingOIDFromTable(ORBIGetOID(7)) == ORBIGetOID(7) ? 1
-                                                                          : 0;
+         return v.GetMatchingOIDFromTable(ORBIGetOID(kORBIMechanismIndex)) ==
+                        ORBIGetOID(kORBIMechanismIndex)
+                    ? 1
+                    : 0;
        },
        0},
   };

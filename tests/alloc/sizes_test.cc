@@ -21,7 +21,7 @@ namespace status = orbi_name::status;
 
 // A token prefix: 04 01, the mechanism, then the given bytes.
 std::string TokenWithMechanism(const std::string& rest) {
-  gss_OID mech = ORBIGetOID(7);
+  gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
   std::string token("\x04\x01", 2);
   token += static_cast<char>(mech->length >> 8);
   token += static_cast<char>(mech->length & 0xFF);
@@ -57,7 +57,7 @@ TEST(Sizes, RefusedBeforeAnythingIsAllocated) {
        [](PLVORBIInternalName& n, const unsigned char* b, size_t) {
          gss_buffer_desc huge = {(size_t{1} << 32) + 4,
                                  const_cast<unsigned char*>(b)};
-         return n.Set(ORBIGetOID(0), &huge);
+         return n.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &huge);
        },
        std::string("\x04\x01\x00\x09", 4)},
       {"Set(PLVASNBuffer), length 2^32 on a 4-byte buffer", status::NO_MEMORY,
@@ -65,7 +65,8 @@ TEST(Sizes, RefusedBeforeAnythingIsAllocated) {
          PLVASNBuffer asn(0);
          asn.data = const_cast<unsigned char*>(b);
          asn.length = 1ul << 32;
-         const OM_uint32 result = n.Set(ORBIGetOID(1), &asn);
+         const OM_uint32 result =
+             n.Set(ORBIGetOID(kORBIDefaultNameTypeIndex), &asn);
          asn.data = nullptr;  // not the buffer's own block
          asn.length = 0;
          return result;
@@ -74,13 +75,13 @@ TEST(Sizes, RefusedBeforeAnythingIsAllocated) {
       {"token, mechanism length 65535 past the end", status::BAD_NAME_TYPE,
        [](PLVORBIInternalName& n, const unsigned char* b, size_t s) {
          gss_buffer_desc token = {s, const_cast<unsigned char*>(b)};
-         return n.Set(ORBIGetOID(0), &token);
+         return n.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &token);
        },
        std::string("\x04\x01\xFF\xFF", 4) + "short"},
       {"token, name length 4294967295 past the end", status::BAD_NAME_TYPE,
        [](PLVORBIInternalName& n, const unsigned char* b, size_t s) {
          gss_buffer_desc token = {s, const_cast<unsigned char*>(b)};
-         return n.Set(ORBIGetOID(0), &token);
+         return n.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &token);
        },
        TokenWithMechanism(std::string("\xFF\xFF\xFF\xFF"
                                       "abc",
@@ -88,7 +89,7 @@ TEST(Sizes, RefusedBeforeAnythingIsAllocated) {
       {"token, name-type length 65535 past the end", status::BAD_NAME_TYPE,
        [](PLVORBIInternalName& n, const unsigned char* b, size_t s) {
          gss_buffer_desc token = {s, const_cast<unsigned char*>(b)};
-         return n.Set(ORBIGetOID(0), &token);
+         return n.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &token);
        },
        TokenWithMechanism(std::string("\x00\x00\x00\x01"
                                       "a\xFF\xFF\x2B",
