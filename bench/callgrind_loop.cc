@@ -1,9 +1,13 @@
-// callgrind_loop OPERATION COUNT: runs one operation COUNT times inside the
-// function orbi_bench_measured, so that callgrind (bench/callgrind.sh, which
-// collects only inside that function) counts the instructions of exactly
-// those calls. Setup and a short warm-up (symbol binding, the allocator's
-// first blocks) run outside it. "callgrind_loop list" names the operations.
-// Exit status 0 when every call succeeded, 1 otherwise, 2 for bad arguments.
+// callgrind_loop [--threaded] OPERATION COUNT: runs one operation COUNT times
+// inside the function orbi_bench_measured, so that callgrind
+// (bench/callgrind.sh, which collects only inside that function) counts the
+// instructions of exactly those calls. Setup and a short warm-up (symbol
+// binding, the allocator's first blocks) run outside it. With --threaded, a
+// thread is started and joined first, so glibc's __libc_single_threaded is
+// false and the locks (ours and malloc's) take their atomic path, as in a
+// process that has ever had a second thread. "callgrind_loop list" names the
+// operations. Exit status 0 when every call succeeded, 1 otherwise, 2 for bad
+// arguments.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,6 +16,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <thread>
 
 #include "orbi_name/internal_name.h"
 #include "orbi_name/internal_name_set.h"
@@ -307,8 +312,13 @@ int main(int argc, char** argv) {
     for (const Operation& operation : kOperations) puts(operation.name);
     return 0;
   }
+  const bool threaded = argc == 4 && strcmp(argv[1], "--threaded") == 0;
+  if (threaded) {
+    --argc;
+    ++argv;
+  }
   if (argc != 3) {
-    fprintf(stderr, "usage: %s OPERATION COUNT | list\n", argv[0]);
+    fprintf(stderr, "usage: callgrind_loop [--threaded] OPERATION COUNT | list\n");
     return 2;
   }
   const Operation* chosen = nullptr;
@@ -320,6 +330,7 @@ int main(int argc, char** argv) {
     fprintf(stderr, "unknown operation or bad count\n");
     return 2;
   }
+  if (threaded) std::thread([] {}).join();
   auto* context = new Context;
   if (!Prepare(*context)) {
     fprintf(stderr, "setup failed\n");

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "bench_main.h"
 #include "bench_support.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_name/status.h"
@@ -115,4 +116,4 @@ BENCHMARK(BM_Scaling_CopyExpandedName)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return orbi_bench::Main(argc, argv); }

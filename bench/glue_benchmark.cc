@@ -17,6 +17,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "bench_main.h"
+
 namespace {
 
 struct Mechanism {
@@ -126,9 +128,5 @@ int main(int argc, char** argv) {
   // Set before the first GSS-API call, which reads them.
   setenv("GSS_MECH_CONFIG", ORBI_MECH_CONFIG, /*overwrite=*/0);
   setenv("KRB5_CONFIG", ORBI_KRB5_CONFIG, /*overwrite=*/0);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orbi_bench::Main(argc, argv);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
 #include "bench_support.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_name/internal_name_set.h"
@@ -64,6 +65,46 @@ void BM_AddMember8Offers4Distinct(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_AddMember8Offers4Distinct)->ArgName("trace")->Arg(0)->Arg(1);
+
+// One set of 4 members shared by the benchmark's threads: each thread offers
+// its own copy of a name the set holds (the last of the 4, so the walk
+// compares with every member), which finds the equal member and adds
+// nothing. The threads meet on the set's lock and the members' locks. Real
+// time per operation per thread, as for the shared name in name_benchmark.
+PLVORBIInternalNameSet* g_shared_set = nullptr;
+
+void BM_SharedSetAddPresent(benchmark::State& state) {
+  if (state.thread_index() == 0) {
+    g_shared_set = new PLVORBIInternalNameSet;
+    int index = 0;
+    for (auto& name : DistinctNames(4)) {
+      if (g_shared_set->AddMember(name.get(), index) != status::SUCCESS) break;
+    }
+  }
+  auto mine = DistinctNames(4);
+  bool failed = mine.size() != 4;
+  // The loop starts and ends at a barrier of all threads: the set is filled
+  // before any thread offers to it and released after the last has.
+  for (auto _ : state) {
+    if (failed) continue;
+    int index = 0;
+    failed = g_shared_set->AddMember(mine[3].get(), index) != status::SUCCESS ||
+             index != 4;
+  }
+  if (failed) state.SkipWithError("AddMember of a present name failed");
+  if (state.thread_index() == 0) {
+    g_shared_set->RemoveAllMembers();
+    delete g_shared_set;
+    g_shared_set = nullptr;
+  }
+}
+// Threads(2) starts a thread: a row of the --threaded run only.
+const orbi_bench::ThreadedOnly kSharedSetRows([] {
+  benchmark::RegisterBenchmark("BM_SharedSetAddPresent", BM_SharedSetAddPresent)
+      ->Threads(1)
+      ->Threads(2)
+      ->UseRealTime();
+});
 
 // AddMember of a new name into a set of n members (a walk over all n for an
 // equal one, then the copy at the end), followed by RemoveMember of that name
@@ -148,4 +189,4 @@ BENCHMARK(BM_Scaling_CopyExpandedNameSet)
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return orbi_bench::Main(argc, argv); }

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include "bench_main.h"
 #include "bench_support.h"
 #include "orbi_name/internal_oid.h"
 #include "orbi_name/status.h"
@@ -111,4 +112,4 @@ BENCHMARK(BM_OIDSetGssOID);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return orbi_bench::Main(argc, argv); }

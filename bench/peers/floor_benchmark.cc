@@ -7,6 +7,8 @@
 
 #include <mutex>
 
+#include "../bench_main.h"
+
 namespace {
 
 void BM_Floor_MallocFree32(benchmark::State& state) {
@@ -57,4 +59,4 @@ BENCHMARK(BM_Floor_Memcmp9);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return orbi_bench::Main(argc, argv); }

@@ -34,6 +34,8 @@
 #error "define ORBI_PEER_MIT, ORBI_PEER_HEIMDAL or ORBI_PEER_GNUGSS"
 #endif
 
+#include "../bench_main.h"
+
 namespace {
 
 constexpr char kName17[] = "alice@EXAMPLE.COM";
@@ -304,9 +306,5 @@ int main(int argc, char** argv) {
 #if defined(ORBI_PEER_KRB5_CONFIG)
   setenv("KRB5_CONFIG", ORBI_PEER_KRB5_CONFIG, 0);
 #endif
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orbi_bench::Main(argc, argv);
 }

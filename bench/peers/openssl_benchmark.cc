@@ -5,6 +5,8 @@
 #include <openssl/asn1.h>
 #include <openssl/objects.h>
 
+#include "../bench_main.h"
+
 namespace {
 
 constexpr char kKerberosDotted[] = "1.2.840.113554.1.2.2";
@@ -66,4 +68,4 @@ BENCHMARK(BM_OIDEqualBytes);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return orbi_bench::Main(argc, argv); }
