@@ -17,6 +17,14 @@
 #   --no-callgrind   skip the instruction counts (bench/callgrind.sh)
 #   --no-results     print the table only; leave RESULTS.md and the plot alone
 #
+# Every program runs in two worlds (bench/bench_main.h): as a one-thread
+# process, and with --threaded (a thread started and joined first, so every
+# lock takes its atomic path); the table shows both. Both runs are pinned to
+# one core (taskset -c 1, when taskset is there) so that no row migrates
+# between cores; the rows that run two threads of their own (BM_Shared*,
+# --threaded only) run unpinned, in a third run, since they measure two
+# cores meeting on one lock.
+#
 # Peer programs are built only for the packages present. Kerberos stays off
 # the network: every name carries its realm and KRB5_CONFIG points at
 # bench/peers/krb5.conf, which turns DNS lookups off.
@@ -38,7 +46,7 @@ while (($#)); do
     --build) build="$2"; shift 2 ;;
     --no-callgrind) callgrind=0; shift ;;
     --no-results) results=0; shift ;;
-    -h|--help) sed -n '2,24p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,32p' "$0"; exit 0 ;;
     *) echo "compare.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -104,20 +112,36 @@ programs=()
 for program in "$build"/bench/*_benchmark "$build"/bench/peers/*_benchmark; do
   [[ -x "$program" ]] && programs+=("$program")
 done
-for program in "${programs[@]}"; do
-  name=$(basename "$program")
-  echo "compare.sh: running $name"
-  "$program" \
+pin=()
+command -v taskset >/dev/null 2>&1 && pin=(taskset -c 1)
+shared='^BM_Shared'
+run_one() {  # run_one PROGRAM OUTPUT_STEM [ARGS...]: one run into its JSON
+  local program="$1" stem="$2"
+  shift 2
+  "$@" \
     --benchmark_repetitions="$repetitions" \
     --benchmark_min_time="$min_time" \
     --benchmark_enable_random_interleaving=true \
     --benchmark_display_aggregates_only=true \
-    --benchmark_out="$out/$name.json" \
-    --benchmark_out_format=json >"$out/$name.txt" 2>&1 || {
-    echo "compare.sh: $name failed; its output:" >&2
-    cat "$out/$name.txt" >&2
+    --benchmark_out="$out/$stem.json" \
+    --benchmark_out_format=json >"$out/$stem.txt" 2>&1 || {
+    echo "compare.sh: $stem failed; its output:" >&2
+    cat "$out/$stem.txt" >&2
     exit 1
   }
+}
+for program in "${programs[@]}"; do
+  name=$(basename "$program")
+  echo "compare.sh: running $name (one-thread, threaded)"
+  run_one "$program" "$name" "${pin[@]}" "$program"
+  run_one "$program" "$name.threaded" "${pin[@]}" "$program" --threaded \
+    --benchmark_filter="-$shared"
+  if "$program" --threaded --benchmark_list_tests \
+    --benchmark_filter="$shared" 2>/dev/null | grep -q .; then
+    echo "compare.sh: running $name (two threads on one name or set)"
+    run_one "$program" "$name.contention" "$program" --threaded \
+      --benchmark_filter="$shared"
+  fi
 done
 
 instructions=()
