@@ -5,29 +5,22 @@
 # tests/alloc/alloc_seam.cc: the link wraps the C allocator and operator
 # new/delete, so the library's code stays plain. The real libraries are built
 # and linked as before.
-get_property(_orbi_seam_name_sources GLOBAL PROPERTY ORBI_NAME_SOURCES_ABS)
-get_property(_orbi_seam_services_sources GLOBAL PROPERTY ORBI_SERVICES_SOURCES_ABS)
-
 set(_orbi_alloc_dir ${CMAKE_CURRENT_SOURCE_DIR}/alloc)
 
+# The same objects as the real libraries, linked once more with the seam.
 add_library(orbi_name_seam SHARED
-  ${_orbi_seam_name_sources}
-  ${_orbi_seam_services_sources}
+  $<TARGET_OBJECTS:orbi_name_objects>
+  $<TARGET_OBJECTS:orbi_services_objects>
+  $<TARGET_OBJECTS:orbi_der>
   ${_orbi_alloc_dir}/alloc_seam.cc)
-target_include_directories(orbi_name_seam
-  PUBLIC
-    $<TARGET_PROPERTY:orbi_name,INTERFACE_INCLUDE_DIRECTORIES>
-    $<TARGET_PROPERTY:orbi_services,INTERFACE_INCLUDE_DIRECTORIES>
-    ${_orbi_alloc_dir}
-  PRIVATE
-    $<TARGET_PROPERTY:orbi_name,INCLUDE_DIRECTORIES>)
-target_compile_definitions(orbi_name_seam
-  PRIVATE $<TARGET_PROPERTY:orbi_name,COMPILE_DEFINITIONS>)
+target_include_directories(orbi_name_seam PUBLIC
+  $<TARGET_PROPERTY:orbi_name_objects,INTERFACE_INCLUDE_DIRECTORIES>
+  ${_orbi_alloc_dir})
 target_link_libraries(orbi_name_seam
-  PUBLIC Threads::Threads
+  PUBLIC orbi_services_interface
   PRIVATE orbi_name_warnings)
-# Symbols keep default visibility: the suites call the services and the seam
-# controls through this one library.
+# The suites call the public classes, the services and the seam controls
+# through this one library; the library's own internals stay hidden.
 set(_orbi_wrapped
   malloc calloc realloc free
   _Znwm _Znam _ZnwmRKSt9nothrow_t _ZnamRKSt9nothrow_t
