@@ -368,10 +368,13 @@ std::string JsonString(const unsigned char* bytes, size_t length) {
       out += "\\\\";
     } else if (c == '\n') {
       out += "\\n";
-    } else if (c < 0x20 || c == 0x7F) {
-      AppendUnicodeEscape(c, &out);
     } else if (c < 0x80) {
-      out += static_cast<char>(c);
+      // Controls and DEL are escaped; the rest of ASCII stands as it is.
+      if (c < 0x20 || c == 0x7F) {
+        AppendUnicodeEscape(c, &out);
+      } else {
+        out += static_cast<char>(c);
+      }
     } else if (const size_t n = Utf8Length(bytes + i, length - i); n == 0) {
       AppendUnicodeEscape(c, &out);
     } else if (c == 0xC2 && bytes[i + 1] < 0xA0) {

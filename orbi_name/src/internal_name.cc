@@ -162,6 +162,11 @@ int PLVORBIInternalName::MatchThenNext(const PLVORBIInternalName& other,
 
 PLVORBIInternalName& PLVORBIInternalName::operator=(
     const PLVORBIInternalName& other) {
+  if (this == &other) {
+    // Self-assignment changes nothing; the record is written all the same.
+    ORBI_TRACE_LEVEL1(kNameSource, kAssignText);
+    return *this;
+  }
   (void)CopyFrom(other);
   return *this;
 }

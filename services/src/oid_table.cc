@@ -9,6 +9,7 @@ namespace {
 // protects after relocation): a stray write through a pointer the table hands
 // out faults at once instead of silently changing an OID for the whole
 // process. The C type keeps a non-const elements pointer, hence the casts.
+// clang-format off
 constexpr unsigned char kBytes0[] = {0x2B, 0x06, 0x01, 0x05, 0x06, 0x04, 0x00};  // 1.3.6.1.5.6.4
 constexpr unsigned char kBytes1[] = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x81, 0xFD, 0x59, 0x01, 0x01, 0x00};  // 1.3.6.1.4.1.32473.1.1
 constexpr unsigned char kBytes2[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x12, 0x01, 0x02, 0x01, 0x01, 0x00};  // 1.2.840.113554.1.2.1.1
@@ -95,6 +96,8 @@ constexpr gss_OID_desc kTable[kORBIOIDTableSize] = {
     ORBI_ENTRY(39),
 };
 #undef ORBI_ENTRY
+
+// clang-format on
 
 }  // namespace
 

@@ -16,7 +16,8 @@ int main() {
   PLVORBIInternalName name;
   if (name.Set(static_cast<gss_OID>(nullptr), &input) !=
           orbi_name::status::SUCCESS ||
-      name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)) != orbi_name::status::SUCCESS) {
+      name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)) !=
+          orbi_name::status::SUCCESS) {
     fprintf(stderr, "consumer: import or canonicalize failed\n");
     return 1;
   }

@@ -209,8 +209,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
     uint32_t nameLength;
     const char* nameValue;
   };
-  ORBI_NAME_LOCAL RightHandFields ReadUnlocked() const
-      ORBI_NO_THREAD_SAFETY_ANALYSIS;
+  ORBI_NAME_LOCAL RightHandFields
+  ReadUnlocked() const ORBI_NO_THREAD_SAFETY_ANALYSIS;
 
   // MatchThenNext is `*this == other` and, when that is 0, GetNextMember,
   // with the records of both, under one hold of this name's lock: 1 when
@@ -231,8 +231,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // no memory can be had for the new text, keepOnNoMemory leaves the name
   // unchanged, else the old text is released as that form documents.
   ORBI_NAME_LOCAL OM_uint32 Import(gss_OID inputNameType,
-                                   gss_buffer_t inputName,
-                                   bool keepOnNoMemory);
+                                   gss_buffer_t inputName, bool keepOnNoMemory);
 
   // Layout of the exported name token; set by the constructor, never changed.
   uint32_t tokenIdSize;

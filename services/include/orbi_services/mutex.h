@@ -88,8 +88,7 @@ inline void PLVMutex::lock() {
     return;
   }
   uint32_t expected = kFree;
-  if (state_.compare_exchange_strong(expected, kHeld,
-                                     std::memory_order_acquire,
+  if (state_.compare_exchange_strong(expected, kHeld, std::memory_order_acquire,
                                      std::memory_order_relaxed)) {
     return;
   }

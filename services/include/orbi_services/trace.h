@@ -25,9 +25,9 @@ class PLVTrace {
   PLVTrace& operator=(const PLVTrace&) = delete;
 
   // The first three 32-bit words, read directly by PLVTraceEnabled.
-  uint32_t on = 0;              // non-zero: tracing is on
-  uint32_t componentMask = 0;   // components whose records are written
-  uint32_t levelMask = 0;       // levels whose records are written
+  uint32_t on = 0;             // non-zero: tracing is on
+  uint32_t componentMask = 0;  // components whose records are written
+  uint32_t levelMask = 0;      // levels whose records are written
 
   // write hands one record to the sink. Returns the sink's result, or 0 when
   // no sink is set (nothing was written).
