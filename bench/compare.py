@@ -5,9 +5,9 @@ fastest peer and to the floor, and whether the operation meets its target.
 Optionally writes the tables into bench/RESULTS.md (between the generated
 markers, keeping the rest of the file) and the data of the scaling curves.
 
-Every program ran twice, as a one-thread process and with --threaded (see
-bench_main.h); each cell shows both. Times are medians over the repetitions
-of CPU time per operation (wall time for the rows with threads of their own),
+Every program ran in each round twice, as a one-thread process and with
+--threaded (see bench_main.h); each cell shows both. Times are medians over
+the rounds of CPU time per operation (wall time for the rows with threads of their own),
 in nanoseconds. Standard library only; the plot is made
 by plot_scaling.py or gnuplot from the data file written here.
 """
@@ -151,7 +151,8 @@ UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 # The two worlds every program runs in (bench_main.h): its JSON files are
 # PROGRAM.json (one-thread process), PROGRAM.threaded.json (a thread started
 # first) and PROGRAM.contention.json (the --threaded rows with two threads of
-# their own, run unpinned); the last two make the threaded world.
+# their own, run unpinned), each with a .rN before .json for round N of
+# compare.sh; the last two make the threaded world.
 MODES = ("one", "threaded")
 
 
@@ -162,7 +163,9 @@ def load(directory):
     for entry in sorted(os.listdir(directory)):
         if not entry.endswith(".json"):
             continue
-        stem = entry[:-len(".json")]
+        # PROGRAM[.threaded|.contention][.rROUND].json: the rounds of one
+        # program and world are pooled.
+        stem = re.sub(r"\.r\d+$", "", entry[:-len(".json")])
         mode = "one"
         for suffix in (".threaded", ".contention"):
             if stem.endswith(suffix):
@@ -539,7 +542,8 @@ def main():
                "Every cell is *one-thread / threaded*: the first figure from "
                "the program run as a one-thread process, the second from the "
                "same program run with `--threaded` (a thread started and "
-               "joined first). Medians of CPU time per operation in ns (wall "
+               "joined first). Medians over the rounds of CPU time per operation in "
+               "ns (wall "
                "time for the rows with threads of their own); floor rows "
                "(one-thread / threaded): "
                + ", ".join(f"{k} = {FLOOR_ROWS[k]} "

@@ -11,8 +11,8 @@
 #   --install-peers  install what is missing (the peers' development packages
 #                    libkrb5-dev, libgss-dev, heimdal-multidev, libssl-dev, the
 #                    build tools, valgrind, python3-matplotlib) with apt-get
-#   --repetitions N  repetitions of every benchmark, for medians (default 5)
-#   --min-time S     minimal time of one repetition, seconds (default 0.2)
+#   --repetitions N  rounds: every program runs N times, for medians (default 5)
+#   --min-time S     minimal time of one row in one round, seconds (default 0.2)
 #   --build DIR      build folder of the bench preset (default build/bench)
 #   --no-callgrind   skip the instruction counts (bench/callgrind.sh)
 #   --no-results     print the table only; leave RESULTS.md and the plot alone
@@ -106,8 +106,12 @@ mkdir -p "$out"
   echo "started: $(date -u '+%Y-%m-%d %H:%M UTC')"
 } >"$out/machine.txt"
 
-# Ours first, then the peers and the floor; every program with the same
-# repetitions, interleaved so that a burst of load spreads over all rows.
+# The runs go round by round: each round runs every program once (one
+# repetition of every row), ours first, then the peers and the floor, with
+# the rows of a program in random order. A burst of load from elsewhere on a
+# shared machine then lands on one round of every program rather than on all
+# repetitions of a few, and the medians over the rounds compare programs
+# measured at the same times.
 programs=()
 for program in "$build"/bench/*_benchmark "$build"/bench/peers/*_benchmark; do
   [[ -x "$program" ]] && programs+=("$program")
@@ -115,14 +119,12 @@ done
 pin=()
 command -v taskset >/dev/null 2>&1 && pin=(taskset -c 1)
 shared='^BM_Shared'
-run_one() {  # run_one PROGRAM OUTPUT_STEM [ARGS...]: one run into its JSON
-  local program="$1" stem="$2"
-  shift 2
+run_one() {  # run_one OUTPUT_STEM COMMAND...: one run into its JSON
+  local stem="$1"
+  shift
   "$@" \
-    --benchmark_repetitions="$repetitions" \
     --benchmark_min_time="$min_time" \
     --benchmark_enable_random_interleaving=true \
-    --benchmark_display_aggregates_only=true \
     --benchmark_out="$out/$stem.json" \
     --benchmark_out_format=json >"$out/$stem.txt" 2>&1 || {
     echo "compare.sh: $stem failed; its output:" >&2
@@ -130,18 +132,20 @@ run_one() {  # run_one PROGRAM OUTPUT_STEM [ARGS...]: one run into its JSON
     exit 1
   }
 }
-for program in "${programs[@]}"; do
-  name=$(basename "$program")
-  echo "compare.sh: running $name (one-thread, threaded)"
-  run_one "$program" "$name" "${pin[@]}" "$program"
-  run_one "$program" "$name.threaded" "${pin[@]}" "$program" --threaded \
-    --benchmark_filter="-$shared"
-  if "$program" --threaded --benchmark_list_tests \
-    --benchmark_filter="$shared" 2>/dev/null | grep -q .; then
-    echo "compare.sh: running $name (two threads on one name or set)"
-    run_one "$program" "$name.contention" "$program" --threaded \
-      --benchmark_filter="$shared"
-  fi
+for ((round = 1; round <= repetitions; round++)); do
+  echo "compare.sh: round $round of $repetitions"
+  echo "load at round $round: $(uptime | sed 's/.*load average: //')" >>"$out/machine.txt"
+  for program in "${programs[@]}"; do
+    name=$(basename "$program")
+    run_one "$name.r$round" "${pin[@]}" "$program"
+    run_one "$name.threaded.r$round" "${pin[@]}" "$program" --threaded \
+      --benchmark_filter="-$shared"
+    if "$program" --threaded --benchmark_list_tests \
+      --benchmark_filter="$shared" 2>/dev/null | grep -q .; then
+      run_one "$name.contention.r$round" "$program" --threaded \
+        --benchmark_filter="$shared"
+    fi
+  done
 done
 
 instructions=()
