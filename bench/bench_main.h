@@ -85,8 +85,10 @@ inline int Main(int argc, char** argv) {
     std::thread([] {}).join();
 #ifdef ORBI_BENCH_HAS_SINGLE_THREADED
     if (ProcessIsSingleThreaded()) {
-      fprintf(stderr, "%s: the process counts as one-thread after a thread "
-              "was joined; no threaded run is possible\n", argv[0]);
+      fprintf(stderr,
+              "%s: the process counts as one-thread after a thread "
+              "was joined; no threaded run is possible\n",
+              argv[0]);
       return 1;
     }
 #endif

@@ -318,7 +318,8 @@ int main(int argc, char** argv) {
     ++argv;
   }
   if (argc != 3) {
-    fprintf(stderr, "usage: callgrind_loop [--threaded] OPERATION COUNT | list\n");
+    fprintf(stderr,
+            "usage: callgrind_loop [--threaded] OPERATION COUNT | list\n");
     return 2;
   }
   const Operation* chosen = nullptr;
