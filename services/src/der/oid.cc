@@ -28,24 +28,6 @@ bool ValidateOidContent(const unsigned char* bytes, size_t length,
   return true;
 }
 
-bool IsValidOidContent(const unsigned char* bytes, size_t length) {
-  if (bytes == nullptr || length == 0 || length >= kMaxArcCount) {
-    return ValidateOidContent(bytes, length, nullptr);
-  }
-  if ((bytes[length - 1] & 0x80) != 0) return false;
-  unsigned int run = 0;  // continuation bytes in the current subidentifier
-  for (size_t i = 0; i < length; ++i) {
-    const unsigned char byte = bytes[i];
-    if ((byte & 0x80) == 0) {
-      run = 0;
-      continue;
-    }
-    if (run == 0 && byte == 0x80) return false;  // not minimal
-    if (++run >= 4) return ValidateOidContent(bytes, length, nullptr);
-  }
-  return true;
-}
-
 bool SameOid(const unsigned char* a, size_t a_length, const unsigned char* b,
              size_t b_length) {
   if (a == nullptr || b == nullptr || a_length != b_length) return false;

@@ -33,8 +33,26 @@ inline constexpr size_t kMaxSubidentifierBytes = 5;
 
 // IsValidOidContent answers as ValidateOidContent, faster for the common
 // case: subidentifiers of at most four bytes (28 bits) stay below every
-// limit, so for them only the structural rules are checked.
-[[nodiscard]] bool IsValidOidContent(const unsigned char* bytes, size_t length);
+// limit, so for them only the structural rules are checked. Inline: it is
+// on the path of every OID comparison.
+[[nodiscard]] inline bool IsValidOidContent(const unsigned char* bytes,
+                                            size_t length) {
+  if (bytes == nullptr || length == 0 || length >= kMaxArcCount) {
+    return ValidateOidContent(bytes, length, nullptr);
+  }
+  if ((bytes[length - 1] & 0x80) != 0) return false;
+  unsigned int run = 0;  // continuation bytes in the current subidentifier
+  for (size_t i = 0; i < length; ++i) {
+    const unsigned char byte = bytes[i];
+    if ((byte & 0x80) == 0) {
+      run = 0;
+      continue;
+    }
+    if (run == 0 && byte == 0x80) return false;  // not minimal
+    if (++run >= 4) return ValidateOidContent(bytes, length, nullptr);
+  }
+  return true;
+}
 
 // DecodeOidContent writes the arcs of valid content octets to arcs, which
 // holds room for the count ValidateOidContent gave. Returns false, writing
