@@ -23,8 +23,8 @@ namespace status = orbi_name::status;
 namespace {
 
 using orbi::der::kMaxArc;
-// Most arcs an OID value can hold (arcCount is 32-bit).
-constexpr uint64_t kMaxArcCount = 0xFFFFFFFFu;
+// Most arcs an OID value can hold: arcCount is 32-bit, as is a DER arc count.
+using orbi::der::kMaxArcCount;
 // Longest decimal form of a 32-bit arc.
 constexpr size_t kMaxArcDigits = 10;
 
@@ -236,9 +236,7 @@ OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {
     Clean();
     return status::NO_MEMORY;
   }
-  const bool decoded = orbi::der::DecodeOidContent(bytes, oid->length, block);
-  assert(decoded);
-  (void)decoded;
+  orbi::der::DecodeOidContent(bytes, oid->length, block);
   free(arcs);
   arcs = block;
   arcCount = static_cast<uint32_t>(count);

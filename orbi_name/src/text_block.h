@@ -31,12 +31,7 @@
 
 #include <atomic>
 
-#if defined(__has_include)
-#if __has_include(<sys/single_threaded.h>)
-#include <sys/single_threaded.h>
-#define ORBI_NAME_SINGLE_THREADED_FLAG 1
-#endif
-#endif
+#include "orbi_services/mutex.h"
 
 namespace orbi_name {
 namespace internal {
@@ -54,16 +49,6 @@ struct TextTrailer {
 // The source of the stamps. Relaxed order suffices: a stamp only has to
 // differ from the others, and the name's lock orders its use.
 extern std::atomic<uint32_t> g_next_text_stamp;
-
-// ProcessIsSingleThreaded is true while the process has never had a second
-// thread (glibc's __libc_single_threaded); false where that is unknown.
-[[nodiscard]] inline bool ProcessIsSingleThreaded() {
-#ifdef ORBI_NAME_SINGLE_THREADED_FLAG
-  return __libc_single_threaded != 0;
-#else
-  return false;
-#endif
-}
 
 // AllocateText returns an unsealed block for a text of length bytes, or null
 // when none could be had. The caller fills the first length bytes and then
@@ -84,7 +69,7 @@ inline void SealText(char* block, uint32_t length, uint32_t text_end) {
   // While the process has one thread a plain increment does; a locked one
   // costs several nanoseconds even uncontended.
   uint32_t stamp;
-  if (ProcessIsSingleThreaded()) {
+  if (PLVMutex::ProcessIsSingleThreaded()) {
     stamp = g_next_text_stamp.load(std::memory_order_relaxed);
     g_next_text_stamp.store(stamp + 1, std::memory_order_relaxed);
   } else {

@@ -6,7 +6,6 @@ namespace orbi_name {
 namespace internal {
 
 using orbi::der::ByteReader;
-using orbi::der::ByteWriter;
 
 TokenField ParseToken(const TokenLayout& layout, const unsigned char* data,
                       size_t length, TokenView* view, TokenRefusal* refusal) {
@@ -66,28 +65,6 @@ TokenField ParseToken(const TokenLayout& layout, const unsigned char* data,
   }
   *view = fields;
   return TokenField::kNone;
-}
-
-bool WriteToken(const TokenLayout& layout, const TokenView& view,
-                unsigned char* out, size_t size) {
-  if (size != TokenSize(layout, view.mechanism_length, view.name_length,
-                        view.name_type_length)) {
-    return false;
-  }
-  if (IsStandardLayout(layout)) {
-    return WriteStandardToken(out, view.mechanism, view.mechanism_length,
-                              view.name, view.name_length, view.name_type,
-                              view.name_type_length) == out + size;
-  }
-  ByteWriter writer(out, size);
-  writer.WriteBigEndian(layout.token_id_size, layout.token_id);
-  writer.WriteBigEndian(layout.mechanism_length_size, view.mechanism_length);
-  writer.WriteBytes(view.mechanism, view.mechanism_length);
-  writer.WriteBigEndian(layout.name_length_size, view.name_length);
-  writer.WriteBytes(view.name, view.name_length);
-  writer.WriteBigEndian(layout.name_type_length_size, view.name_type_length);
-  writer.WriteBytes(view.name_type, view.name_type_length);
-  return writer.ok() && writer.left() == 0;
 }
 
 }  // namespace internal

@@ -74,12 +74,6 @@ inline unsigned char* WriteStandardToken(unsigned char* out,
   return p + t;
 }
 
-// WriteToken writes the token of view (name type included) into the size
-// bytes at out. Returns false, with what was written undefined, when the
-// token does not fill exactly size bytes.
-[[nodiscard]] bool WriteToken(const TokenLayout& layout, const TokenView& view,
-                              unsigned char* out, size_t size);
-
 }  // namespace internal
 }  // namespace orbi_name
 

@@ -72,10 +72,7 @@ int PLVASNObjectID::set_value(unsigned char* bytes, unsigned int length) {
   auto* decoded = static_cast<unsigned long*>(
       malloc(sizeof(unsigned long) * static_cast<size_t>(count)));
   if (decoded == nullptr) return 1;
-  if (!orbi::der::DecodeOidContent(bytes, length, decoded)) {
-    free(decoded);
-    return 1;
-  }
+  orbi::der::DecodeOidContent(bytes, length, decoded);
   free(arcs_);
   arcs_ = decoded;
   count_ = static_cast<unsigned int>(count);

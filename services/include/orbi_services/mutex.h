@@ -51,6 +51,18 @@ class ORBI_CAPABILITY("mutex") PLVMutex {
   // unlock releases the lock. REQUIRES: the calling thread holds it.
   void unlock() ORBI_RELEASE();
 
+  // ProcessIsSingleThreaded is true while the process has never had a second
+  // thread (glibc's __libc_single_threaded), the test the lock's own fast
+  // path makes; false where that is unknown, and in ThreadSanitizer builds.
+  // Callers with a shortcut of the same kind ask it here.
+  static bool ProcessIsSingleThreaded() {
+#ifdef ORBI_MUTEX_SINGLE_THREADED_FLAG
+    return __libc_single_threaded != 0;
+#else
+    return false;
+#endif
+  }
+
  private:
 #ifdef ORBI_MUTEX_STD
   std::mutex mutex_;
@@ -58,15 +70,6 @@ class ORBI_CAPABILITY("mutex") PLVMutex {
   static constexpr uint32_t kFree = 0;
   static constexpr uint32_t kHeld = 1;
   static constexpr uint32_t kContended = 2;
-
-  // SingleThreaded is true while the process has never had a second thread.
-  static bool SingleThreaded() {
-#ifdef ORBI_MUTEX_SINGLE_THREADED_FLAG
-    return __libc_single_threaded != 0;
-#else
-    return false;
-#endif
-  }
 
   // LockSlow waits until the lock is taken by this thread; state is what the
   // failed compare-and-swap found.
@@ -83,7 +86,7 @@ inline void PLVMutex::lock() { mutex_.lock(); }
 inline void PLVMutex::unlock() { mutex_.unlock(); }
 #else
 inline void PLVMutex::lock() {
-  if (SingleThreaded()) {
+  if (ProcessIsSingleThreaded()) {
     state_.store(kHeld, std::memory_order_relaxed);
     return;
   }
@@ -96,7 +99,7 @@ inline void PLVMutex::lock() {
 }
 
 inline void PLVMutex::unlock() {
-  if (SingleThreaded()) {
+  if (ProcessIsSingleThreaded()) {
     state_.store(kFree, std::memory_order_relaxed);
     return;
   }

@@ -54,18 +54,15 @@ inline constexpr size_t kMaxSubidentifierBytes = 5;
   return true;
 }
 
-// DecodeOidContent writes the arcs of valid content octets to arcs, which
-// holds room for the count ValidateOidContent gave. Returns false, writing
-// nothing certain, for bytes that are not valid.
+// DecodeOidContent writes the arcs of content octets to arcs.
+// REQUIRES: ValidateOidContent accepted the bytes, and arcs holds room for
+// the count it gave; the rules are not checked again.
 template <typename Arc>
-[[nodiscard]] bool DecodeOidContent(const unsigned char* bytes, size_t length,
-                                    Arc* arcs) {
+void DecodeOidContent(const unsigned char* bytes, size_t length, Arc* arcs) {
   size_t arc = 0;
   uint64_t value = 0;
   for (size_t i = 0; i < length; ++i) {
-    if (value == 0 && bytes[i] == 0x80) return false;
     value = (value << 7) | (bytes[i] & 0x7F);
-    if (value > (arc == 0 ? kMaxFirstSubidentifier : kMaxArc)) return false;
     if ((bytes[i] & 0x80) != 0) continue;
     if (arc == 0) {
       const uint64_t first = value < 40 ? 0 : value < 80 ? 1 : 2;
@@ -77,7 +74,6 @@ template <typename Arc>
     }
     value = 0;
   }
-  return length > 0 && (bytes[length - 1] & 0x80) == 0;
 }
 
 // OidArcsEncodable is true when the count arcs form an OID that has content
