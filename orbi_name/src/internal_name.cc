@@ -8,15 +8,17 @@
 
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
+#include "short_bytes.h"
 #include "table_oids.h"
 #include "text_block.h"
 
 using orbi_name::internal::AllocateText;
+using orbi_name::internal::CopyBytes;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
 using orbi_name::internal::Oids;
+using orbi_name::internal::ReadTrailer;
 using orbi_name::internal::SealText;
-using orbi_name::internal::TextEnd;
 namespace status = orbi_name::status;
 
 namespace {
@@ -182,10 +184,12 @@ OM_uint32 PLVORBIInternalName::CopyFrom(const PLVORBIInternalName& other) {
   if (theirs.nameValue != nullptr) {
     copy = AllocateText(theirs.nameLength);
     if (copy == nullptr) return status::NO_MEMORY;
-    memcpy(copy, theirs.nameValue, theirs.nameLength);
+    CopyBytes(copy, theirs.nameValue, theirs.nameLength);
     // The copy is a new text: it gets a stamp of its own, so cursors into
-    // other's text (or into this name's old one) do not fit it.
-    SealText(copy, theirs.nameLength, TextEnd(copy, theirs.nameLength));
+    // other's text (or into this name's old one) do not fit it. Its first
+    // NUL is where other's trailer says, so the text is not scanned again.
+    SealText(copy, theirs.nameLength,
+             ReadTrailer(theirs.nameValue, theirs.nameLength).text_end);
   }
   free(nameValue);
   nameValue = copy;

@@ -4,9 +4,11 @@
 
 #include "orbi_name/internal_name.h"
 #include "scoped.h"
+#include "short_bytes.h"
 #include "table_oids.h"
 
 using orbi_name::internal::CheckMechanism;
+using orbi_name::internal::CopyBytes;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MatchesTableOid;
 using orbi_name::internal::MutexLock;
@@ -41,7 +43,7 @@ OM_uint32 PLVORBIInternalName::Display(gss_buffer_t outputName,
     outputName->value = nullptr;
     return status::NO_MEMORY;
   }
-  if (nameLength > 0) memcpy(block, nameValue, nameLength);
+  CopyBytes(block, nameValue, nameLength);
   block[nameLength] = '\0';
   outputName->value = block;
   if (outputNameType != nullptr) *outputNameType = nameType;

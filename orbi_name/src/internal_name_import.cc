@@ -7,6 +7,8 @@
 
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
+#include "short_bytes.h"
+#include "hints.h"
 #include "scoped.h"
 #include "table_oids.h"
 #include "text_block.h"
@@ -16,6 +18,7 @@ using orbi_name::TokenField;
 using orbi_name::TokenView;
 using orbi_name::internal::AllocateText;
 using orbi_name::internal::CheckMechanism;
+using orbi_name::internal::CopyBytes;
 using orbi_name::internal::FindTableOid;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MatchesTableOid;
@@ -77,13 +80,13 @@ struct NewState {
 // TextState reads length bytes as a text: it ends at the first NUL, the
 // rest of the counted bytes is zero; the sentinel makes the anonymous name.
 // REQUIRES: length < 4294967295, so that the block can be measured.
-[[nodiscard]] NewState TextState(const unsigned char* bytes, uint32_t length) {
+[[nodiscard]] ORBI_ALWAYS_INLINE NewState TextState(const unsigned char* bytes, uint32_t length) {
   NewState state;
   state.length = length;
   const uint32_t copied = TextEnd(reinterpret_cast<const char*>(bytes), length);
   state.text = AllocateText(length);
   if (state.text != nullptr) {
-    memcpy(state.text, bytes, copied);
+    CopyBytes(state.text, bytes, copied);
     if (copied < length) memset(state.text + copied, 0, length - copied);
     SealText(state.text, length, copied);
   }
@@ -149,6 +152,60 @@ struct NewState {
   return status::SUCCESS;
 }
 
+// What Import reads from its arguments: the new state, or the status that
+// refuses them.
+struct Reading {
+  OM_uint32 status = status::SUCCESS;
+  NewState state;
+  bool text_path = true;  // the text-path record is due
+};
+
+// ReadOther is Import for every case but a measurable text of the default
+// type: the refusals of bad arguments, the other name types and a text too
+// long to hold.
+[[nodiscard]] ORBI_COLD Reading ReadOther(const TokenLayout& layout,
+                                          gss_OID type,
+                                          gss_buffer_t input) {
+  Reading reading;
+  if (input == nullptr || input->value == nullptr) {
+    reading.status = status::BAD_INPUT;
+  }
+  // A name given without a type is read as a text.
+  ImportKind kind = ImportKind::kText;
+  if (type != nullptr && !ClassifyNameType(type, &kind)) {
+    reading.status = status::BAD_NAME_TYPE;
+  }
+  if (reading.status != status::SUCCESS) return reading;
+  // nameLength and the token's name length are 32-bit: a longer buffer is
+  // refused before a byte of it is read, and the name stays as it was.
+  if (input->length > UINT32_MAX) {
+    reading.status = status::BAD_INPUT;
+    return reading;
+  }
+  const auto* bytes = static_cast<const unsigned char*>(input->value);
+  const auto length = static_cast<uint32_t>(input->length);
+  switch (kind) {
+    case ImportKind::kText:
+      // A text block needs length + 1 bytes, which a nameLength of
+      // 4294967295 cannot count: no block can be had for it.
+      if (length != UINT32_MAX) {
+        reading.state = TextState(bytes, length);
+      } else {
+        reading.state.length = length;
+      }
+      break;
+    case ImportKind::kAnonymous:
+      // The buffer's bytes are ignored.
+      reading.state = AnonymousState();
+      break;
+    case ImportKind::kExportedToken:
+      reading.status = TokenState(layout, bytes, length, &reading.state);
+      reading.text_path = false;
+      break;
+  }
+  return reading;
+}
+
 }  // namespace
 
 OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,
@@ -160,68 +217,50 @@ OM_uint32 PLVORBIInternalName::Import(gss_OID inputNameType,
                                       gss_buffer_t inputName,
                                       bool keepOnNoMemory) {
   ORBI_TRACE_SCOPE(kNameSource, kSetBufferText);
-  OM_uint32 result = status::SUCCESS;
-  if (inputName == nullptr || inputName->value == nullptr) {
-    result = status::BAD_INPUT;
-  }
-  // A name given without a type is read as a text.
-  ImportKind kind = ImportKind::kText;
-  if (inputNameType != nullptr && !ClassifyNameType(inputNameType, &kind)) {
-    result = status::BAD_NAME_TYPE;
-  }
-  if (result != status::SUCCESS) return result;
-  // nameLength and the token's name length are 32-bit: a longer buffer is
-  // refused before a byte of it is read, and the name stays as it was.
-  if (inputName->length > UINT32_MAX) return status::BAD_INPUT;
-
-  const auto* bytes = static_cast<const unsigned char*>(inputName->value);
-  const auto length = static_cast<uint32_t>(inputName->length);
-  NewState next;
-  switch (kind) {
-    case ImportKind::kText:
-      // A text block needs length + 1 bytes, which a nameLength of
-      // 4294967295 cannot count: no block can be had for it.
-      if (length != UINT32_MAX) {
-        next = TextState(bytes, length);
-      } else {
-        next.length = length;
-      }
-      break;
-    case ImportKind::kAnonymous:
-      // The buffer's bytes are ignored.
-      next = AnonymousState();
-      break;
-    case ImportKind::kExportedToken: {
-      // The layout constants are written by the constructor only, so they
-      // are read without the lock.
-      const TokenLayout layout = {tokenIdSize, tokenId, mechOidLengthSize,
-                                  nameLengthSize, nameTypeOidLengthSize};
-      result = TokenState(layout, bytes, length, &next);
-      if (result != status::SUCCESS) return result;
-      break;
+  // Commit gives the name its new state under the lock. It is inlined into
+  // both paths below, so the common one pays for no flag it does not need.
+  const auto commit = [this, keepOnNoMemory](
+                          const NewState& next,
+                          bool text_path) ORBI_LAMBDA_ALWAYS_INLINE {
+    if (next.text == nullptr && keepOnNoMemory) {
+      // The record is not touched; the trace shows the path taken all the
+      // same.
+      if (text_path) ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
+      return status::NO_MEMORY;
     }
-  }
-  const bool text_path = kind != ImportKind::kExportedToken;
-
-  if (next.text == nullptr && keepOnNoMemory) {
-    // The record is not touched; the trace shows the path taken all the same.
+    MutexLock lock(mutex);
     if (text_path) ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
-    return status::NO_MEMORY;
+    if (nameValue != nullptr) free(nameValue);
+    nameValue = next.text;
+    if (next.text == nullptr) {
+      // The old text is gone: the length must not keep counting it. The
+      // name type and mechanism stay as they were.
+      nameLength = 0;
+      return status::NO_MEMORY;
+    }
+    nameLength = next.length;
+    nameType = next.type;
+    if (next.binds_mechanism) mechType = Oids().mechanism;
+    return status::SUCCESS;
+  };
+
+  if ((inputNameType == nullptr || inputNameType == Oids().default_type) &&
+      inputName != nullptr && inputName->value != nullptr &&
+      inputName->length < UINT32_MAX) {
+    // The common case: a text of the default type, passed by pointer or
+    // left out, that a block can be measured for.
+    return commit(
+        TextState(static_cast<const unsigned char*>(inputName->value),
+                  static_cast<uint32_t>(inputName->length)),
+        /*text_path=*/true);
   }
-  MutexLock lock(mutex);
-  if (text_path) ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
-  if (nameValue != nullptr) free(nameValue);
-  nameValue = next.text;
-  if (next.text == nullptr) {
-    // The old text is gone: the length must not keep counting it. The name
-    // type and mechanism stay as they were.
-    nameLength = 0;
-    return status::NO_MEMORY;
-  }
-  nameLength = next.length;
-  nameType = next.type;
-  if (next.binds_mechanism) mechType = Oids().mechanism;
-  return status::SUCCESS;
+  // The layout constants are written by the constructor only, so they are
+  // read without the lock.
+  const TokenLayout layout = {tokenIdSize, tokenId, mechOidLengthSize,
+                              nameLengthSize, nameTypeOidLengthSize};
+  const Reading reading = ReadOther(layout, inputNameType, inputName);
+  if (reading.status != status::SUCCESS) return reading.status;
+  return commit(reading.state, reading.text_path);
 }
 
 OM_uint32 PLVORBIInternalName::Set(gss_OID inputNameType,

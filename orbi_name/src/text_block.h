@@ -32,6 +32,7 @@
 #include <atomic>
 
 #include "orbi_services/mutex.h"
+#include "short_bytes.h"
 
 namespace orbi_name {
 namespace internal {
@@ -82,10 +83,7 @@ inline void SealText(char* block, uint32_t length, uint32_t text_end) {
 // TextEnd returns the index of the first NUL among the length bytes at text,
 // or length when there is none.
 [[nodiscard]] inline uint32_t TextEnd(const char* text, uint32_t length) {
-  const void* nul = memchr(text, '\0', length);
-  return nul != nullptr
-             ? static_cast<uint32_t>(static_cast<const char*>(nul) - text)
-             : length;
+  return static_cast<uint32_t>(FirstNul(text, length));
 }
 
 // ReadTrailer returns the trailer of a sealed block of a length-byte text.

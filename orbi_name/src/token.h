@@ -8,6 +8,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "short_bytes.h"
 #include "orbi_name/exported_name_token.h"
 
 namespace orbi_name {
@@ -58,19 +59,19 @@ inline unsigned char* WriteStandardToken(unsigned char* out,
   out[2] = static_cast<unsigned char>(m >> 8);
   out[3] = static_cast<unsigned char>(m);
   unsigned char* p = out + 4;
-  if (m > 0) memcpy(p, mechanism, m);
+  CopyBytes(p, mechanism, m);
   p += m;
   p[0] = static_cast<unsigned char>(n >> 24);
   p[1] = static_cast<unsigned char>(n >> 16);
   p[2] = static_cast<unsigned char>(n >> 8);
   p[3] = static_cast<unsigned char>(n);
   p += 4;
-  if (n > 0) memcpy(p, name, n);
+  CopyBytes(p, name, n);
   p += n;
   p[0] = static_cast<unsigned char>(t >> 8);
   p[1] = static_cast<unsigned char>(t);
   p += 2;
-  if (t > 0) memcpy(p, name_type, t);
+  CopyBytes(p, name_type, t);
   return p + t;
 }
 
