@@ -38,6 +38,7 @@ gss_OID_desc kKerberos = {sizeof(kKerberosBytes), kKerberosBytes};
 // What the operations work on, made before the measured loop.
 struct Context {
   gss_buffer_desc input;   // kName17 without its NUL
+  gss_OID default_type;    // the table's default name type, as callers pass it
   gss_OID_desc mech_copy;  // a caller's copy of the mechanism OID
   unsigned char mech_bytes[16];
   PLVORBIInternalName plain;      // imported, default type
@@ -62,7 +63,7 @@ bool Set17(Context& c) {
 bool ImportRelease(Context& c) {
   auto* name = new (std::nothrow) PLVORBIInternalName;
   if (name == nullptr) return false;
-  OM_uint32 result = name->Set(static_cast<gss_OID>(nullptr), &c.input);
+  OM_uint32 result = name->Set(c.default_type, &c.input);
   delete name;
   return result == status::SUCCESS;
 }
@@ -108,7 +109,7 @@ bool Round(Context& c, gss_OID mech) {
   if (name == nullptr) return false;
   gss_buffer_desc token;
   token.value = nullptr;
-  OM_uint32 result = name->Set(static_cast<gss_OID>(nullptr), &c.input);
+  OM_uint32 result = name->Set(c.default_type, &c.input);
   if (result == status::SUCCESS) result = name->CanonicalizeName(mech);
   if (result == status::SUCCESS) result = name->Export(&token);
   free(token.value);
@@ -278,6 +279,7 @@ bool Fill(PLVORBIInternalName& name, const char* text, bool canonical) {
 bool Prepare(Context& c) {
   c.input.length = static_cast<OM_uint32>(strlen(kName17));
   c.input.value = const_cast<char*>(kName17);
+  c.default_type = ORBIGetOID(kORBIDefaultNameTypeIndex);
   gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
   if (mech->length > sizeof(c.mech_bytes)) return false;
   memcpy(c.mech_bytes, mech->elements, mech->length);

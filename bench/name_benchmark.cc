@@ -60,15 +60,16 @@ BENCHMARK(BM_Set_CallerType)
     ->ArgsProduct({{5, 17}, {0, 1}})
     ->ArgNames({"len", "trace"});
 
-// A new name, Set with no type, destroyed: what gss_import_name followed by
-// gss_release_name does.
+// A new name, Set with the table's default type, destroyed: what
+// gss_import_name followed by gss_release_name does.
 void BM_ImportRelease(benchmark::State& state) {
   TraceMode trace(state.range(0) != 0);
   gss_buffer_desc input = TextBuffer(kName17);
+  gss_OID type = DefaultNameType();
   for (auto _ : state) {
     auto* name = new (std::nothrow) PLVORBIInternalName;
     if (FailIf(state, name == nullptr, "new failed")) break;
-    OM_uint32 result = name->Set(static_cast<gss_OID>(nullptr), &input);
+    OM_uint32 result = name->Set(type, &input);
     delete name;
     if (FailIf(state, result != status::SUCCESS, "Set failed")) break;
   }
@@ -181,12 +182,14 @@ void BM_Export(benchmark::State& state) {
 }
 BENCHMARK(BM_Export)->ArgName("trace")->Arg(0)->Arg(1);
 
-// The whole round a mechanism makes for a caller: a new name imported,
-// canonicalized, exported, and the token and the name released. mech 0 passes
-// the table's mechanism pointer, 1 a caller's copy of it.
+// The whole round a mechanism makes for a caller: a new name imported with
+// the table's default type, canonicalized, exported, and the token and the
+// name released. mech 0 passes the table's mechanism pointer, 1 a caller's
+// copy of it.
 void BM_ImportCanonExportRelease(benchmark::State& state) {
   OwnedOID copy(Mechanism());
   gss_OID mech = state.range(0) == 0 ? Mechanism() : copy.get();
+  gss_OID type = DefaultNameType();
   gss_buffer_desc input = TextBuffer(kName17);
   TraceMode trace(state.range(1) != 0);
   for (auto _ : state) {
@@ -194,7 +197,7 @@ void BM_ImportCanonExportRelease(benchmark::State& state) {
     if (FailIf(state, name == nullptr, "new failed")) break;
     gss_buffer_desc token;
     token.value = nullptr;
-    OM_uint32 result = name->Set(static_cast<gss_OID>(nullptr), &input);
+    OM_uint32 result = name->Set(type, &input);
     if (result == status::SUCCESS) result = name->CanonicalizeName(mech);
     if (result == status::SUCCESS) result = name->Export(&token);
     free(token.value);

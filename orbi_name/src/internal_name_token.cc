@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include "orbi_name/internal_name.h"
+#include "hints.h"
 #include "scoped.h"
 #include "token.h"
 
@@ -22,18 +23,27 @@ constexpr char kExportText[] = "PLVORBIInternalName::Export()";
 // The OID length fields of the token are two bytes wide.
 constexpr uint32_t kOidLengthMask = 0xFFFF;
 
+// ExportRefusal is Export's status when something it needs is missing: a
+// name without a type outweighs one without a mechanism, which outweighs a
+// missing token.
+ORBI_COLD OM_uint32 ExportRefusal(gss_buffer_t token, gss_OID mech,
+                                  gss_OID type) {
+  if (type == nullptr) return status::BAD_NAME_TYPE;
+  if (mech == nullptr) return status::NO_MECH;
+  if (token == nullptr) return status::BAD_INPUT;
+  return status::SUCCESS;
+}
+
 }  // namespace
 
 OM_uint32 PLVORBIInternalName::Export(gss_buffer_t token) {
   ORBI_TRACE_SCOPE(kNameSource, kExportText);
-  OM_uint32 result = status::SUCCESS;
-  if (token == nullptr) result = status::BAD_INPUT;
   // One hold covers the tests, the measuring and the copying, so the token
   // shows one state of the name.
   MutexLock lock(mutex);
-  if (mechType == nullptr) result = status::NO_MECH;
-  if (nameType == nullptr) result = status::BAD_NAME_TYPE;
-  if (result != status::SUCCESS) return result;
+  if (token == nullptr || mechType == nullptr || nameType == nullptr) {
+    return ExportRefusal(token, mechType, nameType);
+  }
 
   // Every name holds the standard layout (the constructor writes the
   // constants and nothing changes them), so the token is measured once and

@@ -5,6 +5,7 @@
 
 #include <string.h>
 
+#include "hints.h"
 #include "orbi_services/mutex.h"
 #include "orbi_services/trace.h"
 
@@ -23,31 +24,46 @@ inline constexpr const char kNameSource[] = "orbi_name/src/internal_name";
 inline constexpr const char kNameSetSource[] =
     "orbi_name/src/internal_name_set";
 
+// WriteRecord hands one record to trace and tells whether it was taken; the
+// caller has checked that trace is on for the record's level. Out of line:
+// records are written only while tracing is on, and the paths that may
+// write one stay short when it is off.
+ORBI_COLD inline bool WriteRecord(PLVTrace* trace, const char* file,
+                                  unsigned int line, unsigned long level,
+                                  const char* text) {
+  return trace->write(file, line, level, text,
+                      static_cast<unsigned int>(strlen(text))) != 0;
+}
+
+// WriteExitRecord writes the exit record of text if the trace object, read
+// afresh, is on for exit records.
+ORBI_COLD inline void WriteExitRecord(const char* text) {
+  PLVTrace* trace = PLVTrace::s_defaultTracePtr;
+  if (PLVTraceEnabled(trace, kTraceComponent, kTraceExit)) {
+    (void)WriteRecord(trace, nullptr, 0, kTraceExit, text);
+  }
+}
+
 // TraceScope writes the entry record on construction and, when that record
 // was taken, the exit record on every way out (returns and unwinding alike).
+// The text is a template argument, a constant, so the scope carries only
+// whether an exit record is due.
+template <const char* kText>
 class TraceScope {
  public:
-  TraceScope(const char* file, unsigned int line, const char* text)
-      : text_(text) {
+  TraceScope(const char* file, unsigned int line) {
     PLVTrace* trace = PLVTrace::s_defaultTracePtr;
     if (PLVTraceEnabled(trace, kTraceComponent, kTraceEntry)) {
-      exit_due_ = trace->write(file, line, kTraceEntry, text_,
-                               static_cast<unsigned int>(strlen(text_))) != 0;
+      exit_due_ = WriteRecord(trace, file, line, kTraceEntry, kText);
     }
   }
   ~TraceScope() {
-    if (!exit_due_) return;
-    PLVTrace* trace = PLVTrace::s_defaultTracePtr;
-    if (PLVTraceEnabled(trace, kTraceComponent, kTraceExit)) {
-      trace->write(nullptr, 0, kTraceExit, text_,
-                   static_cast<unsigned int>(strlen(text_)));
-    }
+    if (exit_due_) WriteExitRecord(kText);
   }
   TraceScope(const TraceScope&) = delete;
   TraceScope& operator=(const TraceScope&) = delete;
 
  private:
-  const char* text_;
   bool exit_due_ = false;
 };
 
@@ -55,8 +71,7 @@ class TraceScope {
 inline void TraceLevel1(const char* file, unsigned int line, const char* text) {
   PLVTrace* trace = PLVTrace::s_defaultTracePtr;
   if (PLVTraceEnabled(trace, kTraceComponent, kTraceLevel1)) {
-    trace->write(file, line, kTraceLevel1, text,
-                 static_cast<unsigned int>(strlen(text)));
+    (void)WriteRecord(trace, file, line, kTraceLevel1, text);
   }
 }
 
@@ -78,11 +93,13 @@ class ORBI_SCOPED_CAPABILITY MutexLock {
 }  // namespace orbi_name
 
 // Trace macros: the line is the call site's, the file the fixed source path.
+// A scope's text must be a named constant character array (a template
+// argument).
 #define ORBI_TRACE_SCOPE(file, text) \
-  ::orbi_name::internal::TraceScope orbi_trace_scope_((file), __LINE__, (text))
+  ::orbi_name::internal::TraceScope<text> orbi_trace_scope_((file), __LINE__)
 // A second trace scope in the same block needs a name of its own.
 #define ORBI_TRACE_SCOPE_NAMED(name, file, text) \
-  ::orbi_name::internal::TraceScope name((file), __LINE__, (text))
+  ::orbi_name::internal::TraceScope<text> name((file), __LINE__)
 #define ORBI_TRACE_LEVEL1(file, text) \
   ::orbi_name::internal::TraceLevel1((file), __LINE__, (text))
 
