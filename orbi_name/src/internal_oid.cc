@@ -227,7 +227,7 @@ OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {
   // Validated and counted first, then decoded straight into the one block
   // the arcs need.
   uint64_t count = 0;
-  if (!orbi::der::ValidateOidContent(bytes, oid->length, &count)) {
+  if (!orbi::der::CheckOidContent(bytes, oid->length, &count)) {
     return status::BAD_OID;
   }
   auto* block = static_cast<uint32_t*>(
@@ -258,10 +258,10 @@ OM_uint32 PLVORBIInternalOID::get(gss_OID& oid) const {
     free(desc);
     return status::NO_MEMORY;
   }
-  orbi::der::ByteWriter writer(elements, length);
-  const bool written = orbi::der::EncodeOidContent(arcs, arcCount, writer);
-  assert(written && writer.left() == 0);
-  (void)written;
+  const unsigned char* end =
+      orbi::der::PutOidContent(arcs, arcCount, elements);
+  assert(end == elements + length);
+  (void)end;
   elements[length] = 0;
   desc->length = static_cast<OM_uint32>(length);
   desc->elements = elements;

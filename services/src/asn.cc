@@ -65,7 +65,7 @@ int PLVASNObjectID::set_value(unsigned char* bytes, unsigned int length) {
   // Validate and count the arcs before allocating anything; the count must
   // fit count_.
   uint64_t count = 0;
-  if (!orbi::der::ValidateOidContent(bytes, length, &count) ||
+  if (!orbi::der::CheckOidContent(bytes, length, &count) ||
       count >= UINT_MAX) {
     return 1;
   }
@@ -90,10 +90,9 @@ int PLVASNObjectID::get_value(PLVASNBuffer& buffer) const {
   const size_t length = orbi::der::EncodedOidLength(arcs_, count_);
   auto* out = static_cast<unsigned char*>(malloc(length));
   if (out == nullptr) return 1;
-  orbi::der::ByteWriter writer(out, length);
-  const bool written = orbi::der::EncodeOidContent(arcs_, count_, writer);
-  assert(written && writer.left() == 0);
-  (void)written;
+  const unsigned char* end = orbi::der::PutOidContent(arcs_, count_, out);
+  assert(end == out + length);
+  (void)end;
   const int result = buffer.append(out, length);
   free(out);
   return result;

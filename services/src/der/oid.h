@@ -31,27 +31,38 @@ inline constexpr size_t kMaxSubidentifierBytes = 5;
 [[nodiscard]] bool ValidateOidContent(const unsigned char* bytes, size_t length,
                                       uint64_t* arc_count);
 
-// IsValidOidContent answers as ValidateOidContent, faster for the common
+// CheckOidContent answers as ValidateOidContent, faster for the common
 // case: subidentifiers of at most four bytes (28 bits) stay below every
-// limit, so for them only the structural rules are checked. Inline: it is
-// on the path of every OID comparison.
-[[nodiscard]] inline bool IsValidOidContent(const unsigned char* bytes,
-                                            size_t length) {
+// limit, so for them only the structural rules are checked, and the arcs
+// are counted (when arc_count is not null) on the way. Anything else goes
+// to ValidateOidContent. Inline: it is on the path of every OID comparison
+// and of every gss_OID read into an OID value.
+[[nodiscard]] inline bool CheckOidContent(const unsigned char* bytes,
+                                          size_t length, uint64_t* arc_count) {
   if (bytes == nullptr || length == 0 || length >= kMaxArcCount) {
-    return ValidateOidContent(bytes, length, nullptr);
+    return ValidateOidContent(bytes, length, arc_count);
   }
   if ((bytes[length - 1] & 0x80) != 0) return false;
+  uint64_t arcs = 1;     // the first subidentifier holds two arcs
   unsigned int run = 0;  // continuation bytes in the current subidentifier
   for (size_t i = 0; i < length; ++i) {
     const unsigned char byte = bytes[i];
     if ((byte & 0x80) == 0) {
+      ++arcs;
       run = 0;
       continue;
     }
     if (run == 0 && byte == 0x80) return false;  // not minimal
-    if (++run >= 4) return ValidateOidContent(bytes, length, nullptr);
+    if (++run >= 4) return ValidateOidContent(bytes, length, arc_count);
   }
+  if (arc_count != nullptr) *arc_count = arcs;
   return true;
+}
+
+// IsValidOidContent is CheckOidContent without the count.
+[[nodiscard]] inline bool IsValidOidContent(const unsigned char* bytes,
+                                            size_t length) {
+  return CheckOidContent(bytes, length, nullptr);
 }
 
 // DecodeOidContent writes the arcs of content octets to arcs.
@@ -100,14 +111,19 @@ template <typename Arc>
   return n;
 }
 
-// WriteSubidentifier writes value in base 128, most significant group first.
-inline bool WriteSubidentifier(ByteWriter& out, uint64_t value) {
-  const size_t n = SubidentifierLength(value);
-  for (size_t i = n; i-- > 0;) {
-    const auto group = static_cast<uint32_t>((value >> (7 * i)) & 0x7F);
-    if (!out.WriteU8(group | (i > 0 ? 0x80 : 0))) return false;
+// PutSubidentifier writes value in base 128, most significant group first,
+// at out and returns the end of what it wrote. REQUIRES: out holds
+// SubidentifierLength(value) bytes. Most arcs are below 128: one byte.
+inline unsigned char* PutSubidentifier(unsigned char* out, uint64_t value) {
+  if (value < 0x80) {
+    *out = static_cast<unsigned char>(value);
+    return out + 1;
   }
-  return true;
+  for (size_t i = SubidentifierLength(value) - 1; i > 0; --i) {
+    *out++ = static_cast<unsigned char>(0x80 | ((value >> (7 * i)) & 0x7F));
+  }
+  *out = static_cast<unsigned char>(value & 0x7F);
+  return out + 1;
 }
 
 // EncodedOidLength is the length of the content octets of encodable arcs.
@@ -115,21 +131,21 @@ template <typename Arc>
 [[nodiscard]] size_t EncodedOidLength(const Arc* arcs, size_t count) {
   size_t length =
       SubidentifierLength(40 * static_cast<uint64_t>(arcs[0]) + arcs[1]);
-  for (size_t i = 2; i < count; ++i) length += SubidentifierLength(arcs[i]);
+  for (size_t i = 2; i < count; ++i) {
+    length += arcs[i] < 0x80 ? 1 : SubidentifierLength(arcs[i]);
+  }
   return length;
 }
 
-// EncodeOidContent writes the content octets of encodable arcs (see
-// OidArcsEncodable); false when out has no room for them.
+// PutOidContent writes the content octets of encodable arcs (see
+// OidArcsEncodable) at out, straight through, and returns the end of what
+// it wrote. REQUIRES: out holds EncodedOidLength(arcs, count) bytes.
 template <typename Arc>
-[[nodiscard]] bool EncodeOidContent(const Arc* arcs, size_t count,
-                                    ByteWriter& out) {
-  if (!WriteSubidentifier(out, 40 * static_cast<uint64_t>(arcs[0]) + arcs[1]))
-    return false;
-  for (size_t i = 2; i < count; ++i) {
-    if (!WriteSubidentifier(out, arcs[i])) return false;
-  }
-  return out.ok();
+unsigned char* PutOidContent(const Arc* arcs, size_t count,
+                             unsigned char* out) {
+  out = PutSubidentifier(out, 40 * static_cast<uint64_t>(arcs[0]) + arcs[1]);
+  for (size_t i = 2; i < count; ++i) out = PutSubidentifier(out, arcs[i]);
+  return out;
 }
 
 // SameOid is true when a and b are valid content octets of the same OID:
