@@ -17,6 +17,7 @@
 
 #include "der/oid.h"
 #include "orbi_services/oid_table.h"
+#include "short_bytes.h"
 
 namespace status = orbi_name::status;
 
@@ -304,7 +305,9 @@ int PLVORBIInternalOID::OIDChecker(gss_OID a, gss_OID b) {
   if (a->elements == nullptr || b->elements == nullptr) return 0;
   if (a->length != b->length) return 0;
   const auto* a_bytes = static_cast<const unsigned char*>(a->elements);
-  if (memcmp(a_bytes, b->elements, a->length) != 0) return 0;
+  if (!orbi_name::internal::EqualBytes(a_bytes, b->elements, a->length)) {
+    return 0;
+  }
   return orbi::der::IsValidOidContent(a_bytes, a->length) ? 1 : 0;
 }
 

@@ -1,11 +1,12 @@
-// memcpy and memchr for the short spans names are made of.
+// memcpy, memcmp and memchr for the short spans names are made of.
 //
 // An OID is a dozen bytes and most names a few dozen; for those, the call
 // into the C library (through the PLT, with the caller's live registers
 // saved around it) costs more than the work. CopyBytes copies up to 32
 // bytes inline, as at most two loads and two stores that may overlap;
-// FirstNul looks for a NUL in up to 32 bytes with at most two wide loads.
-// Longer spans go to memcpy and memchr.
+// EqualBytes compares up to 16 bytes the same way; FirstNul looks for a NUL
+// in up to 32 bytes with at most two wide loads. Longer spans go to the C
+// library.
 #ifndef ORBI_NAME_SRC_SHORT_BYTES_H_
 #define ORBI_NAME_SRC_SHORT_BYTES_H_
 
@@ -62,6 +63,36 @@ inline void CopyBytes(void* dst, const void* src, size_t n) {
     out[n / 2] = middle;
     out[n - 1] = last;
   }
+}
+
+// EqualBytes is memcmp(a, b, n) == 0; up to 16 bytes are compared inline,
+// as the first and the last 8 (or 4) bytes of each, which may overlap.
+inline bool EqualBytes(const void* a, const void* b, size_t n) {
+  const auto* x = static_cast<const unsigned char*>(a);
+  const auto* y = static_cast<const unsigned char*>(b);
+  if (n >= 8 && n <= 16) {
+    uint64_t x0, x1, y0, y1;
+    memcpy(&x0, x, 8);
+    memcpy(&x1, x + n - 8, 8);
+    memcpy(&y0, y, 8);
+    memcpy(&y1, y + n - 8, 8);
+    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+  }
+  if (n >= 4 && n < 8) {
+    uint32_t x0, x1, y0, y1;
+    memcpy(&x0, x, 4);
+    memcpy(&x1, x + n - 4, 4);
+    memcpy(&y0, y, 4);
+    memcpy(&y1, y + n - 4, 4);
+    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+  }
+  if (n < 4) {
+    for (size_t i = 0; i < n; ++i) {
+      if (x[i] != y[i]) return false;
+    }
+    return true;
+  }
+  return memcmp(a, b, n) == 0;
 }
 
 // FirstNul returns the index of the first NUL among the n bytes at p, or n

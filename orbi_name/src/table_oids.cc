@@ -6,6 +6,7 @@
 #include "orbi_name/internal_oid.h"
 #include "orbi_name/status.h"
 #include "orbi_services/oid_table.h"
+#include "short_bytes.h"
 
 namespace orbi_name {
 namespace internal {
@@ -17,7 +18,7 @@ namespace {
 // this settles the common case without decoding anything.
 [[nodiscard]] bool SameBytes(gss_OID oid, gss_OID table_oid) {
   return oid->length == table_oid->length && oid->elements != nullptr &&
-         memcmp(oid->elements, table_oid->elements, oid->length) == 0;
+         EqualBytes(oid->elements, table_oid->elements, oid->length);
 }
 
 }  // namespace
