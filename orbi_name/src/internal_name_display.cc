@@ -2,8 +2,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "orbi_name/internal_name.h"
 #include "hints.h"
+#include "orbi_name/internal_name.h"
 #include "scoped.h"
 #include "short_bytes.h"
 #include "table_oids.h"

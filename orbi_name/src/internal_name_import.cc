@@ -5,11 +5,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "hints.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
-#include "short_bytes.h"
-#include "hints.h"
 #include "scoped.h"
+#include "short_bytes.h"
 #include "table_oids.h"
 #include "text_block.h"
 #include "token.h"
@@ -80,7 +80,8 @@ struct NewState {
 // TextState reads length bytes as a text: it ends at the first NUL, the
 // rest of the counted bytes is zero; the sentinel makes the anonymous name.
 // REQUIRES: length < 4294967295, so that the block can be measured.
-[[nodiscard]] ORBI_ALWAYS_INLINE NewState TextState(const unsigned char* bytes, uint32_t length) {
+[[nodiscard]] ORBI_ALWAYS_INLINE NewState TextState(const unsigned char* bytes,
+                                                    uint32_t length) {
   NewState state;
   state.length = length;
   const uint32_t copied = TextEnd(reinterpret_cast<const char*>(bytes), length);
@@ -164,8 +165,7 @@ struct Reading {
 // type: the refusals of bad arguments, the other name types and a text too
 // long to hold.
 [[nodiscard]] ORBI_COLD Reading ReadOther(const TokenLayout& layout,
-                                          gss_OID type,
-                                          gss_buffer_t input) {
+                                          gss_OID type, gss_buffer_t input) {
   Reading reading;
   if (input == nullptr || input->value == nullptr) {
     reading.status = status::BAD_INPUT;
@@ -219,40 +219,39 @@ OM_uint32 PLVORBIInternalName::Import(gss_OID inputNameType,
   ORBI_TRACE_SCOPE(kNameSource, kSetBufferText);
   // Commit gives the name its new state under the lock. It is inlined into
   // both paths below, so the common one pays for no flag it does not need.
-  const auto commit = [this, keepOnNoMemory](
-                          const NewState& next,
-                          bool text_path) ORBI_LAMBDA_ALWAYS_INLINE {
-    if (next.text == nullptr && keepOnNoMemory) {
-      // The record is not touched; the trace shows the path taken all the
-      // same.
-      if (text_path) ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
-      return status::NO_MEMORY;
-    }
-    MutexLock lock(mutex);
-    if (text_path) ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
-    if (nameValue != nullptr) free(nameValue);
-    nameValue = next.text;
-    if (next.text == nullptr) {
-      // The old text is gone: the length must not keep counting it. The
-      // name type and mechanism stay as they were.
-      nameLength = 0;
-      return status::NO_MEMORY;
-    }
-    nameLength = next.length;
-    nameType = next.type;
-    if (next.binds_mechanism) mechType = Oids().mechanism;
-    return status::SUCCESS;
-  };
+  const auto commit =
+      [this, keepOnNoMemory](const NewState& next, bool text_path)
+          ORBI_LAMBDA_ALWAYS_INLINE {
+            if (next.text == nullptr && keepOnNoMemory) {
+              // The record is not touched; the trace shows the path taken all
+              // the same.
+              if (text_path) ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
+              return status::NO_MEMORY;
+            }
+            MutexLock lock(mutex);
+            if (text_path) ORBI_TRACE_LEVEL1(kNameSource, kSetTextPathText);
+            if (nameValue != nullptr) free(nameValue);
+            nameValue = next.text;
+            if (next.text == nullptr) {
+              // The old text is gone: the length must not keep counting it. The
+              // name type and mechanism stay as they were.
+              nameLength = 0;
+              return status::NO_MEMORY;
+            }
+            nameLength = next.length;
+            nameType = next.type;
+            if (next.binds_mechanism) mechType = Oids().mechanism;
+            return status::SUCCESS;
+          };
 
   if ((inputNameType == nullptr || inputNameType == Oids().default_type) &&
       inputName != nullptr && inputName->value != nullptr &&
       inputName->length < UINT32_MAX) {
     // The common case: a text of the default type, passed by pointer or
     // left out, that a block can be measured for.
-    return commit(
-        TextState(static_cast<const unsigned char*>(inputName->value),
-                  static_cast<uint32_t>(inputName->length)),
-        /*text_path=*/true);
+    return commit(TextState(static_cast<const unsigned char*>(inputName->value),
+                            static_cast<uint32_t>(inputName->length)),
+                  /*text_path=*/true);
   }
   // The layout constants are written by the constructor only, so they are
   // read without the lock.

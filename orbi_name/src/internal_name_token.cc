@@ -3,8 +3,8 @@
 #include <stdint.h>
 #include <stdlib.h>
 
-#include "orbi_name/internal_name.h"
 #include "hints.h"
+#include "orbi_name/internal_name.h"
 #include "scoped.h"
 #include "token.h"
 

@@ -259,8 +259,7 @@ OM_uint32 PLVORBIInternalOID::get(gss_OID& oid) const {
     free(desc);
     return status::NO_MEMORY;
   }
-  const unsigned char* end =
-      orbi::der::PutOidContent(arcs, arcCount, elements);
+  const unsigned char* end = orbi::der::PutOidContent(arcs, arcCount, elements);
   assert(end == elements + length);
   (void)end;
   elements[length] = 0;

@@ -8,8 +8,8 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "short_bytes.h"
 #include "orbi_name/exported_name_token.h"
+#include "short_bytes.h"
 
 namespace orbi_name {
 namespace internal {

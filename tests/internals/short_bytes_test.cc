@@ -1,0 +1,93 @@
+// The inline copy, compare and NUL scan against the C library's memcpy,
+// memcmp and memchr, for every length around the boundaries where they
+// change strategy (4, 8, 16, 32 bytes). Every span lives in a block of
+// exactly its own size, so an AddressSanitizer build catches a read or a
+// write outside it.
+#include "short_bytes.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using orbi_name::internal::CopyBytes;
+using orbi_name::internal::EqualBytes;
+using orbi_name::internal::FirstNul;
+
+constexpr size_t kMaxLength = 40;
+
+struct FreeDeleter {
+  void operator()(void* block) const { free(block); }
+};
+using Block = std::unique_ptr<unsigned char, FreeDeleter>;
+
+// Pattern is the byte at index i of every test span: never zero.
+unsigned char Pattern(size_t i) {
+  return static_cast<unsigned char>(0x41 + (i * 7) % 50);
+}
+
+// ExactBlock is a malloc block of exactly n bytes (one byte for n == 0, not
+// touched), filled with the pattern.
+Block ExactBlock(size_t n) {
+  Block block(static_cast<unsigned char*>(malloc(n == 0 ? 1 : n)));
+  for (size_t i = 0; i < n; ++i) block.get()[i] = Pattern(i);
+  return block;
+}
+
+TEST(ShortBytes, CopyBytesCopiesExactlyTheSpan) {
+  for (size_t n = 0; n <= kMaxLength; ++n) {
+    SCOPED_TRACE(n);
+    Block source = ExactBlock(n);
+    // The destination has a guard byte on each side of the span.
+    std::vector<unsigned char> out(n + 2, 0xEE);
+    CopyBytes(out.data() + 1, source.get(), n);
+    EXPECT_EQ(out.front(), 0xEE);
+    EXPECT_EQ(out.back(), 0xEE);
+    EXPECT_EQ(memcmp(out.data() + 1, source.get(), n), 0);
+  }
+}
+
+TEST(ShortBytes, EqualBytesFindsADifferenceAtEveryPosition) {
+  for (size_t n = 0; n <= kMaxLength; ++n) {
+    SCOPED_TRACE(n);
+    Block a = ExactBlock(n);
+    Block b = ExactBlock(n);
+    EXPECT_TRUE(EqualBytes(a.get(), b.get(), n));
+    for (size_t i = 0; i < n; ++i) {
+      SCOPED_TRACE(i);
+      // A flip of the top bit and of the bottom bit: word compares that
+      // looked at only part of a byte would miss one of them.
+      for (unsigned char flip : {0x80, 0x01}) {
+        b.get()[i] ^= flip;
+        EXPECT_FALSE(EqualBytes(a.get(), b.get(), n));
+        b.get()[i] ^= flip;
+      }
+    }
+  }
+}
+
+TEST(ShortBytes, FirstNulAgreesWithMemchr) {
+  for (size_t n = 0; n <= kMaxLength; ++n) {
+    SCOPED_TRACE(n);
+    Block text = ExactBlock(n);
+    EXPECT_EQ(FirstNul(text.get(), n), n);
+    for (size_t nul = 0; nul < n; ++nul) {
+      SCOPED_TRACE(nul);
+      text.get()[nul] = 0;
+      EXPECT_EQ(FirstNul(text.get(), n), nul);
+      // A second NUL behind the first must not win.
+      if (nul + 1 < n) {
+        text.get()[n - 1] = 0;
+        EXPECT_EQ(FirstNul(text.get(), n), nul);
+        text.get()[n - 1] = Pattern(n - 1);
+      }
+      text.get()[nul] = Pattern(nul);
+    }
+  }
+}
+
+}  // namespace
