@@ -244,11 +244,12 @@ OM_uint32 PLVORBIInternalName::Import(gss_OID inputNameType,
             return status::SUCCESS;
           };
 
-  if ((inputNameType == nullptr || inputNameType == Oids().default_type) &&
-      inputName != nullptr && inputName->value != nullptr &&
-      inputName->length < UINT32_MAX) {
-    // The common case: a text of the default type, passed by pointer or
-    // left out, that a block can be measured for.
+  if (inputName != nullptr && inputName->value != nullptr &&
+      inputName->length < UINT32_MAX &&
+      (inputNameType == nullptr || inputNameType == Oids().default_type ||
+       MatchesTableOid(inputNameType, Oids().default_type))) {
+    // The common case: a text of the default type (the table's object, a
+    // caller's copy of it, or none) that a block can be measured for.
     return commit(TextState(static_cast<const unsigned char*>(inputName->value),
                             static_cast<uint32_t>(inputName->length)),
                   /*text_path=*/true);
