@@ -30,8 +30,9 @@ constexpr char kCanonicalizeMechNotSupportedText[] =
 
 // CheckCallersMechanism judges a mechanism that is not the table's own
 // object: 0 for an equal OID; 10, 23 or 24, each with its record, for a
-// missing, unreadable or other mechanism.
-ORBI_COLD OM_uint32 CheckCallersMechanism(gss_OID mech) {
+// missing, unreadable or other mechanism. Out of line but not cold: callers
+// that come through the mechanism glue hand in the glue's copy of the OID.
+ORBI_NOINLINE OM_uint32 CheckCallersMechanism(gss_OID mech) {
   if (mech == nullptr) {
     ORBI_TRACE_LEVEL1(kNameSource, kCanonicalizeBadInputText);
     return status::BAD_INPUT;

@@ -24,54 +24,62 @@ inline constexpr const char kNameSource[] = "orbi_name/src/internal_name";
 inline constexpr const char kNameSetSource[] =
     "orbi_name/src/internal_name_set";
 
-// WriteRecord hands one record to trace and tells whether it was taken; the
-// caller has checked that trace is on for the record's level. Out of line:
-// records are written only while tracing is on, and the paths that may
-// write one stay short when it is off.
-ORBI_COLD inline bool WriteRecord(PLVTrace* trace, const char* file,
-                                  unsigned int line, unsigned long level,
-                                  const char* text) {
-  return trace->write(file, line, level, text,
-                      static_cast<unsigned int>(strlen(text))) != 0;
+// WriteRecord hands one record of length bytes to trace and tells whether
+// it was taken; the caller has checked that trace is on for the record's
+// level.
+inline bool WriteRecord(PLVTrace* trace, const char* file, unsigned int line,
+                        unsigned long level, const char* text,
+                        unsigned int length) {
+  return trace->write(file, line, level, text, length) != 0;
 }
 
 // WriteExitRecord writes the exit record of text if the trace object, read
-// afresh, is on for exit records.
-ORBI_COLD inline void WriteExitRecord(const char* text) {
+// afresh, is on for exit records. Out of line, so that a scope's exit costs
+// one test of its flag where no record is due: the operation's own values
+// need not be kept around a call on every way out. (The entry record's
+// write stays inline: moved out of line it made tracing on dearer.)
+ORBI_NOINLINE inline void WriteExitRecord(const char* text,
+                                          unsigned int length) {
   PLVTrace* trace = PLVTrace::s_defaultTracePtr;
   if (PLVTraceEnabled(trace, kTraceComponent, kTraceExit)) {
-    (void)WriteRecord(trace, nullptr, 0, kTraceExit, text);
+    (void)WriteRecord(trace, nullptr, 0, kTraceExit, text, length);
   }
 }
 
 // TraceScope writes the entry record on construction and, when that record
 // was taken, the exit record on every way out (returns and unwinding alike).
-// The text is a template argument, a constant, so the scope carries only
+// The text is a template argument, a constant character array, so its
+// length is known when the library is compiled and the scope carries only
 // whether an exit record is due.
-template <const char* kText>
+template <const auto& kText>
 class TraceScope {
  public:
   TraceScope(const char* file, unsigned int line) {
     PLVTrace* trace = PLVTrace::s_defaultTracePtr;
     if (PLVTraceEnabled(trace, kTraceComponent, kTraceEntry)) {
-      exit_due_ = WriteRecord(trace, file, line, kTraceEntry, kText);
+      exit_due_ = WriteRecord(trace, file, line, kTraceEntry, kText, kLength);
     }
   }
   ~TraceScope() {
-    if (exit_due_) WriteExitRecord(kText);
+    if (exit_due_) WriteExitRecord(kText, kLength);
   }
   TraceScope(const TraceScope&) = delete;
   TraceScope& operator=(const TraceScope&) = delete;
 
  private:
+  // The text without its NUL.
+  static constexpr auto kLength = static_cast<unsigned int>(sizeof(kText) - 1);
+
   bool exit_due_ = false;
 };
 
-// TraceLevel1 writes one level-1 record; it makes no exit record due.
+// TraceLevel1 writes one level-1 record; it makes no exit record due. Inline,
+// so the length of a constant text is counted when the library is compiled.
 inline void TraceLevel1(const char* file, unsigned int line, const char* text) {
   PLVTrace* trace = PLVTrace::s_defaultTracePtr;
   if (PLVTraceEnabled(trace, kTraceComponent, kTraceLevel1)) {
-    (void)WriteRecord(trace, file, line, kTraceLevel1, text);
+    (void)WriteRecord(trace, file, line, kTraceLevel1, text,
+                      static_cast<unsigned int>(strlen(text)));
   }
 }
 
