@@ -65,27 +65,27 @@ inline void CopyBytes(void* dst, const void* src, size_t n) {
   }
 }
 
+template <typename Word>
+inline bool EqualEnds(const unsigned char* x, const unsigned char* y,
+                      size_t n) {
+  // REQUIRES: sizeof(Word) <= n <= 2 * sizeof(Word). The first and the last
+  // sizeof(Word) bytes cover all n.
+  constexpr size_t kWidth = sizeof(Word);
+  Word x0, x1, y0, y1;
+  memcpy(&x0, x, kWidth);
+  memcpy(&x1, x + n - kWidth, kWidth);
+  memcpy(&y0, y, kWidth);
+  memcpy(&y1, y + n - kWidth, kWidth);
+  return ((x0 ^ y0) | (x1 ^ y1)) == 0;
+}
+
 // EqualBytes is memcmp(a, b, n) == 0; up to 16 bytes are compared inline,
 // as the first and the last 8 (or 4) bytes of each, which may overlap.
 inline bool EqualBytes(const void* a, const void* b, size_t n) {
   const auto* x = static_cast<const unsigned char*>(a);
   const auto* y = static_cast<const unsigned char*>(b);
-  if (n >= 8 && n <= 16) {
-    uint64_t x0, x1, y0, y1;
-    memcpy(&x0, x, 8);
-    memcpy(&x1, x + n - 8, 8);
-    memcpy(&y0, y, 8);
-    memcpy(&y1, y + n - 8, 8);
-    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
-  }
-  if (n >= 4 && n < 8) {
-    uint32_t x0, x1, y0, y1;
-    memcpy(&x0, x, 4);
-    memcpy(&x1, x + n - 4, 4);
-    memcpy(&y0, y, 4);
-    memcpy(&y1, y + n - 4, 4);
-    return ((x0 ^ y0) | (x1 ^ y1)) == 0;
-  }
+  if (n >= 8 && n <= 16) return EqualEnds<uint64_t>(x, y, n);
+  if (n >= 4 && n < 8) return EqualEnds<uint32_t>(x, y, n);
   if (n < 4) {
     for (size_t i = 0; i < n; ++i) {
       if (x[i] != y[i]) return false;
