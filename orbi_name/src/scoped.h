@@ -24,15 +24,6 @@ inline constexpr const char kNameSource[] = "orbi_name/src/internal_name";
 inline constexpr const char kNameSetSource[] =
     "orbi_name/src/internal_name_set";
 
-// WriteRecord hands one record of length bytes to trace and tells whether
-// it was taken; the caller has checked that trace is on for the record's
-// level.
-inline bool WriteRecord(PLVTrace* trace, const char* file, unsigned int line,
-                        unsigned long level, const char* text,
-                        unsigned int length) {
-  return trace->write(file, line, level, text, length) != 0;
-}
-
 // WriteExitRecord writes the exit record of text if the trace object, read
 // afresh, is on for exit records. Out of line, so that a scope's exit costs
 // one test of its flag where no record is due: the operation's own values
@@ -42,7 +33,7 @@ ORBI_NOINLINE inline void WriteExitRecord(const char* text,
                                           unsigned int length) {
   PLVTrace* trace = PLVTrace::s_defaultTracePtr;
   if (PLVTraceEnabled(trace, kTraceComponent, kTraceExit)) {
-    (void)WriteRecord(trace, nullptr, 0, kTraceExit, text, length);
+    trace->write(nullptr, 0, kTraceExit, text, length);
   }
 }
 
@@ -57,7 +48,7 @@ class TraceScope {
   TraceScope(const char* file, unsigned int line) {
     PLVTrace* trace = PLVTrace::s_defaultTracePtr;
     if (PLVTraceEnabled(trace, kTraceComponent, kTraceEntry)) {
-      exit_due_ = WriteRecord(trace, file, line, kTraceEntry, kText, kLength);
+      exit_due_ = trace->write(file, line, kTraceEntry, kText, kLength) != 0;
     }
   }
   ~TraceScope() {
@@ -78,8 +69,8 @@ class TraceScope {
 inline void TraceLevel1(const char* file, unsigned int line, const char* text) {
   PLVTrace* trace = PLVTrace::s_defaultTracePtr;
   if (PLVTraceEnabled(trace, kTraceComponent, kTraceLevel1)) {
-    (void)WriteRecord(trace, file, line, kTraceLevel1, text,
-                      static_cast<unsigned int>(strlen(text)));
+    trace->write(file, line, kTraceLevel1, text,
+                 static_cast<unsigned int>(strlen(text)));
   }
 }
 

@@ -113,12 +113,8 @@ template <typename Arc>
 
 // PutSubidentifier writes value in base 128, most significant group first,
 // at out and returns the end of what it wrote. REQUIRES: out holds
-// SubidentifierLength(value) bytes. Most arcs are below 128: one byte.
+// SubidentifierLength(value) bytes.
 inline unsigned char* PutSubidentifier(unsigned char* out, uint64_t value) {
-  if (value < 0x80) {
-    *out = static_cast<unsigned char>(value);
-    return out + 1;
-  }
   for (size_t i = SubidentifierLength(value) - 1; i > 0; --i) {
     *out++ = static_cast<unsigned char>(0x80 | ((value >> (7 * i)) & 0x7F));
   }
@@ -131,9 +127,7 @@ template <typename Arc>
 [[nodiscard]] size_t EncodedOidLength(const Arc* arcs, size_t count) {
   size_t length =
       SubidentifierLength(40 * static_cast<uint64_t>(arcs[0]) + arcs[1]);
-  for (size_t i = 2; i < count; ++i) {
-    length += arcs[i] < 0x80 ? 1 : SubidentifierLength(arcs[i]);
-  }
+  for (size_t i = 2; i < count; ++i) length += SubidentifierLength(arcs[i]);
   return length;
 }
 
