@@ -42,8 +42,19 @@
 // The GSS-API declarations give the entry points their C linkage; compiled
 // with default visibility, the definitions below are exported while
 // everything else in the module stays hidden.
+//
+// MIT's header declares the RFC 5587 and RFC 5801 functions outside its own
+// extern "C" block; including it inside one gives them C linkage too.
 #pragma GCC visibility push(default)
+extern "C" {
 #include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
+}
+// The glue looks this entry point up in every module without declaring it
+// in a public header: gss_release_oid asks each module first, so that a
+// module can keep its static OIDs from being freed.
+extern "C" OM_uint32 KRB5_CALLCONV gss_internal_release_oid(OM_uint32*,
+                                                            gss_OID*);
 #pragma GCC visibility pop
 
 #include <assert.h>
@@ -51,18 +62,29 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <initializer_list>
 #include <memory>
 #include <new>
 
 #include "der/oid.h"
+#include "minor_status.h"
+#include "name_attributes.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_name/status.h"
 #include "orbi_services/oid_table.h"
+#include "sasl_name.h"
 #include "standard_name_token.h"
+#include "translate.h"
 
 namespace {
 
 namespace status = orbi_name::status;
+namespace minor = orbi_mech::minor;
+using orbi_mech::Fail;
+using orbi_mech::FromHandle;
+using orbi_mech::FromLibrary;
+using orbi_mech::NoMemory;
+using orbi_mech::ToHandle;
 
 // The name types gss_inquire_names_for_mech reports, in this order; the
 // exported-name type is read by the module, the others by the library.
@@ -81,32 +103,24 @@ gss_OID Mechanism() { return ORBIGetOID(kORBIMechanismIndex); }
          memcmp(oid->elements, table_oid->elements, oid->length) == 0;
 }
 
-PLVORBIInternalName* FromHandle(gss_name_t name) {
-  return reinterpret_cast<PLVORBIInternalName*>(name);
-}
+// The mechanism attributes of RFC 5587, section 3.4: 1.3.6.1.5.5.13.N for N
+// from 1 (GSS_C_MA_MECH_CONCRETE) to 27 (GSS_C_MA_CTX_TRANS). Defined here
+// because the module links no glue, which exports its own copies.
+constexpr unsigned kMechAttrCount = 27;
+constexpr unsigned kMaMechConcrete = 1;
+constexpr unsigned kMaNotDefaultMech = 8;
+constexpr unsigned char kMechAttrPrefix[] = {0x2B, 0x06, 0x01,
+                                             0x05, 0x05, 0x0D};
 
-gss_name_t ToHandle(PLVORBIInternalName* name) {
-  return reinterpret_cast<gss_name_t>(name);
-}
+// What the mechanism is (RFC 5587): a concrete mechanism that is never
+// picked by default, since it has names but no security contexts.
+constexpr unsigned kOwnMechAttrs[] = {kMaMechConcrete, kMaNotDefaultMech};
 
-// Fail sets the minor status and returns major.
-OM_uint32 Fail(OM_uint32* minor, OM_uint32 library_status, OM_uint32 major) {
-  *minor = library_status;
-  return major;
-}
+// The texts gss_inquire_saslname_for_mech gives besides the computed name.
+constexpr char kMechName[] = "ORBI";
+constexpr char kMechDescription[] =
+    "ORBI names: a database path and its entries, without security contexts";
 
-// FromLibrary reports a status of a library call that failed.
-OM_uint32 FromLibrary(OM_uint32* minor, OM_uint32 library_status) {
-  return Fail(minor, library_status, orbi_name::GssMajorStatus(library_status));
-}
-
-OM_uint32 NoMemory(OM_uint32* minor) {
-  return FromLibrary(minor, status::NO_MEMORY);
-}
-
-// MechanismStatus tells why the content octets of an OID that is not the
-// mechanism are refused: 23 when they are not a valid encoding, 24 when they
-// are another OID.
 OM_uint32 MechanismStatus(const void* bytes, size_t length) {
   return bytes != nullptr &&
                  orbi::der::IsValidOidContent(
@@ -117,8 +131,7 @@ OM_uint32 MechanismStatus(const void* bytes, size_t length) {
 
 // Guarded runs body and turns an exception that would cross the C boundary
 // into a failure: no memory for std::bad_alloc, else GSS_S_FAILURE with the
-// minor status 0, since no library status describes an unexpected
-// exception.
+// minor status UNEXPECTED.
 template <typename Body>
 OM_uint32 Guarded(OM_uint32* minor, Body body) noexcept {
   try {
@@ -126,7 +139,7 @@ OM_uint32 Guarded(OM_uint32* minor, Body body) noexcept {
   } catch (const std::bad_alloc&) {
     return NoMemory(minor);
   } catch (...) {
-    return Fail(minor, 0, GSS_S_FAILURE);
+    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
   }
 }
 
@@ -159,20 +172,21 @@ OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
   if (!orbi_mech::ParseStandardToken(
           static_cast<const unsigned char*>(input.value), input.length,
           &fields)) {
-    // The library reports a token it cannot read as 36, as for its own
-    // token layout.
-    return Fail(minor, status::BAD_NAME_TYPE, GSS_S_DEFECTIVE_TOKEN);
+    return Fail(minor, minor::MALFORMED_TOKEN, GSS_S_DEFECTIVE_TOKEN);
   }
   gss_OID mech = Mechanism();
   if (fields.mech_length != mech->length ||
       memcmp(fields.mech, mech->elements, mech->length) != 0) {
-    return Fail(minor, MechanismStatus(fields.mech, fields.mech_length),
+    // Content octets that are no OID are the library's INVALID_MECH; a
+    // well-formed OID is another mechanism's token.
+    const OM_uint32 why = MechanismStatus(fields.mech, fields.mech_length);
+    return Fail(minor, why == status::INVALID_MECH ? why : minor::FOREIGN_TOKEN,
                 GSS_S_BAD_MECH);
   }
   // A name that the text import would change cannot be held as it is;
   // taking it would make a name whose token differs from this one.
   if (!IsText(fields.name, fields.name_length)) {
-    return Fail(minor, status::BAD_NAME_TYPE, GSS_S_BAD_NAME);
+    return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
   }
   text->length = fields.name_length;
   text->value = const_cast<unsigned char*>(fields.name);
@@ -203,6 +217,14 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
     return Fail(minor, set, GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
   }
   if (set != status::SUCCESS) return FromLibrary(minor, set);
+  // The anonymous type ignores the bytes; every other type keeps them, and
+  // the library ends a text at its first NUL and zeroes what follows. Bytes
+  // that would not survive that make two different inputs one name, so
+  // they are refused (a token's name was checked above).
+  if (!SameOid(type, ORBIGetOID(kORBIAnonymousNameTypeIndex)) &&
+      !IsText(static_cast<const unsigned char*>(bytes.value), bytes.length)) {
+    return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
+  }
   // Every name of the module is a mechanism name.
   const OM_uint32 bound = name->SetMechType(Mechanism());
   assert(bound == status::SUCCESS);
@@ -267,14 +289,14 @@ OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
           static_cast<const unsigned char*>(text.buffer.value),
           text.buffer.length, block, size)) {
     free(block);
-    return Fail(minor, 0, GSS_S_FAILURE);
+    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
   }
   token->length = size;
   token->value = block;
   return GSS_S_COMPLETE;
 }
 
-// FreeOidSet releases a set made by NameTypes, also a partly filled one.
+// FreeOidSet releases a set made by NewOidSet, also a partly filled one.
 void FreeOidSet(gss_OID_set set) {
   if (set == GSS_C_NO_OID_SET) return;
   if (set->elements != nullptr) {
@@ -284,42 +306,151 @@ void FreeOidSet(gss_OID_set set) {
   free(set);
 }
 
-OM_uint32 NameTypes(OM_uint32* minor, gss_OID_set* name_types) {
-  constexpr size_t kCount = sizeof(kNameTypeIndices) / sizeof(int);
+// NewOidSet hands out a set of count OIDs that oid(i) describes, each
+// element's bytes a block of its own, as the glue's gss_release_oid_set
+// releases them.
+template <typename OidAt>
+OM_uint32 NewOidSet(OM_uint32* minor, size_t count, OidAt oid,
+                    gss_OID_set* out) {
   auto* set = static_cast<gss_OID_set>(malloc(sizeof(gss_OID_set_desc)));
   if (set == nullptr) return NoMemory(minor);
   set->count = 0;
-  set->elements = static_cast<gss_OID>(calloc(kCount, sizeof(gss_OID_desc)));
+  set->elements = static_cast<gss_OID>(calloc(count, sizeof(gss_OID_desc)));
   if (set->elements == nullptr) {
     FreeOidSet(set);
     return NoMemory(minor);
   }
-  for (size_t i = 0; i < kCount; ++i) {
-    gss_OID type = ORBIGetOID(kNameTypeIndices[i]);
-    void* bytes = malloc(type->length);
+  for (size_t i = 0; i < count; ++i) {
+    void* bytes = malloc(oid(i).length);
     if (bytes == nullptr) {
       FreeOidSet(set);
       return NoMemory(minor);
     }
-    memcpy(bytes, type->elements, type->length);
-    set->elements[i].length = type->length;
+    memcpy(bytes, oid(i).elements, oid(i).length);
+    set->elements[i].length = oid(i).length;
     set->elements[i].elements = bytes;
     set->count = i + 1;
   }
-  *name_types = set;
+  *out = set;
+  return GSS_S_COMPLETE;
+}
+
+OM_uint32 NameTypes(OM_uint32* minor, gss_OID_set* name_types) {
+  return NewOidSet(
+      minor, sizeof(kNameTypeIndices) / sizeof(int),
+      [](size_t i) { return *ORBIGetOID(kNameTypeIndices[i]); }, name_types);
+}
+
+// The content octets of every mechanism attribute, attribute n at n - 1.
+struct MechAttrTable {
+  static constexpr size_t kSize = sizeof(kMechAttrPrefix) + 1;
+  unsigned char bytes[kMechAttrCount][kSize];
+  constexpr MechAttrTable() : bytes{} {
+    for (unsigned n = 1; n <= kMechAttrCount; ++n) {
+      for (size_t i = 0; i + 1 < kSize; ++i) {
+        bytes[n - 1][i] = kMechAttrPrefix[i];
+      }
+      bytes[n - 1][kSize - 1] = static_cast<unsigned char>(n);
+    }
+  }
+};
+constexpr MechAttrTable kMechAttrTable;
+
+gss_OID_desc MechAttr(unsigned n) {
+  return {static_cast<OM_uint32>(MechAttrTable::kSize),
+          const_cast<unsigned char*>(kMechAttrTable.bytes[n - 1])};
+}
+
+OM_uint32 MechAttrs(OM_uint32* minor, gss_OID_set* mech_attrs,
+                    gss_OID_set* known_mech_attrs) {
+  gss_OID_set own = GSS_C_NO_OID_SET;
+  if (mech_attrs != nullptr) {
+    const OM_uint32 major = NewOidSet(
+        minor, sizeof(kOwnMechAttrs) / sizeof(unsigned),
+        [](size_t i) { return MechAttr(kOwnMechAttrs[i]); }, &own);
+    if (major != GSS_S_COMPLETE) return major;
+  }
+  if (known_mech_attrs != nullptr) {
+    const OM_uint32 major = NewOidSet(
+        minor, kMechAttrCount,
+        [](size_t i) { return MechAttr(static_cast<unsigned>(i + 1)); },
+        known_mech_attrs);
+    if (major != GSS_S_COMPLETE) {
+      FreeOidSet(own);
+      return major;
+    }
+  }
+  if (mech_attrs != nullptr) *mech_attrs = own;
+  return GSS_S_COMPLETE;
+}
+
+// CopyText fills buffer with a malloc copy of text, NUL behind it, not
+// counted.
+bool CopyText(const char* text, gss_buffer_t buffer) {
+  const size_t length = strlen(text);
+  void* copy = malloc(length + 1);
+  if (copy == nullptr) return false;
+  memcpy(copy, text, length + 1);
+  buffer->length = length;
+  buffer->value = copy;
+  return true;
+}
+
+void ClearBuffer(gss_buffer_t buffer) {
+  if (buffer == GSS_C_NO_BUFFER) return;
+  free(buffer->value);
+  buffer->length = 0;
+  buffer->value = nullptr;
+}
+
+OM_uint32 SaslNames(OM_uint32* minor, gss_buffer_t sasl_mech_name,
+                    gss_buffer_t mech_name, gss_buffer_t mech_description) {
+  char gs2[orbi_mech::kGs2NameLength + 1];
+  gss_OID mech = Mechanism();
+  if (!orbi_mech::ComputeGs2Name(
+          static_cast<const unsigned char*>(mech->elements), mech->length,
+          gs2)) {
+    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+  }
+  const bool made =
+      (sasl_mech_name == GSS_C_NO_BUFFER || CopyText(gs2, sasl_mech_name)) &&
+      (mech_name == GSS_C_NO_BUFFER || CopyText(kMechName, mech_name)) &&
+      (mech_description == GSS_C_NO_BUFFER ||
+       CopyText(kMechDescription, mech_description));
+  if (!made) {
+    ClearBuffer(sasl_mech_name);
+    ClearBuffer(mech_name);
+    ClearBuffer(mech_description);
+    return NoMemory(minor);
+  }
+  return GSS_S_COMPLETE;
+}
+
+// CheckNameAndAttribute refuses a name or attribute name that cannot be
+// read.
+OM_uint32 CheckNameAndAttribute(OM_uint32* minor, gss_name_t name,
+                                gss_buffer_t attr) {
+  if (name == GSS_C_NO_NAME) {
+    return Fail(minor, status::BAD_INPUT,
+                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+  }
+  if (attr == GSS_C_NO_BUFFER ||
+      (attr->value == nullptr && attr->length != 0)) {
+    return Fail(minor, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+  }
   return GSS_S_COMPLETE;
 }
 
 OM_uint32 StatusText(OM_uint32* minor, OM_uint32 value,
                      gss_buffer_t status_string) {
-  const char* name = orbi_name::StatusName(value);
-  const char* message = orbi_name::StatusMessage(value);
+  const char* name = orbi_mech::MinorStatusName(value);
+  const char* message = orbi_mech::MinorStatusMessage(value);
   if (name == nullptr || message == nullptr) {
     return Fail(minor, 0, GSS_S_BAD_STATUS);
   }
   constexpr char kFormat[] = "ORBI mechanism: %s (%s, status %u)";
   const int length = snprintf(nullptr, 0, kFormat, message, name, value);
-  if (length < 0) return Fail(minor, 0, GSS_S_FAILURE);
+  if (length < 0) return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
   const size_t size = static_cast<size_t>(length) + 1;
   auto* text = static_cast<char*>(malloc(size));
   if (text == nullptr) return NoMemory(minor);
@@ -515,6 +646,135 @@ OM_uint32 KRB5_CALLCONV gss_display_status(OM_uint32* minor_status,
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return StatusText(minor_status, status_value, status_string);
   });
+}
+
+OM_uint32 KRB5_CALLCONV gss_internal_release_oid(OM_uint32* minor_status,
+                                                 gss_OID* oid) {
+  if (minor_status != nullptr) *minor_status = 0;
+  // Only the table's own objects are the module's to keep; every other OID
+  // is left to the glue (or to the next module).
+  if (oid == nullptr || *oid == GSS_C_NO_OID) return GSS_S_CONTINUE_NEEDED;
+  for (int i = 0; i < kORBIOIDTableSize; ++i) {
+    if (*oid == ORBIGetOID(i)) {
+      *oid = GSS_C_NO_OID;
+      return GSS_S_COMPLETE;
+    }
+  }
+  return GSS_S_CONTINUE_NEEDED;
+}
+
+OM_uint32 KRB5_CALLCONV gss_inquire_attrs_for_mech(
+    OM_uint32* minor_status, gss_const_OID mech, gss_OID_set* mech_attrs,
+    gss_OID_set* known_mech_attrs) {
+  if (mech_attrs != nullptr) *mech_attrs = GSS_C_NO_OID_SET;
+  if (known_mech_attrs != nullptr) *known_mech_attrs = GSS_C_NO_OID_SET;
+  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
+  *minor_status = 0;
+  if (mech == GSS_C_NO_OID) {
+    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+  }
+  if (!SameOid(mech, Mechanism())) {
+    return Fail(minor_status, MechanismStatus(mech->elements, mech->length),
+                GSS_S_BAD_MECH);
+  }
+  return Guarded(minor_status, [&]() -> OM_uint32 {
+    return MechAttrs(minor_status, mech_attrs, known_mech_attrs);
+  });
+}
+
+OM_uint32 KRB5_CALLCONV gss_inquire_saslname_for_mech(
+    OM_uint32* minor_status, const gss_OID desired_mech,
+    gss_buffer_t sasl_mech_name, gss_buffer_t mech_name,
+    gss_buffer_t mech_description) {
+  for (gss_buffer_t out : {sasl_mech_name, mech_name, mech_description}) {
+    if (out != GSS_C_NO_BUFFER) *out = {0, nullptr};
+  }
+  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
+  *minor_status = 0;
+  if (desired_mech == GSS_C_NO_OID) {
+    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+  }
+  if (!SameOid(desired_mech, Mechanism())) {
+    return Fail(minor_status,
+                MechanismStatus(desired_mech->elements, desired_mech->length),
+                GSS_S_BAD_MECH);
+  }
+  return Guarded(minor_status, [&]() -> OM_uint32 {
+    return SaslNames(minor_status, sasl_mech_name, mech_name, mech_description);
+  });
+}
+
+OM_uint32 KRB5_CALLCONV gss_inquire_name(OM_uint32* minor_status,
+                                         gss_name_t name, int* name_is_MN,
+                                         gss_OID* MN_mech,
+                                         gss_buffer_set_t* attrs) {
+  if (name_is_MN != nullptr) *name_is_MN = 0;
+  if (MN_mech != nullptr) *MN_mech = GSS_C_NO_OID;
+  if (attrs != nullptr) *attrs = GSS_C_NO_BUFFER_SET;
+  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
+  *minor_status = 0;
+  if (name == GSS_C_NO_NAME) {
+    return Fail(minor_status, status::BAD_INPUT,
+                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+  }
+  return Guarded(minor_status, [&]() -> OM_uint32 {
+    if (attrs != nullptr) {
+      const OM_uint32 major =
+          orbi_mech::InquireAttributes(minor_status, FromHandle(name), attrs);
+      if (major != GSS_S_COMPLETE) return major;
+    }
+    // Every name of the module is a mechanism name. The mechanism is the
+    // table's object, which gss_internal_release_oid keeps from being freed.
+    if (name_is_MN != nullptr) *name_is_MN = 1;
+    if (MN_mech != nullptr) *MN_mech = Mechanism();
+    return GSS_S_COMPLETE;
+  });
+}
+
+OM_uint32 KRB5_CALLCONV gss_get_name_attribute(
+    OM_uint32* minor_status, gss_name_t name, gss_buffer_t attr,
+    int* authenticated, int* complete, gss_buffer_t value,
+    gss_buffer_t display_value, int* more) {
+  if (authenticated != nullptr) *authenticated = 0;
+  if (complete != nullptr) *complete = 0;
+  for (gss_buffer_t out : {value, display_value}) {
+    if (out != GSS_C_NO_BUFFER) *out = {0, nullptr};
+  }
+  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
+  *minor_status = 0;
+  if (more == nullptr) {
+    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+  }
+  const OM_uint32 unreadable = CheckNameAndAttribute(minor_status, name, attr);
+  if (unreadable != GSS_S_COMPLETE) return unreadable;
+  return Guarded(minor_status, [&]() -> OM_uint32 {
+    return orbi_mech::GetAttribute(minor_status, FromHandle(name), *attr,
+                                   authenticated, complete, value,
+                                   display_value, more);
+  });
+}
+
+OM_uint32 KRB5_CALLCONV gss_set_name_attribute(OM_uint32* minor_status,
+                                               gss_name_t name, int complete,
+                                               gss_buffer_t attr,
+                                               gss_buffer_t value) {
+  (void)complete;
+  (void)value;
+  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
+  *minor_status = 0;
+  const OM_uint32 unreadable = CheckNameAndAttribute(minor_status, name, attr);
+  if (unreadable != GSS_S_COMPLETE) return unreadable;
+  return orbi_mech::RefuseChange(minor_status, *attr);
+}
+
+OM_uint32 KRB5_CALLCONV gss_delete_name_attribute(OM_uint32* minor_status,
+                                                  gss_name_t name,
+                                                  gss_buffer_t attr) {
+  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
+  *minor_status = 0;
+  const OM_uint32 unreadable = CheckNameAndAttribute(minor_status, name, attr);
+  if (unreadable != GSS_S_COMPLETE) return unreadable;
+  return orbi_mech::RefuseChange(minor_status, *attr);
 }
 
 }  // extern "C"

@@ -66,16 +66,17 @@ if(TARGET orbi_mech)
     orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS}
     orbi_name_warnings)
   target_compile_definitions(mech_module_test PRIVATE
-    ORBI_MECH_PATH="$<TARGET_FILE:orbi_mech>")
+    ORBI_MECH_PATH="$<TARGET_FILE:orbi_mech>"
+    ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}")
   add_dependencies(mech_module_test orbi_mech)
   gtest_discover_tests(mech_module_test DISCOVERY_TIMEOUT 60)
 
   # The module's sources once more, against the seam build of the library
   # and wrapped as it is (tests/alloc.cmake).
   if(TARGET orbi_name_seam)
-    add_library(orbi_mech_seam SHARED
-      ${PROJECT_SOURCE_DIR}/mech/orbi_mech.cc
-      ${PROJECT_SOURCE_DIR}/mech/standard_name_token.cc)
+    add_library(orbi_mech_seam SHARED ${ORBI_MECH_SOURCES})
+    target_compile_definitions(orbi_mech_seam PRIVATE
+      ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}")
     get_target_property(_orbi_mech_wrap orbi_name_seam LINK_OPTIONS)
     target_link_options(orbi_mech_seam PRIVATE ${_orbi_mech_wrap})
     target_link_libraries(orbi_mech_seam PRIVATE

@@ -1,5 +1,6 @@
-# Checks orbi_mech.so as the glue meets it: it defines exactly the eight
-# name entry points and no other dynamic symbol, has no soname, needs the
+# Checks orbi_mech.so as the glue meets it: it defines exactly its entry
+# points (names, name attributes, mechanism inquiries, status texts) and no
+# other dynamic symbol, has no soname, needs the
 # name library and its services but not the glue (which the process that
 # loads it already holds), and names a RUNPATH to find them.
 #
@@ -7,13 +8,20 @@
 
 set(expected
   gss_compare_name
+  gss_delete_name_attribute
   gss_display_name
   gss_display_status
   gss_duplicate_name
   gss_export_name
+  gss_get_name_attribute
   gss_import_name
+  gss_inquire_attrs_for_mech
+  gss_inquire_name
   gss_inquire_names_for_mech
-  gss_release_name)
+  gss_inquire_saslname_for_mech
+  gss_internal_release_oid
+  gss_release_name
+  gss_set_name_attribute)
 # Symbols that the toolchain adds to every shared object or that sanitizer
 # builds add.
 set(toolchain_pattern

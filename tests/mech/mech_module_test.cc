@@ -8,6 +8,7 @@
 // module's RUNPATH finds the library.
 #include <dlfcn.h>
 #include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -48,6 +49,22 @@ constexpr OM_uint32 kBadInput = 10;
 constexpr OM_uint32 kInvalidMech = 23;
 constexpr OM_uint32 kMechNotSupported = 24;
 constexpr OM_uint32 kBadNameType = 36;
+// The module's own minor statuses.
+constexpr OM_uint32 kMalformedToken = 100;
+constexpr OM_uint32 kForeignToken = 101;
+constexpr OM_uint32 kNameHasNul = 102;
+constexpr OM_uint32 kNoSuchAttribute = 103;
+constexpr OM_uint32 kReadOnlyAttribute = 104;
+constexpr OM_uint32 kUnexpected = 105;
+
+// The attribute names of a name's database path and entries.
+const std::string kPathAttribute =
+    std::string("urn:oid:") + ORBI_MECH_OID_DOTTED + ".2.1";
+const std::string kEntriesAttribute =
+    std::string("urn:oid:") + ORBI_MECH_OID_DOTTED + ".2.2";
+
+// The glue's declaration of the entry point it looks up in every module.
+using InternalReleaseOid = OM_uint32 (*)(OM_uint32*, gss_OID*);
 
 // The entry points, looked up in the module as the glue looks them up.
 struct Module {
@@ -60,6 +77,13 @@ struct Module {
   decltype(&gss_export_name) export_name = nullptr;
   decltype(&gss_inquire_names_for_mech) inquire_names_for_mech = nullptr;
   decltype(&gss_display_status) display_status = nullptr;
+  decltype(&gss_inquire_attrs_for_mech) inquire_attrs_for_mech = nullptr;
+  decltype(&gss_inquire_saslname_for_mech) inquire_saslname_for_mech = nullptr;
+  InternalReleaseOid internal_release_oid = nullptr;
+  decltype(&gss_inquire_name) inquire_name = nullptr;
+  decltype(&gss_get_name_attribute) get_name_attribute = nullptr;
+  decltype(&gss_set_name_attribute) set_name_attribute = nullptr;
+  decltype(&gss_delete_name_attribute) delete_name_attribute = nullptr;
 };
 
 template <typename F>
@@ -80,6 +104,14 @@ const Module& Mech() {
     Resolve(m.handle, "gss_export_name", &m.export_name);
     Resolve(m.handle, "gss_inquire_names_for_mech", &m.inquire_names_for_mech);
     Resolve(m.handle, "gss_display_status", &m.display_status);
+    Resolve(m.handle, "gss_inquire_attrs_for_mech", &m.inquire_attrs_for_mech);
+    Resolve(m.handle, "gss_inquire_saslname_for_mech",
+            &m.inquire_saslname_for_mech);
+    Resolve(m.handle, "gss_internal_release_oid", &m.internal_release_oid);
+    Resolve(m.handle, "gss_inquire_name", &m.inquire_name);
+    Resolve(m.handle, "gss_get_name_attribute", &m.get_name_attribute);
+    Resolve(m.handle, "gss_set_name_attribute", &m.set_name_attribute);
+    Resolve(m.handle, "gss_delete_name_attribute", &m.delete_name_attribute);
     return m;
   }();
   return module;
@@ -174,15 +206,21 @@ TEST(MechModule, LoadsWithTheGlueFlagsAndExportsTheNameEntryPoints) {
   EXPECT_NE(m.export_name, nullptr);
   EXPECT_NE(m.inquire_names_for_mech, nullptr);
   EXPECT_NE(m.display_status, nullptr);
+  EXPECT_NE(m.inquire_attrs_for_mech, nullptr);
+  EXPECT_NE(m.inquire_saslname_for_mech, nullptr);
+  EXPECT_NE(m.internal_release_oid, nullptr);
+  EXPECT_NE(m.inquire_name, nullptr);
+  EXPECT_NE(m.get_name_attribute, nullptr);
+  EXPECT_NE(m.set_name_attribute, nullptr);
+  EXPECT_NE(m.delete_name_attribute, nullptr);
   // The glue takes a table from gss_mech_initialize when there is one, and
   // would call a module's interposer, canonicalize or credential entry
   // points: the module has none of them.
   for (const char* absent :
        {"gss_mech_initialize", "gss_mech_interposer", "gss_canonicalize_name",
         "gss_acquire_cred", "gss_init_sec_context", "gss_accept_sec_context",
-        "gss_internal_release_oid", "gssspi_import_name_by_mech",
-        "gss_release_buffer", "gss_release_oid_set", "gss_inquire_name",
-        "gss_display_name_ext", "gss_localname"}) {
+        "gssspi_import_name_by_mech", "gss_release_buffer",
+        "gss_release_oid_set", "gss_display_name_ext", "gss_localname"}) {
     SCOPED_TRACE(absent);
     EXPECT_EQ(dlsym(m.handle, absent), nullptr);
   }
@@ -259,7 +297,7 @@ TEST(MechModule, TokensRoundTrip) {
       {"an empty name", "", ""},
       {"a database path and entries", "db/users\nalice\nbob",
        "db/users\nalice\nbob"},
-      {"bytes behind a NUL become zeros", std::string("al\0ce", 5),
+      {"zeros behind a NUL", std::string("al\0\0\0", 5),
        std::string("al\0\0\0", 5)},
       {"a counted NUL", std::string("alice\0", 6), std::string("alice\0", 6)},
       {"300 bytes", std::string(300, 'x'), std::string(300, 'x')},
@@ -291,7 +329,7 @@ TEST(MechModule, ImportRefusesMalformedTokens) {
   std::vector<Case> cases;
   for (size_t n = 0; n < good.size(); ++n) {
     cases.push_back({"cut to " + std::to_string(n), good.substr(0, n),
-                     GSS_S_DEFECTIVE_TOKEN, kBadNameType});
+                     GSS_S_DEFECTIVE_TOKEN, kMalformedToken});
   }
   auto with = [&](size_t offset, const std::string& bytes) {
     std::string token = good;
@@ -299,42 +337,42 @@ TEST(MechModule, ImportRefusesMalformedTokens) {
   };
   const Case kShapes[] = {
       {"identifier 04 02", with(0, "\x04\x02"), GSS_S_DEFECTIVE_TOKEN,
-       kBadNameType},
+       kMalformedToken},
       {"identifier 05 01", with(0, "\x05\x01"), GSS_S_DEFECTIVE_TOKEN,
-       kBadNameType},
+       kMalformedToken},
       {"M one too long", with(2, std::string("\x00\x0c", 2)),
-       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"M one too short", with(2, std::string("\x00\x0a", 2)),
-       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
-      {"tag 07", with(4, "\x07"), GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
+      {"tag 07", with(4, "\x07"), GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"DER length too short", with(5, "\x08"), GSS_S_DEFECTIVE_TOKEN,
-       kBadNameType},
+       kMalformedToken},
       {"indefinite DER length", with(5, "\x80"), GSS_S_DEFECTIVE_TOKEN,
-       kBadNameType},
+       kMalformedToken},
       {"long-form DER length",
        std::string("\x04\x01\x00\x0c\x06\x81\x09", 7) + kMechBytes +
            good.substr(15),
-       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"no OID content",
        std::string("\x04\x01\x00\x02\x06\x00", 6) + good.substr(15),
-       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"name length one too long", with(18, "\x06"), GSS_S_DEFECTIVE_TOKEN,
-       kBadNameType},
+       kMalformedToken},
       {"name length one too short", with(18, "\x04"), GSS_S_DEFECTIVE_TOKEN,
-       kBadNameType},
+       kMalformedToken},
       {"name length 4294967295", with(15, "\xff\xff\xff\xff"),
-       GSS_S_DEFECTIVE_TOKEN, kBadNameType},
-      {"a trailing byte", good + "x", GSS_S_DEFECTIVE_TOKEN, kBadNameType},
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
+      {"a trailing byte", good + "x", GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"another mechanism",
        TokenOf("alice",
                std::string(static_cast<const char*>(kKerberosMech.elements),
                            kKerberosMech.length)),
-       GSS_S_BAD_MECH, kMechNotSupported},
+       GSS_S_BAD_MECH, kForeignToken},
       {"a mechanism OID that does not decode",
        TokenOf("alice", std::string("\x2b\x80\x01", 3)), GSS_S_BAD_MECH,
        kInvalidMech},
       {"bytes behind a NUL in the name", TokenOf(std::string("al\0ce", 5)),
-       GSS_S_BAD_NAME, kBadNameType},
+       GSS_S_BAD_NAME, kNameHasNul},
   };
   cases.insert(cases.end(), std::begin(kShapes), std::end(kShapes));
   for (const auto& c : cases) {
@@ -436,11 +474,15 @@ TEST(MechModule, NamesForMechAreTheTypesImportTakes) {
   free(set);
 }
 
-TEST(MechModule, StatusTextsNameTheLibraryStatus) {
+// Every minor status the module reports has a text of its own.
+TEST(MechModule, StatusTextsNameEachMinorStatus) {
   ASSERT_NE(Mech().handle, nullptr);
   gss_OID_desc mech_copy = kMech;
+  std::vector<std::string> texts;
   for (OM_uint32 value :
-       {kNoMemory, kBadInput, kInvalidMech, kMechNotSupported, kBadNameType}) {
+       {kNoMemory, kBadInput, kInvalidMech, kMechNotSupported, kBadNameType,
+        kMalformedToken, kForeignToken, kNameHasNul, kNoSuchAttribute,
+        kReadOnlyAttribute, kUnexpected}) {
     SCOPED_TRACE(value);
     OM_uint32 minor = 77;
     OM_uint32 context = 0;
@@ -454,8 +496,392 @@ TEST(MechModule, StatusTextsNameTheLibraryStatus) {
     EXPECT_NE(said.find("ORBI"), std::string::npos) << said;
     EXPECT_NE(said.find(std::to_string(value)), std::string::npos) << said;
     EXPECT_EQ(strlen(static_cast<const char*>(text.value)), text.length);
+    for (const std::string& other : texts) EXPECT_NE(said, other);
+    texts.push_back(said);
     free(text.value);
   }
+}
+
+// A name is kept exactly or refused: bytes other than NUL behind a NUL would
+// be lost by the text import, so no text type takes them. Zeros behind a
+// NUL are kept as they are, and the anonymous type ignores the bytes.
+TEST(MechModule, ImportRefusesBytesBehindANul) {
+  ASSERT_NE(Mech().handle, nullptr);
+  gss_OID_desc default_copy = kDefaultType;
+  const struct {
+    const char* label;
+    std::string bytes;
+    gss_OID type;
+    OM_uint32 major;
+    OM_uint32 minor;
+  } kCases[] = {
+      {"a byte behind a NUL", std::string("ali\0ce", 6), GSS_C_NO_OID,
+       GSS_S_BAD_NAME, kNameHasNul},
+      {"the same with the default type", std::string("ali\0ce", 6),
+       &default_copy, GSS_S_BAD_NAME, kNameHasNul},
+      {"a last byte behind zeros", std::string("a\0\0\0x", 5), GSS_C_NO_OID,
+       GSS_S_BAD_NAME, kNameHasNul},
+      {"a NUL first", std::string("\0a", 2), GSS_C_NO_OID, GSS_S_BAD_NAME,
+       kNameHasNul},
+      {"an entry behind a NUL", std::string("db\0\nalice", 9), GSS_C_NO_OID,
+       GSS_S_BAD_NAME, kNameHasNul},
+      {"a type not taken decides first", std::string("ali\0ce", 6),
+       &kUserNameType, GSS_S_BAD_NAMETYPE, kBadNameType},
+      {"zeros behind a NUL", std::string("ali\0\0", 5), GSS_C_NO_OID,
+       GSS_S_COMPLETE, 0},
+      {"a NUL alone", std::string("\0", 1), GSS_C_NO_OID, GSS_S_COMPLETE, 0},
+      {"anonymous bytes are ignored", std::string("ali\0ce", 6),
+       &kAnonymousType, GSS_S_COMPLETE, 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    Name name;
+    OM_uint32 minor = 77;
+    EXPECT_EQ(Import(c.bytes, c.type, &name, &minor), c.major);
+    EXPECT_EQ(minor, c.minor);
+    if (c.major != GSS_S_COMPLETE) {
+      EXPECT_EQ(name.get(), GSS_C_NO_NAME);
+      continue;
+    }
+    if (c.type == &kAnonymousType) continue;
+    gss_buffer_desc shown = {0, nullptr};
+    ASSERT_EQ(Mech().display_name(&minor, name.get(), &shown, nullptr),
+              GSS_S_COMPLETE);
+    EXPECT_EQ(StringOf(shown), c.bytes);  // exactly the bytes given
+    free(shown.value);
+  }
+}
+
+// What the mechanism is, for callers that pick mechanisms by attribute:
+// concrete, and never a default mechanism. The sets come from malloc, each
+// OID's bytes a block of their own, as the glue releases them.
+TEST(MechModule, MechAttrsSayConcreteAndNotDefault) {
+  ASSERT_NE(Mech().handle, nullptr);
+  // 1.3.6.1.5.5.13.N, RFC 5587: 1 GSS_C_MA_MECH_CONCRETE, 8
+  // GSS_C_MA_NOT_DFLT_MECH, 27 GSS_C_MA_CTX_TRANS, the last it defines.
+  const auto attr = [](unsigned char n) {
+    return std::string("\x2b\x06\x01\x05\x05\x0d", 6) + static_cast<char>(n);
+  };
+  const auto strings = [](gss_OID_set set) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < set->count; ++i) {
+      out.emplace_back(static_cast<const char*>(set->elements[i].elements),
+                       set->elements[i].length);
+    }
+    return out;
+  };
+  const auto release = [](gss_OID_set set) {
+    for (size_t i = 0; i < set->count; ++i) free(set->elements[i].elements);
+    free(set->elements);
+    free(set);
+  };
+  gss_OID_desc mech_copy = kMech;
+  OM_uint32 minor = 77;
+  gss_OID_set own = static_cast<gss_OID_set>(kJunk);
+  gss_OID_set known = static_cast<gss_OID_set>(kJunk);
+  ASSERT_EQ(Mech().inquire_attrs_for_mech(&minor, &mech_copy, &own, &known),
+            GSS_S_COMPLETE);
+  EXPECT_EQ(minor, 0u);
+  ASSERT_NE(own, GSS_C_NO_OID_SET);
+  ASSERT_NE(known, GSS_C_NO_OID_SET);
+  EXPECT_EQ(strings(own), (std::vector<std::string>{attr(1), attr(8)}));
+  std::vector<std::string> all;
+  for (unsigned char n = 1; n <= 27; ++n) all.push_back(attr(n));
+  EXPECT_EQ(strings(known), all);
+  release(own);
+  release(known);
+
+  // Either output may be left out.
+  own = static_cast<gss_OID_set>(kJunk);
+  ASSERT_EQ(Mech().inquire_attrs_for_mech(&minor, &mech_copy, &own, nullptr),
+            GSS_S_COMPLETE);
+  EXPECT_EQ(own->count, 2u);
+  release(own);
+  EXPECT_EQ(Mech().inquire_attrs_for_mech(&minor, &mech_copy, nullptr, nullptr),
+            GSS_S_COMPLETE);
+}
+
+// The table's OIDs, which the module hands out as name types and as the
+// mechanism of a name, are not the glue's to free; every other OID is.
+TEST(MechModule, InternalReleaseOidKeepsOnlyTheModulesOwnOids) {
+  ASSERT_NE(Mech().handle, nullptr);
+  Name name;
+  OM_uint32 minor = 77;
+  ASSERT_EQ(Import("alice", GSS_C_NO_OID, &name, &minor), GSS_S_COMPLETE);
+  gss_buffer_desc shown = {0, nullptr};
+  gss_OID type = GSS_C_NO_OID;
+  ASSERT_EQ(Mech().display_name(&minor, name.get(), &shown, &type),
+            GSS_S_COMPLETE);
+  free(shown.value);
+  gss_OID mech = GSS_C_NO_OID;
+  ASSERT_EQ(Mech().inquire_name(&minor, name.get(), nullptr, &mech, nullptr),
+            GSS_S_COMPLETE);
+  for (gss_OID own : {type, mech}) {
+    gss_OID oid = own;
+    minor = 77;
+    EXPECT_EQ(Mech().internal_release_oid(&minor, &oid), GSS_S_COMPLETE);
+    EXPECT_EQ(oid, GSS_C_NO_OID);
+    EXPECT_EQ(minor, 0u);
+    EXPECT_TRUE(SameOid(own, kDefaultType) || SameOid(own, kMech));
+  }
+  // An equal OID elsewhere, no OID, and no pointer are left to the glue.
+  gss_OID_desc copy = kDefaultType;
+  gss_OID oid = &copy;
+  EXPECT_EQ(Mech().internal_release_oid(&minor, &oid), GSS_S_CONTINUE_NEEDED);
+  EXPECT_EQ(oid, &copy);
+  oid = GSS_C_NO_OID;
+  EXPECT_EQ(Mech().internal_release_oid(&minor, &oid), GSS_S_CONTINUE_NEEDED);
+  EXPECT_EQ(Mech().internal_release_oid(&minor, nullptr),
+            GSS_S_CONTINUE_NEEDED);
+  EXPECT_EQ(Mech().internal_release_oid(nullptr, nullptr),
+            GSS_S_CONTINUE_NEEDED);
+}
+
+// The SASL names: the GS2 name computed from the OID (checked against an
+// independent SHA-1 in sasl_name_test), the mechanism's name and a one-line
+// description; any output may be left out.
+TEST(MechModule, SaslNameNamesTheMechanism) {
+  ASSERT_NE(Mech().handle, nullptr);
+  gss_OID_desc mech_copy = kMech;
+  OM_uint32 minor = 77;
+  gss_buffer_desc sasl = {77, kJunk};
+  gss_buffer_desc name = {77, kJunk};
+  gss_buffer_desc description = {77, kJunk};
+  ASSERT_EQ(Mech().inquire_saslname_for_mech(&minor, &mech_copy, &sasl, &name,
+                                             &description),
+            GSS_S_COMPLETE);
+  EXPECT_EQ(StringOf(sasl).size(), 15u);
+  EXPECT_EQ(StringOf(sasl).rfind("GS2-", 0), 0u);
+  EXPECT_EQ(StringOf(name), "ORBI");
+  const std::string text = StringOf(description);
+  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(text.find('\n'), std::string::npos);
+  for (gss_buffer_desc* b : {&sasl, &name, &description}) free(b->value);
+
+  ASSERT_EQ(Mech().inquire_saslname_for_mech(&minor, &mech_copy, nullptr, &name,
+                                             nullptr),
+            GSS_S_COMPLETE);
+  EXPECT_EQ(StringOf(name), "ORBI");
+  free(name.value);
+  EXPECT_EQ(Mech().inquire_saslname_for_mech(&minor, &kKerberosMech, &sasl,
+                                             &name, &description),
+            GSS_S_BAD_MECH);
+  EXPECT_EQ(sasl.value, nullptr);
+}
+
+// AttributeValues reads every value of attr with the `more` iteration.
+struct AttributeValues {
+  OM_uint32 major = GSS_S_COMPLETE;
+  std::vector<std::string> values;
+  std::vector<std::string> shown;
+};
+AttributeValues ReadAttribute(gss_name_t name, const std::string& attr) {
+  AttributeValues out;
+  gss_buffer_desc attr_buffer = BufferOf(attr);
+  int more = -1;
+  do {
+    OM_uint32 minor = 77;
+    int authenticated = 77;
+    int complete = 77;
+    gss_buffer_desc value = {77, kJunk};
+    gss_buffer_desc shown = {77, kJunk};
+    const int asked = more;
+    out.major =
+        Mech().get_name_attribute(&minor, name, &attr_buffer, &authenticated,
+                                  &complete, &value, &shown, &more);
+    if (out.major != GSS_S_COMPLETE) {
+      EXPECT_EQ(minor, kNoSuchAttribute);
+      EXPECT_EQ(more, asked);
+      EXPECT_EQ(value.value, nullptr);
+      EXPECT_EQ(shown.value, nullptr);
+      break;
+    }
+    EXPECT_EQ(minor, 0u);
+    EXPECT_EQ(authenticated, 0);
+    EXPECT_EQ(complete, 1);
+    out.values.push_back(StringOf(value));
+    out.shown.push_back(StringOf(shown));
+    EXPECT_EQ(strlen(static_cast<const char*>(shown.value)), shown.length);
+    free(value.value);
+    free(shown.value);
+  } while (more != 0);
+  return out;
+}
+
+// A name's database path and entries as attributes: listed only where the
+// name has them, the values its bytes in order, displayed printably.
+TEST(MechModule, NameAttributesAreThePathAndTheEntries) {
+  ASSERT_NE(Mech().handle, nullptr);
+  using Strings = std::vector<std::string>;
+  const struct {
+    const char* label;
+    std::string text;
+    gss_OID type;
+    Strings attributes;
+    Strings path;
+    Strings entries;
+    Strings shown_entries;
+  } kCases[] = {
+      {"a path and two entries",
+       "db/users\nalice\nbob",
+       GSS_C_NO_OID,
+       {kPathAttribute, kEntriesAttribute},
+       {"db/users"},
+       {"alice", "bob"},
+       {"alice", "bob"}},
+      {"a path alone",
+       "alice",
+       GSS_C_NO_OID,
+       {kPathAttribute},
+       {"alice"},
+       {},
+       {}},
+      {"empty entries",
+       "db\n\n",
+       GSS_C_NO_OID,
+       {kPathAttribute, kEntriesAttribute},
+       {"db"},
+       {"", ""},
+       {"", ""}},
+      {"bytes to escape",
+       "db\n\x01\\\xff",
+       GSS_C_NO_OID,
+       {kPathAttribute, kEntriesAttribute},
+       {"db"},
+       {"\x01\\\xff"},
+       {"\\x01\\\\\\xff"}},
+      {"a counted NUL ends nothing",
+       std::string("db\nalice\0", 9),
+       GSS_C_NO_OID,
+       {kPathAttribute, kEntriesAttribute},
+       {"db"},
+       {"alice"},
+       {"alice"}},
+      {"no path before the entries", "\nalice", GSS_C_NO_OID, {}, {}, {}, {}},
+      {"an empty name", "", GSS_C_NO_OID, {}, {}, {}, {}},
+      {"the anonymous name", "", &kAnonymousType, {}, {}, {}, {}},
+      {"the anonymous sentinel as text",
+       "!@#$%&:ORBI-ANONYMOUS:!@#$%&",
+       GSS_C_NO_OID,
+       {},
+       {},
+       {},
+       {}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    Name name;
+    OM_uint32 minor = 77;
+    ASSERT_EQ(Import(c.text, c.type, &name, &minor), GSS_S_COMPLETE);
+    int is_mn = 77;
+    gss_OID mech = static_cast<gss_OID>(kJunk);
+    gss_buffer_set_t attrs = static_cast<gss_buffer_set_t>(kJunk);
+    ASSERT_EQ(Mech().inquire_name(&minor, name.get(), &is_mn, &mech, &attrs),
+              GSS_S_COMPLETE);
+    EXPECT_EQ(is_mn, 1);
+    EXPECT_TRUE(SameOid(mech, kMech));
+    ASSERT_NE(attrs, GSS_C_NO_BUFFER_SET);
+    Strings listed;
+    for (size_t i = 0; i < attrs->count; ++i) {
+      listed.push_back(StringOf(attrs->elements[i]));
+      free(attrs->elements[i].value);
+    }
+    free(attrs->elements);
+    free(attrs);
+    EXPECT_EQ(listed, c.attributes);
+
+    const AttributeValues path = ReadAttribute(name.get(), kPathAttribute);
+    EXPECT_EQ(path.values, c.path);
+    EXPECT_EQ(path.major, c.path.empty() ? GSS_S_UNAVAILABLE : GSS_S_COMPLETE);
+    const AttributeValues entries =
+        ReadAttribute(name.get(), kEntriesAttribute);
+    EXPECT_EQ(entries.values, c.entries);
+    EXPECT_EQ(entries.shown, c.shown_entries);
+    EXPECT_EQ(entries.major,
+              c.entries.empty() ? GSS_S_UNAVAILABLE : GSS_S_COMPLETE);
+  }
+}
+
+// The iteration state is the caller's: each value can be asked for again,
+// and a state that designates no value is refused without a change.
+TEST(MechModule, AttributeIterationRefusesStatesItDidNotHandOut) {
+  ASSERT_NE(Mech().handle, nullptr);
+  Name name;
+  OM_uint32 minor = 77;
+  ASSERT_EQ(Import("db\na\nb", GSS_C_NO_OID, &name, &minor), GSS_S_COMPLETE);
+  gss_buffer_desc entries = BufferOf(kEntriesAttribute);
+  const struct {
+    const char* label;
+    std::string attr;
+    int more;
+    OM_uint32 major;
+    std::string value;
+    int more_after;
+  } kCases[] = {
+      {"first", kEntriesAttribute, -1, GSS_S_COMPLETE, "a", 1},
+      {"second again", kEntriesAttribute, 1, GSS_S_COMPLETE, "b", 0},
+      {"past the last", kEntriesAttribute, 2, GSS_S_UNAVAILABLE, "", 2},
+      {"after the last", kEntriesAttribute, 0, GSS_S_UNAVAILABLE, "", 0},
+      {"below -1", kEntriesAttribute, -2, GSS_S_UNAVAILABLE, "", -2},
+      {"the path's second", kPathAttribute, 1, GSS_S_UNAVAILABLE, "", 1},
+      {"another attribute", "urn:oid:1.2.3", -1, GSS_S_UNAVAILABLE, "", -1},
+      {"a prefix of one", kEntriesAttribute.substr(0, 10), -1,
+       GSS_S_UNAVAILABLE, "", -1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    gss_buffer_desc attr = BufferOf(c.attr);
+    gss_buffer_desc value = {0, nullptr};
+    int more = c.more;
+    EXPECT_EQ(Mech().get_name_attribute(&minor, name.get(), &attr, nullptr,
+                                        nullptr, &value, nullptr, &more),
+              c.major);
+    EXPECT_EQ(more, c.more_after);
+    EXPECT_EQ(StringOf(value), c.value);
+    if (c.major != GSS_S_COMPLETE) {
+      EXPECT_EQ(minor, kNoSuchAttribute);
+    }
+    free(value.value);
+  }
+  // Neither the value nor its display need be asked for.
+  int more = -1;
+  EXPECT_EQ(Mech().get_name_attribute(&minor, name.get(), &entries, nullptr,
+                                      nullptr, nullptr, nullptr, &more),
+            GSS_S_COMPLETE);
+  EXPECT_EQ(more, 1);
+}
+
+// The attributes come from the name's text, which never changes: setting
+// or deleting one of them is not allowed, any other is not known.
+TEST(MechModule, AttributesCannotBeSetOrDeleted) {
+  ASSERT_NE(Mech().handle, nullptr);
+  Name name;
+  OM_uint32 minor = 77;
+  ASSERT_EQ(Import("db\nalice", GSS_C_NO_OID, &name, &minor), GSS_S_COMPLETE);
+  gss_buffer_desc value = BufferOf("mallory");
+  const struct {
+    std::string attr;
+    OM_uint32 major;
+    OM_uint32 minor;
+  } kCases[] = {
+      {kPathAttribute, GSS_S_UNAUTHORIZED, kReadOnlyAttribute},
+      {kEntriesAttribute, GSS_S_UNAUTHORIZED, kReadOnlyAttribute},
+      {"urn:oid:1.2.3", GSS_S_UNAVAILABLE, kNoSuchAttribute},
+      {"", GSS_S_UNAVAILABLE, kNoSuchAttribute},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.attr);
+    gss_buffer_desc attr = BufferOf(c.attr);
+    minor = 77;
+    EXPECT_EQ(Mech().set_name_attribute(&minor, name.get(), 1, &attr, &value),
+              c.major);
+    EXPECT_EQ(minor, c.minor);
+    minor = 77;
+    EXPECT_EQ(Mech().delete_name_attribute(&minor, name.get(), &attr), c.major);
+    EXPECT_EQ(minor, c.minor);
+  }
+  EXPECT_EQ(ReadAttribute(name.get(), kEntriesAttribute).values,
+            std::vector<std::string>{"alice"});
 }
 
 // Each refusal of a call: its major and minor status, and every output it

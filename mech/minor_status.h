@@ -1,0 +1,48 @@
+// The minor statuses of orbi_mech.so and their texts.
+//
+// A minor status the module reports is either one of the library's statuses
+// (orbi_name/status.h, 0 to 38), when a library call decided the outcome, or
+// one of the module's own codes below, for what only the module sees: the
+// bytes of a standard exported name token, a name the library would not keep
+// as given, name attributes, and failures no status describes. The two
+// ranges do not overlap, so every value names exactly one fault.
+//
+// Thread safety: the functions keep no state; the texts are static.
+#ifndef ORBI_MECH_MINOR_STATUS_H_
+#define ORBI_MECH_MINOR_STATUS_H_
+
+#include <gssapi/gssapi.h>
+
+namespace orbi_mech {
+namespace minor {
+
+// The exported name token is not one token: a wrong identifier or tag, a
+// length that disagrees with the bytes, a truncation or trailing bytes.
+inline constexpr OM_uint32 MALFORMED_TOKEN = 100;
+// The exported name token is well formed but names another mechanism.
+inline constexpr OM_uint32 FOREIGN_TOKEN = 101;
+// The name has bytes other than NUL behind a NUL; a name of this mechanism
+// ends at its first NUL, so such bytes could not be kept as given.
+inline constexpr OM_uint32 NAME_HAS_NUL = 102;
+// The name has no such attribute, or no value at the position asked for.
+inline constexpr OM_uint32 NO_SUCH_ATTRIBUTE = 103;
+// The attribute exists but can only be read: a name's attributes come from
+// its text, which never changes.
+inline constexpr OM_uint32 READ_ONLY_ATTRIBUTE = 104;
+// A failure that no other status describes (an unexpected exception).
+inline constexpr OM_uint32 UNEXPECTED = 105;
+
+}  // namespace minor
+
+// MinorStatusName returns the name of a minor status ("MALFORMED_TOKEN", or
+// the library's name such as "BAD_NAME_TYPE"), or null for a value that is
+// neither one of the module's codes nor a library status. Static text.
+[[nodiscard]] const char* MinorStatusName(OM_uint32 value);
+
+// MinorStatusMessage returns the sentence that says what the status means,
+// or null where MinorStatusName is null. Static text.
+[[nodiscard]] const char* MinorStatusMessage(OM_uint32 value);
+
+}  // namespace orbi_mech
+
+#endif  // ORBI_MECH_MINOR_STATUS_H_
