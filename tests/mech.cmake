@@ -71,6 +71,14 @@ if(TARGET orbi_mech)
   add_dependencies(mech_module_test orbi_mech)
   gtest_discover_tests(mech_module_test DISCOVERY_TIMEOUT 60)
 
+  # The GS2 name computation against OpenSSL's SHA-1.
+  add_executable(sasl_name_test ${_orbi_mech_tests}/sasl_name_test.cc
+    ${PROJECT_SOURCE_DIR}/mech/sasl_name.cc)
+  target_include_directories(sasl_name_test PRIVATE ${PROJECT_SOURCE_DIR}/mech)
+  target_link_libraries(sasl_name_test PRIVATE
+    OpenSSL::Crypto GTest::gtest GTest::gtest_main orbi_name_warnings)
+  gtest_discover_tests(sasl_name_test DISCOVERY_TIMEOUT 60)
+
   # The module's sources once more, against the seam build of the library
   # and wrapped as it is (tests/alloc.cmake).
   if(TARGET orbi_name_seam)

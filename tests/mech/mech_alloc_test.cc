@@ -5,7 +5,12 @@
 // library's are counted alike. Each failed step must report GSS_S_FAILURE
 // with the library's NO_MEMORY (1), leave every output empty and leave
 // nothing allocated.
+// MIT's header declares the RFC 5587 and RFC 5801 functions outside its
+// extern "C" block.
+extern "C" {
 #include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
+}
 #include <string.h>
 
 #include <functional>
@@ -221,6 +226,116 @@ TEST(MechAlloc, NamesForMech) {
         orbi_alloc::Free(set->elements);
         orbi_alloc::Free(set);
       });
+}
+
+void FreeOidSet(gss_OID_set set) {
+  if (set == GSS_C_NO_OID_SET) return;
+  for (size_t i = 0; i < set->count; ++i) {
+    orbi_alloc::Free(set->elements[i].elements);
+  }
+  orbi_alloc::Free(set->elements);
+  orbi_alloc::Free(set);
+}
+
+// The inquiries that hand out several blocks: a failure at any of them
+// leaves none behind and every output empty.
+TEST(MechAlloc, InquiriesHandingOutSeveralBlocks) {
+  gss_name_t name = MakeName("db/users\nalice\nbob");
+  ASSERT_NE(name, GSS_C_NO_NAME);
+  gss_OID_set own;
+  gss_OID_set known;
+  gss_buffer_desc sasl;
+  gss_buffer_desc mech_name;
+  gss_buffer_desc description;
+  gss_buffer_set_t attrs;
+  gss_buffer_desc value;
+  gss_buffer_desc shown;
+  int more;
+  const auto empty = [](const gss_buffer_desc& b) {
+    return b.value == nullptr && b.length == 0;
+  };
+  std::string entries;  // the entries' attribute name, from the inquiry
+  gss_buffer_desc entries_attr = {0, nullptr};
+  const struct {
+    const char* label;
+    std::function<OM_uint32(OM_uint32*)> call;
+    std::function<void(bool failed)> after;
+  } kCases[] = {
+      {"mechanism attributes",
+       [&](OM_uint32* minor) {
+         own = known = reinterpret_cast<gss_OID_set>(1);
+         return gss_inquire_attrs_for_mech(minor, &kMech, &own, &known);
+       },
+       [&](bool failed) {
+         if (failed) {
+           EXPECT_EQ(own, GSS_C_NO_OID_SET);
+           EXPECT_EQ(known, GSS_C_NO_OID_SET);
+         }
+         FreeOidSet(own);
+         FreeOidSet(known);
+       }},
+      {"SASL names",
+       [&](OM_uint32* minor) {
+         sasl = mech_name = description = {77, &sasl};
+         return gss_inquire_saslname_for_mech(minor, &kMech, &sasl, &mech_name,
+                                              &description);
+       },
+       [&](bool failed) {
+         if (failed) {
+           EXPECT_TRUE(empty(sasl));
+           EXPECT_TRUE(empty(mech_name));
+           EXPECT_TRUE(empty(description));
+         }
+         for (gss_buffer_desc* b : {&sasl, &mech_name, &description}) {
+           orbi_alloc::Free(b->value);
+         }
+       }},
+      {"name inquiry",
+       [&](OM_uint32* minor) {
+         attrs = reinterpret_cast<gss_buffer_set_t>(1);
+         return gss_inquire_name(minor, name, nullptr, nullptr, &attrs);
+       },
+       [&](bool failed) {
+         if (failed) {
+           EXPECT_EQ(attrs, GSS_C_NO_BUFFER_SET);
+           return;
+         }
+         // The attribute names, the second kept for the next case.
+         ASSERT_EQ(attrs->count, 2u);
+         entries.assign(static_cast<char*>(attrs->elements[1].value),
+                        attrs->elements[1].length);
+         entries_attr = {entries.size(), &entries[0]};
+         for (size_t i = 0; i < attrs->count; ++i) {
+           orbi_alloc::Free(attrs->elements[i].value);
+         }
+         orbi_alloc::Free(attrs->elements);
+         orbi_alloc::Free(attrs);
+       }},
+      {"second entry",
+       [&](OM_uint32* minor) {
+         value = shown = {77, &value};
+         more = 1;
+         return gss_get_name_attribute(minor, name, &entries_attr, nullptr,
+                                       nullptr, &value, &shown, &more);
+       },
+       [&](bool failed) {
+         EXPECT_EQ(more, failed ? 1 : 0);
+         if (failed) {
+           EXPECT_TRUE(empty(value));
+           EXPECT_TRUE(empty(shown));
+         } else {
+           EXPECT_EQ(std::string(static_cast<char*>(value.value), value.length),
+                     "bob");
+         }
+         orbi_alloc::Free(value.value);
+         orbi_alloc::Free(shown.value);
+       }},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    ExpectNoMemoryOrSuccess(c.call, c.after);
+  }
+  Release(&name);
 }
 
 TEST(MechAlloc, StatusText) {

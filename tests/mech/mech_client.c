@@ -7,11 +7,15 @@
  * re-imports, compares, duplicates and releases it, asks for the
  * mechanism's name types, and checks the refusals: name types the
  * mechanism does not take, truncated and corrupted tokens, another
- * mechanism's token, and the texts of the minor statuses they give.
+ * mechanism's token, and the texts of the minor statuses they give. It
+ * reads a name's database path and entries as name attributes, asks for
+ * the mechanism's attributes and SASL names, and releases the OIDs the
+ * glue hands out, as careless callers do.
  *
  * Prints one line per failed check ("FAIL: ...") and exits 1 when any
  * failed. */
 #include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -337,6 +341,10 @@ static void check_refused_tokens(void) {
       major = import_token(token, length, &name, &minor);
       check(major == cases[i].expected && name == GSS_C_NO_NAME,
             "%s: %x, expected %x", cases[i].what, major, cases[i].expected);
+      if (major == GSS_S_DEFECTIVE_TOKEN && cases[i].offset >= 15) {
+        check(strstr(minor_text(minor), "MALFORMED_TOKEN") != NULL,
+              "%s: the refusal reads \"%s\"", cases[i].what, minor_text(minor));
+      }
       release(&name);
     }
   }
@@ -434,6 +442,184 @@ static void check_status_texts(void) {
   release(&mn);
 }
 
+/* values_of reads every value of the attribute attr of name into out, one
+ * line each, and returns the major status of the last call. */
+static OM_uint32 values_of(gss_name_t name, gss_buffer_t attr, char* out,
+                           size_t size, OM_uint32* minor) {
+  OM_uint32 major = GSS_S_COMPLETE, ignored;
+  int more = -1;
+  out[0] = '\0';
+  while (more != 0) {
+    int authenticated = -1, complete = -1;
+    gss_buffer_desc value = GSS_C_EMPTY_BUFFER, shown = GSS_C_EMPTY_BUFFER;
+    major = gss_get_name_attribute(minor, name, attr, &authenticated, &complete,
+                                   &value, &shown, &more);
+    if (major != GSS_S_COMPLETE) break;
+    check(authenticated == 0 && complete == 1,
+          "an attribute value is authenticated %d, complete %d", authenticated,
+          complete);
+    check(shown.length == value.length &&
+              memcmp(shown.value, value.value, value.length) == 0,
+          "a printable value displays otherwise");
+    snprintf(out + strlen(out), size - strlen(out), "%.*s;", (int)value.length,
+             (const char*)value.value);
+    gss_release_buffer(&ignored, &value);
+    gss_release_buffer(&ignored, &shown);
+  }
+  return major;
+}
+
+/* What ordinary client code asks of a mechanism name: whether it is one,
+ * of which mechanism, and its attributes, the database path and entries. */
+static void check_name_attributes(void) {
+  OM_uint32 minor = 0, major, ignored;
+  gss_name_t mn = GSS_C_NO_NAME;
+  gss_buffer_desc input = text("db/users\nalice\nbob");
+  gss_buffer_set_t attrs = GSS_C_NO_BUFFER_SET;
+  gss_OID mech = GSS_C_NO_OID;
+  int is_mn = -1;
+  char values[256];
+
+  major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
+  check(major == GSS_S_COMPLETE, "the name with entries: %x", major);
+  if (mn == GSS_C_NO_NAME) return;
+  major = gss_inquire_name(&minor, mn, &is_mn, &mech, &attrs);
+  check(major == GSS_S_COMPLETE, "gss_inquire_name: %x minor %u (%s)", major,
+        minor, minor_text(minor));
+  check(is_mn == 1 && same_oid(mech, &orbi_mech),
+        "gss_inquire_name: a mechanism name %d of the ORBI mechanism %d", is_mn,
+        same_oid(mech, &orbi_mech));
+  gss_release_oid(&ignored, &mech);
+  check(attrs != GSS_C_NO_BUFFER_SET && attrs->count == 2,
+        "gss_inquire_name: %zu attributes, expected the path and the entries",
+        attrs != GSS_C_NO_BUFFER_SET ? attrs->count : 0);
+  if (attrs != GSS_C_NO_BUFFER_SET && attrs->count == 2) {
+    major = values_of(mn, &attrs->elements[0], values, sizeof(values), &minor);
+    check(major == GSS_S_COMPLETE && strcmp(values, "db/users;") == 0,
+          "the path attribute: %x \"%s\"", major, values);
+    major = values_of(mn, &attrs->elements[1], values, sizeof(values), &minor);
+    check(major == GSS_S_COMPLETE && strcmp(values, "alice;bob;") == 0,
+          "the entries attribute: %x \"%s\"", major, values);
+    major = gss_set_name_attribute(&minor, mn, 1, &attrs->elements[1], &input);
+    check(major == GSS_S_UNAUTHORIZED, "setting the entries: %x", major);
+    major = gss_delete_name_attribute(&minor, mn, &attrs->elements[0]);
+    check(major == GSS_S_UNAUTHORIZED, "deleting the path: %x", major);
+  }
+  gss_release_buffer_set(&ignored, &attrs);
+  release(&mn);
+
+  /* A name without a database path has no attributes, and that is no
+   * error. */
+  input = text("\nalice");
+  major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
+  if (mn != GSS_C_NO_NAME) {
+    major = gss_inquire_name(&minor, mn, NULL, NULL, &attrs);
+    check(major == GSS_S_COMPLETE &&
+              (attrs == GSS_C_NO_BUFFER_SET || attrs->count == 0),
+          "a name without a path: %x with attributes", major);
+    gss_release_buffer_set(&ignored, &attrs);
+  }
+  release(&mn);
+}
+
+/* A name is kept exactly or refused: a byte behind a NUL is refused when
+ * the glue hands the text to the module, with a minor status that says so. */
+static void check_bytes_behind_nul(void) {
+  OM_uint32 minor = 0, major;
+  gss_name_t mn = GSS_C_NO_NAME;
+  gss_buffer_desc input = bytes("ali\0ce", 6);
+  major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
+  check(major == GSS_S_BAD_NAME && mn == GSS_C_NO_NAME,
+        "\"ali\\0ce\" bound to ORBI: %x", major);
+  check(strstr(minor_text(minor), "NAME_HAS_NUL") != NULL,
+        "its refusal reads \"%s\"", minor_text(minor));
+  release(&mn);
+}
+
+/* The OIDs the glue hands out may be released, even the name type of a
+ * displayed name, which RFC 2744 says not to release: the module keeps its
+ * own from being freed. */
+static void check_release_oid(void) {
+  OM_uint32 minor = 0, major, ignored;
+  gss_name_t mn = GSS_C_NO_NAME;
+  gss_buffer_desc input = text("alice"), shown = GSS_C_EMPTY_BUFFER;
+  gss_OID type = GSS_C_NO_OID;
+  major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
+  if (mn == GSS_C_NO_NAME) return;
+  major = gss_display_name(&minor, mn, &shown, &type);
+  gss_release_buffer(&ignored, &shown);
+  check(major == GSS_S_COMPLETE, "display: %x", major);
+  major = gss_release_oid(&minor, &type);
+  check(major == GSS_S_COMPLETE && type == GSS_C_NO_OID,
+        "release of the displayed name type: %x", major);
+  /* The type is still there for the next name. */
+  major = gss_display_name(&minor, mn, &shown, &type);
+  check(major == GSS_S_COMPLETE && same_oid(type, &orbi_default_type),
+        "the name type after its release: %x", major);
+  gss_release_buffer(&ignored, &shown);
+  release(&mn);
+}
+
+/* What the mechanism is, for callers that choose mechanisms by attribute
+ * or by SASL name. */
+static void check_mech_inquiries(void) {
+  OM_uint32 minor = 0, major, ignored;
+  gss_OID_set own = GSS_C_NO_OID_SET, known = GSS_C_NO_OID_SET,
+              defaults = GSS_C_NO_OID_SET, except = GSS_C_NO_OID_SET;
+  gss_buffer_desc sasl = GSS_C_EMPTY_BUFFER, name = GSS_C_EMPTY_BUFFER,
+                  description = GSS_C_EMPTY_BUFFER;
+  gss_OID found = GSS_C_NO_OID;
+  int concrete = 0, not_default = 0, listed = 1;
+
+  major = gss_inquire_attrs_for_mech(&minor, &orbi_mech, &own, &known);
+  check(major == GSS_S_COMPLETE && own != GSS_C_NO_OID_SET &&
+            known != GSS_C_NO_OID_SET,
+        "gss_inquire_attrs_for_mech: %x", major);
+  if (own != GSS_C_NO_OID_SET) {
+    gss_test_oid_set_member(&ignored, (gss_OID)GSS_C_MA_MECH_CONCRETE, own,
+                            &concrete);
+    gss_test_oid_set_member(&ignored, (gss_OID)GSS_C_MA_NOT_DFLT_MECH, own,
+                            &not_default);
+  }
+  check(concrete && not_default,
+        "the mechanism is concrete %d and not a default mechanism %d", concrete,
+        not_default);
+  gss_release_oid_set(&ignored, &own);
+  gss_release_oid_set(&ignored, &known);
+
+  /* The mechanisms a default credential would use leave it out. */
+  gss_create_empty_oid_set(&ignored, &except);
+  gss_add_oid_set_member(&ignored, (gss_OID)GSS_C_MA_NOT_DFLT_MECH, &except);
+  major = gss_indicate_mechs_by_attrs(&minor, GSS_C_NO_OID_SET, except,
+                                      GSS_C_NO_OID_SET, &defaults);
+  if (major == GSS_S_COMPLETE) {
+    gss_test_oid_set_member(&ignored, &orbi_mech, defaults, &listed);
+  }
+  check(major == GSS_S_COMPLETE && !listed,
+        "the ORBI mechanism is among the default mechanisms: %x", major);
+  gss_release_oid_set(&ignored, &defaults);
+  gss_release_oid_set(&ignored, &except);
+
+  major = gss_inquire_saslname_for_mech(&minor, &orbi_mech, &sasl, &name,
+                                        &description);
+  check(major == GSS_S_COMPLETE && sasl.length == 15 &&
+            memcmp(sasl.value, "GS2-", 4) == 0 && name.length == 4 &&
+            memcmp(name.value, "ORBI", 4) == 0 && description.length > 0,
+        "gss_inquire_saslname_for_mech: %x \"%.*s\" \"%.*s\"", major,
+        (int)sasl.length, (const char*)sasl.value, (int)name.length,
+        (const char*)name.value);
+  if (major == GSS_S_COMPLETE) {
+    /* The glue finds the mechanism by that name, computing it itself. */
+    major = gss_inquire_mech_for_saslname(&minor, &sasl, &found);
+    check(major == GSS_S_COMPLETE && same_oid(found, &orbi_mech),
+          "gss_inquire_mech_for_saslname of \"%.*s\": %x", (int)sasl.length,
+          (const char*)sasl.value, major);
+  }
+  gss_release_buffer(&ignored, &sasl);
+  gss_release_buffer(&ignored, &name);
+  gss_release_buffer(&ignored, &description);
+}
+
 int main(void) {
   check_mechanism_listed();
   check_round_trip();
@@ -443,6 +629,10 @@ int main(void) {
   check_foreign_token();
   check_anonymous();
   check_status_texts();
+  check_name_attributes();
+  check_bytes_behind_nul();
+  check_release_oid();
+  check_mech_inquiries();
   if (failures != 0) {
     printf("mech_client: %d of %d checks failed\n", failures, checks);
     return 1;
