@@ -5,12 +5,22 @@
 //
 // The glue looks each entry point up by its standard name in the module and
 // calls the one it finds with its own copies of the caller's arguments. The
-// module defines only the name operations: gss_import_name,
-// gss_display_name, gss_compare_name, gss_release_name, gss_duplicate_name,
-// gss_export_name, gss_inquire_names_for_mech and gss_display_status. They
-// are the only symbols it exports; the glue treats every other entry point
-// as unavailable. The glue never calls a module's gss_canonicalize_name: it
-// canonicalizes by handing the name's bytes and type to gss_import_name.
+// module defines:
+//  - the name operations: gss_import_name, gss_display_name,
+//    gss_compare_name, gss_release_name, gss_duplicate_name, gss_export_name;
+//  - a name's database path and entries as read-only name attributes (RFC
+//    6680): gss_inquire_name, gss_get_name_attribute, and
+//    gss_set_name_attribute and gss_delete_name_attribute, which refuse;
+//  - what the mechanism is: gss_inquire_names_for_mech,
+//    gss_inquire_attrs_for_mech (RFC 5587: concrete, never a default
+//    mechanism) and gss_inquire_saslname_for_mech (RFC 5801);
+//  - gss_internal_release_oid, which keeps the table's OIDs that the module
+//    hands out from being freed by a caller's gss_release_oid;
+//  - gss_display_status for its minor statuses.
+// They are the only symbols it exports; the glue treats every other entry
+// point as unavailable. The glue never calls a module's
+// gss_canonicalize_name: it canonicalizes by handing the name's bytes and
+// type to gss_import_name.
 //
 // What the glue relies on, and what each entry point does for it:
 //  - Every name the module hands out is a mechanism name: a
@@ -27,9 +37,10 @@
 //    the glue's function of the same name. The module is also linked with
 //    -Bsymbolic.
 //
-// Minor statuses are the library's statuses (orbi_name/status.h); the major
-// status is orbi_name::GssMajorStatus of the minor, or where the call site
-// knows better (an argument that cannot be read or written, a malformed
+// Minor statuses are the library's statuses (orbi_name/status.h) where a
+// library call decided, else the module's own (minor_status.h); the major
+// status is orbi_name::GssMajorStatus of a library status, or where the call
+// site knows better (an argument that cannot be read or written, a malformed
 // token) the status that names the fault.
 //
 // Thread safety: the module keeps no state of its own. Each name carries the
