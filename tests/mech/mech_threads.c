@@ -2,8 +2,9 @@
  * once, as an application of its own would (only <gssapi/gssapi.h> and
  * libgssapi_krb5): each thread makes, displays, exports, re-imports,
  * compares and releases names of its own, and all of them display, export,
- * duplicate and compare one shared name, while refusals put minor statuses
- * through the glue's shared status map.
+ * duplicate, compare and read the attributes of one shared name, and
+ * release the name types the glue hands out, while refusals put minor
+ * statuses through the glue's shared status map.
  *
  *   mech_threads [ROUNDS]     (default 200 rounds in each of 8 threads)
  *
@@ -11,6 +12,7 @@
  * ThreadSanitizer (the tsan preset instruments this program and the
  * module) or helgrind, it also shows the races it meets. */
 #include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
 #include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -87,6 +89,8 @@ static void one_round(struct worker* w, int round) {
   gss_buffer_desc shown = GSS_C_EMPTY_BUFFER, token = GSS_C_EMPTY_BUFFER,
                   message = GSS_C_EMPTY_BUFFER;
   gss_OID_set types = GSS_C_NO_OID_SET;
+  gss_buffer_set_t attrs = GSS_C_NO_BUFFER_SET;
+  gss_OID type = GSS_C_NO_OID;
   int equal = -1;
 
   snprintf(text, sizeof(text), "user%d-%d", w->index, round);
@@ -132,11 +136,30 @@ static void one_round(struct worker* w, int round) {
     fail(w, "export shared", round, major, minor);
   }
   gss_release_buffer(&ignored, &token);
-  major = gss_display_name(&minor, shared_name, &shown, NULL);
+  major = gss_display_name(&minor, shared_name, &shown, &type);
   if (major != GSS_S_COMPLETE || !same_buffer(&shown, "shared", 6)) {
     fail(w, "display shared", round, major, minor);
   }
   gss_release_buffer(&ignored, &shown);
+  /* The module keeps the type it handed out from being freed. */
+  major = gss_release_oid(&minor, &type);
+  if (major != GSS_S_COMPLETE) fail(w, "release the type", round, major, minor);
+  /* The shared name's one attribute, its database path. */
+  major = gss_inquire_name(&minor, shared_name, NULL, NULL, &attrs);
+  if (major != GSS_S_COMPLETE || attrs == GSS_C_NO_BUFFER_SET ||
+      attrs->count != 1) {
+    fail(w, "inquire shared", round, major, minor);
+  } else {
+    int more = -1;
+    major = gss_get_name_attribute(&minor, shared_name, &attrs->elements[0],
+                                   NULL, NULL, &shown, NULL, &more);
+    if (major != GSS_S_COMPLETE || !same_buffer(&shown, "shared", 6) ||
+        more != 0) {
+      fail(w, "read the shared path", round, major, minor);
+    }
+    gss_release_buffer(&ignored, &shown);
+  }
+  gss_release_buffer_set(&ignored, &attrs);
 
   major = gss_inquire_names_for_mech(&minor, &orbi_mech, &types);
   if (major != GSS_S_COMPLETE || types == GSS_C_NO_OID_SET ||
