@@ -77,10 +77,10 @@ extern "C" OM_uint32 KRB5_CALLCONV gss_internal_release_oid(OM_uint32*,
 #include <memory>
 #include <new>
 
-#include "der/oid.h"
 #include "minor_status.h"
 #include "name_attributes.h"
 #include "orbi_name/internal_name.h"
+#include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 #include "orbi_services/oid_table.h"
 #include "sasl_name.h"
@@ -132,12 +132,13 @@ constexpr char kMechName[] = "ORBI";
 constexpr char kMechDescription[] =
     "ORBI names: a database path and its entries, without security contexts";
 
-OM_uint32 MechanismStatus(const void* bytes, size_t length) {
-  return bytes != nullptr &&
-                 orbi::der::IsValidOidContent(
-                     static_cast<const unsigned char*>(bytes), length)
-             ? status::MECH_NOT_SUPPORTED
-             : status::INVALID_MECH;
+// OtherMechanism returns GSS_S_COMPLETE when mech is the mechanism by
+// value, else GSS_S_BAD_MECH with the library's reason (23 for bytes of no
+// OID, 24 for another OID). REQUIRES: mech is not null.
+OM_uint32 OtherMechanism(OM_uint32* minor, gss_const_OID mech) {
+  const OM_uint32 why = orbi_name::CheckMechanism(const_cast<gss_OID>(mech));
+  return why == status::SUCCESS ? GSS_S_COMPLETE
+                                : Fail(minor, why, GSS_S_BAD_MECH);
 }
 
 // Guarded runs body and turns an exception that would cross the C boundary
@@ -162,19 +163,6 @@ struct Text {
   ~Text() { free(buffer.value); }
 };
 
-// The bytes of a name in a token are a text of this mechanism when the
-// library's text import keeps them as they are: the text ends at the first
-// NUL and the import makes every later byte zero.
-[[nodiscard]] bool IsText(const unsigned char* bytes, size_t length) {
-  const void* nul = memchr(bytes, '\0', length);
-  if (nul == nullptr) return true;
-  for (auto* p = static_cast<const unsigned char*>(nul); p < bytes + length;
-       ++p) {
-    if (*p != 0) return false;
-  }
-  return true;
-}
-
 // ReadToken checks a standard exported name token and points text at the
 // name it carries. Nothing is allocated, so a refused token costs no memory.
 OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
@@ -185,18 +173,18 @@ OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
           &fields)) {
     return Fail(minor, minor::MALFORMED_TOKEN, GSS_S_DEFECTIVE_TOKEN);
   }
-  gss_OID mech = Mechanism();
-  if (fields.mech_length != mech->length ||
-      memcmp(fields.mech, mech->elements, mech->length) != 0) {
+  gss_OID_desc mech = {static_cast<OM_uint32>(fields.mech_length),
+                       const_cast<unsigned char*>(fields.mech)};
+  const OM_uint32 why = orbi_name::CheckMechanism(&mech);
+  if (why != status::SUCCESS) {
     // Content octets that are no OID are the library's INVALID_MECH; a
     // well-formed OID is another mechanism's token.
-    const OM_uint32 why = MechanismStatus(fields.mech, fields.mech_length);
     return Fail(minor, why == status::INVALID_MECH ? why : minor::FOREIGN_TOKEN,
                 GSS_S_BAD_MECH);
   }
   // A name that the text import would change cannot be held as it is;
   // taking it would make a name whose token differs from this one.
-  if (!IsText(fields.name, fields.name_length)) {
+  if (!orbi_name::KeepsText(fields.name, fields.name_length)) {
     return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
   }
   text->length = fields.name_length;
@@ -233,7 +221,7 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
   // that would not survive that make two different inputs one name, so
   // they are refused (a token's name was checked above).
   if (!SameOid(type, ORBIGetOID(kORBIAnonymousNameTypeIndex)) &&
-      !IsText(static_cast<const unsigned char*>(bytes.value), bytes.length)) {
+      !orbi_name::KeepsText(bytes.value, bytes.length)) {
     return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
   }
   // Every name of the module is a mechanism name.
@@ -274,10 +262,8 @@ OM_uint32 DuplicateName(OM_uint32* minor, PLVORBIInternalName* source,
   std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
                                                 PLVORBIInternalName);
   if (copy == nullptr) return NoMemory(minor);
-  // operator= leaves the copy empty when it cannot have the memory for the
-  // text; an empty copy differs from every name the module makes.
-  *copy = *source;
-  if (!(*copy == *source)) return NoMemory(minor);
+  const OM_uint32 copied = copy->CopyFrom(*source);
+  if (copied != status::SUCCESS) return FromLibrary(minor, copied);
   *output = ToHandle(copy.release());
   return GSS_S_COMPLETE;
 }
@@ -617,11 +603,8 @@ OM_uint32 KRB5_CALLCONV gss_inquire_names_for_mech(OM_uint32* minor_status,
     return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
-    if (!SameOid(mechanism, Mechanism())) {
-      return Fail(minor_status,
-                  MechanismStatus(mechanism->elements, mechanism->length),
-                  GSS_S_BAD_MECH);
-    }
+    const OM_uint32 other = OtherMechanism(minor_status, mechanism);
+    if (other != GSS_S_COMPLETE) return other;
     return NameTypes(minor_status, name_types);
   });
 }
@@ -649,10 +632,9 @@ OM_uint32 KRB5_CALLCONV gss_display_status(OM_uint32* minor_status,
   if (status_type != GSS_C_MECH_CODE || context != 0) {
     return Fail(minor_status, 0, GSS_S_BAD_STATUS);
   }
-  if (mech_type != GSS_C_NO_OID && !SameOid(mech_type, Mechanism())) {
-    return Fail(minor_status,
-                MechanismStatus(mech_type->elements, mech_type->length),
-                GSS_S_BAD_MECH);
+  if (mech_type != GSS_C_NO_OID) {
+    const OM_uint32 other = OtherMechanism(minor_status, mech_type);
+    if (other != GSS_S_COMPLETE) return other;
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return StatusText(minor_status, status_value, status_string);
@@ -684,10 +666,8 @@ OM_uint32 KRB5_CALLCONV gss_inquire_attrs_for_mech(
   if (mech == GSS_C_NO_OID) {
     return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
   }
-  if (!SameOid(mech, Mechanism())) {
-    return Fail(minor_status, MechanismStatus(mech->elements, mech->length),
-                GSS_S_BAD_MECH);
-  }
+  const OM_uint32 other = OtherMechanism(minor_status, mech);
+  if (other != GSS_S_COMPLETE) return other;
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return MechAttrs(minor_status, mech_attrs, known_mech_attrs);
   });
@@ -705,11 +685,8 @@ OM_uint32 KRB5_CALLCONV gss_inquire_saslname_for_mech(
   if (desired_mech == GSS_C_NO_OID) {
     return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
   }
-  if (!SameOid(desired_mech, Mechanism())) {
-    return Fail(minor_status,
-                MechanismStatus(desired_mech->elements, desired_mech->length),
-                GSS_S_BAD_MECH);
-  }
+  const OM_uint32 other = OtherMechanism(minor_status, desired_mech);
+  if (other != GSS_S_COMPLETE) return other;
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return SaslNames(minor_status, sasl_mech_name, mech_name, mech_description);
   });

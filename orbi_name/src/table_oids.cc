@@ -3,6 +3,7 @@
 #include <assert.h>
 #include <string.h>
 
+#include "der/oid.h"
 #include "orbi_name/internal_oid.h"
 #include "orbi_name/status.h"
 #include "orbi_services/oid_table.h"
@@ -38,17 +39,14 @@ OM_uint32 CheckMechanism(gss_OID mech) {
   assert(mech != nullptr);
   gss_OID own = Oids().mechanism;
   if (mech == own || SameBytes(mech, own)) return status::SUCCESS;
-  // Whether the bytes decode is asked of OIDChecker with a second descriptor
-  // of the same bytes: at another address it looks at them, and answers 1
-  // exactly when they decode.
-  gss_OID_desc same_bytes = *mech;
-  if (PLVORBIInternalOID::OIDChecker(mech, &same_bytes) == 0) {
+  // DER is canonical: valid content octets other than the mechanism's are
+  // another OID.
+  if (mech->elements == nullptr ||
+      !orbi::der::IsValidOidContent(
+          static_cast<const unsigned char*>(mech->elements), mech->length)) {
     return status::INVALID_MECH;
   }
-  if (PLVORBIInternalOID::OIDChecker(mech, own) == 0) {
-    return status::MECH_NOT_SUPPORTED;
-  }
-  return status::SUCCESS;
+  return status::MECH_NOT_SUPPORTED;
 }
 
 gss_OID FindTableOid(gss_OID oid) {

@@ -1,5 +1,5 @@
 # Checks the dynamic symbols that liborbi_name.so defines: every one belongs
-# to one of the three public classes, is one of the status or token
+# to one of the three public classes, is one of the status, token or rule
 # functions or is exported data, and every public operation is there.
 #
 # cmake -DNM=nm -DLIBRARY=liborbi_name.so -P check_symbols.cmake
@@ -21,6 +21,8 @@ set(expected
   "orbi_name::GssMajorStatus(unsigned int)"
   "orbi_name::ParseExportedNameToken(void const*, unsigned long, orbi_name::TokenView*, orbi_name::TokenRefusal*)"
   "orbi_name::TokenFieldName(orbi_name::TokenField)"
+  "orbi_name::CheckMechanism(gss_OID_desc_struct*)"
+  "orbi_name::KeepsText(void const*, unsigned long)"
   "PLVORBIInternalName::PLVORBIInternalName()"
   "PLVORBIInternalName::~PLVORBIInternalName()"
   "PLVORBIInternalName::Clean()"
@@ -31,6 +33,7 @@ set(expected
   "PLVORBIInternalName::SetNextMember(PLVORBIInternalName*)"
   "PLVORBIInternalName::operator==(PLVORBIInternalName const&)"
   "PLVORBIInternalName::operator=(PLVORBIInternalName const&)"
+  "PLVORBIInternalName::CopyFrom(PLVORBIInternalName const&)"
   "PLVORBIInternalName::Set(gss_OID_desc_struct*, gss_buffer_desc_struct*)"
   "PLVORBIInternalName::Set(gss_OID_desc_struct*, PLVASNBuffer*)"
   "PLVORBIInternalName::CanonicalizeName(gss_OID_desc_struct*)"

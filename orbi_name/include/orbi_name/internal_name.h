@@ -85,6 +85,11 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // the copy, this name is left unchanged.
   PLVORBIInternalName& operator=(const PLVORBIInternalName& other);
 
+  // CopyFrom is operator= with a status: 0 when this name is the copy; 1
+  // when no memory could be had for the copy of other's text, and this name
+  // is then unchanged. Locks and reads other as operator= does.
+  OM_uint32 CopyFrom(const PLVORBIInternalName& other);
+
   // --- Import -----------------------------------------------------------
 
   // Set(inputNameType, inputName) fills the name from a caller's buffer.
@@ -195,11 +200,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
 
  private:
   friend struct PLVORBIInternalNamePeer;  // white-box access for tests
-  friend class PLVORBIInternalNameSet;    // makes its members with CopyFrom
-
-  // CopyFrom is operator= with a status: 0, or 1 when no memory could be had
-  // for the copy of other's text (this name is then unchanged).
-  ORBI_NAME_LOCAL OM_uint32 CopyFrom(const PLVORBIInternalName& other);
+  friend class PLVORBIInternalNameSet;    // walks members with MatchThenNext
 
   // The fields that operator== and operator= read on their right-hand name,
   // without that name's lock: their caller keeps the name from changing.

@@ -1,0 +1,96 @@
+// The public answers of orbi_name/rules.h.
+#include "orbi_name/rules.h"
+
+#include <string>
+
+#include "gtest/gtest.h"
+#include "orbi_name/internal_name.h"
+#include "orbi_name/status.h"
+#include "orbi_services/oid_table.h"
+
+namespace {
+
+namespace status = orbi_name::status;
+
+gss_OID_desc Desc(const std::string& bytes) {
+  return {static_cast<OM_uint32>(bytes.size()),
+          const_cast<char*>(bytes.data())};
+}
+
+std::string BytesOf(gss_OID oid) {
+  return std::string(static_cast<const char*>(oid->elements), oid->length);
+}
+
+TEST(Rules, CheckMechanismIsTheRuleOfCanonicalizeName) {
+  const std::string mech = BytesOf(ORBIGetOID(kORBIMechanismIndex));
+  const struct {
+    const char* label;
+    std::string bytes;
+    OM_uint32 expected;
+  } kCases[] = {
+      {"the mechanism's bytes elsewhere", mech, status::SUCCESS},
+      {"the default name type", BytesOf(ORBIGetOID(kORBIDefaultNameTypeIndex)),
+       status::MECH_NOT_SUPPORTED},
+      // 1.2.840.113554.1.2.2, Kerberos V5 (RFC 1964).
+      {"another mechanism", "\x2a\x86\x48\x86\xf7\x12\x01\x02\x02",
+       status::MECH_NOT_SUPPORTED},
+      {"the mechanism and one byte more", mech + '\x01',
+       status::MECH_NOT_SUPPORTED},
+      {"a prefix of it", mech.substr(0, mech.size() - 1),
+       status::MECH_NOT_SUPPORTED},
+      {"no bytes", "", status::INVALID_MECH},
+      {"a subidentifier that starts with 0x80", "\x2b\x80\x01",
+       status::INVALID_MECH},
+      {"an unterminated last subidentifier", "\x2b\x86", status::INVALID_MECH},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    gss_OID_desc oid = Desc(c.bytes);
+    EXPECT_EQ(orbi_name::CheckMechanism(&oid), c.expected);
+    // The same answer as the operation whose rule it is.
+    PLVORBIInternalName name;
+    char text[] = "alice";
+    gss_buffer_desc input = {5, text};
+    ASSERT_EQ(name.Set(static_cast<gss_OID>(nullptr), &input), status::SUCCESS);
+    EXPECT_EQ(name.CanonicalizeName(&oid), c.expected);
+  }
+  EXPECT_EQ(orbi_name::CheckMechanism(ORBIGetOID(kORBIMechanismIndex)),
+            status::SUCCESS);
+  EXPECT_EQ(orbi_name::CheckMechanism(nullptr), status::BAD_INPUT);
+  gss_OID_desc no_elements = {3, nullptr};
+  EXPECT_EQ(orbi_name::CheckMechanism(&no_elements), status::INVALID_MECH);
+}
+
+TEST(Rules, KeepsTextExactlyWhenTheImportKeepsTheBytes) {
+  const struct {
+    const char* label;
+    std::string bytes;
+    bool kept;
+  } kCases[] = {
+      {"no NUL", "alice", true},
+      {"no bytes", "", true},
+      {"a NUL at the end", std::string("alice\0", 6), true},
+      {"zeros behind a NUL", std::string("al\0\0\0", 5), true},
+      {"only NULs", std::string(3, '\0'), true},
+      {"a byte behind a NUL", std::string("al\0ce", 5), false},
+      {"the last byte behind zeros", std::string("a\0\0\0\x01", 5), false},
+      {"a NUL first", std::string("\0a", 2), false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(orbi_name::KeepsText(c.bytes.data(), c.bytes.size()), c.kept);
+    // Kept means: the import displays exactly the bytes it was given.
+    PLVORBIInternalName name;
+    gss_buffer_desc input = {c.bytes.size(), const_cast<char*>(c.bytes.data())};
+    ASSERT_EQ(name.Set(static_cast<gss_OID>(nullptr), &input), status::SUCCESS);
+    gss_buffer_desc shown = {0, nullptr};
+    ASSERT_EQ(name.Display(&shown, nullptr), status::SUCCESS);
+    EXPECT_EQ(
+        std::string(static_cast<char*>(shown.value), shown.length) == c.bytes,
+        c.kept);
+    free(shown.value);
+  }
+  EXPECT_TRUE(orbi_name::KeepsText(nullptr, 0));
+}
+
+}  // namespace
