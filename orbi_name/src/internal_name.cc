@@ -14,6 +14,7 @@
 
 using orbi_name::internal::AllocateText;
 using orbi_name::internal::CopyBytes;
+using orbi_name::internal::kAssignText;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MutexLock;
 using orbi_name::internal::Oids;
@@ -36,7 +37,6 @@ constexpr char kGetNextMemberText[] = "PLVORBIInternalName::GetNextMember()";
 constexpr char kSetNextMemberText[] =
     "PLVORBIInternalName::SetNextMember(PLVORBIInternalName *)";
 constexpr char kEqualsText[] = "PLVORBIInternalName::operator==";
-constexpr char kAssignText[] = "PLVORBIInternalName::Operator=";
 
 }  // namespace
 

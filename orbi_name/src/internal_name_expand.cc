@@ -14,6 +14,7 @@
 #include "scoped.h"
 
 using orbi_name::internal::CharBlock;
+using orbi_name::internal::kAssignText;
 using orbi_name::internal::kCursorEnd;
 using orbi_name::internal::kCursorNotBegun;
 using orbi_name::internal::kNameSource;
@@ -29,8 +30,6 @@ constexpr char kExpandEndOfListText[] =
     "PLVORBIInternalName::CopyExpandedName() hit end of list.";
 constexpr char kExpandNoMemoryText[] =
     "PLVORBIInternalName::CopyExpandedName() ran out of memory.";
-// The record operator= writes; each member stands for a copy of the name.
-constexpr char kAssignText[] = "PLVORBIInternalName::Operator=";
 
 }  // namespace
 

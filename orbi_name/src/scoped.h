@@ -12,11 +12,15 @@
 namespace orbi_name {
 namespace internal {
 
-// The library's trace component and levels.
-inline constexpr unsigned long kTraceComponent = 0x400;
-inline constexpr unsigned long kTraceEntry = 0x80000000ul;
-inline constexpr unsigned long kTraceExit = 0x40000000ul;
-inline constexpr unsigned long kTraceLevel1 = 1;
+// The library's trace component and levels (orbi_services/trace.h).
+inline constexpr unsigned long kTraceComponent = kPLVTraceNameComponent;
+inline constexpr unsigned long kTraceEntry = kPLVTraceEntryLevel;
+inline constexpr unsigned long kTraceExit = kPLVTraceExitLevel;
+inline constexpr unsigned long kTraceLevel1 = kPLVTraceOutcomeLevel;
+
+// The record operator= writes, also for each member CopyExpandedName makes
+// (a member stands for a copy of the name).
+inline constexpr char kAssignText[] = "PLVORBIInternalName::Operator=";
 
 // Source paths written into the records, fixed so that records do not depend
 // on where the tree was built.

@@ -5,12 +5,25 @@
 // routes the records to a function of its own with SetSink. Configure the
 // trace object before other threads use the library: the three words are
 // read without a lock on every record.
+//
+// The sink runs while the trace object's lock is held, and often while the
+// library holds the lock of the name or set whose operation writes the
+// record. It must return without calling the library or SetSink: either
+// would wait for a lock its own thread holds.
 #ifndef ORBI_SERVICES_TRACE_H_
 #define ORBI_SERVICES_TRACE_H_
 
 #include <stdint.h>
 
 #include <mutex>
+
+// The component of the name library's records and the levels they are
+// written at; a program selects them through componentMask and levelMask.
+inline constexpr unsigned long kPLVTraceNameComponent = 0x400;
+inline constexpr unsigned long kPLVTraceEntryLevel = 0x80000000ul;  // entry
+inline constexpr unsigned long kPLVTraceExitLevel = 0x40000000ul;   // exit
+// Level-1 records name an outcome ("... returns BAD_INPUT").
+inline constexpr unsigned long kPLVTraceOutcomeLevel = 1;
 
 class PLVTrace {
  public:
@@ -35,7 +48,7 @@ class PLVTrace {
             const char* text, unsigned int length);
 
   // SetSink routes every later record to sink(context, ...); a null sink
-  // drops records. Safe to call while other threads write.
+  // drops records. Safe to call while other threads write; not from a sink.
   void SetSink(Sink sink, void* context);
 
   // The process's default trace object, read afresh for every record.

@@ -1,7 +1,5 @@
 #include "der/oid.h"
 
-#include <string.h>
-
 namespace orbi {
 namespace der {
 
@@ -26,13 +24,6 @@ bool ValidateOidContent(const unsigned char* bytes, size_t length,
   }
   if (arc_count != nullptr) *arc_count = arcs;
   return true;
-}
-
-bool SameOid(const unsigned char* a, size_t a_length, const unsigned char* b,
-             size_t b_length) {
-  if (a == nullptr || b == nullptr || a_length != b_length) return false;
-  if (a != b && memcmp(a, b, a_length) != 0) return false;
-  return IsValidOidContent(a, a_length);
 }
 
 }  // namespace der

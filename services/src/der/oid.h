@@ -142,11 +142,6 @@ unsigned char* PutOidContent(const Arc* arcs, size_t count,
   return out;
 }
 
-// SameOid is true when a and b are valid content octets of the same OID:
-// the bytes are compared first, and only equal bytes are validated.
-[[nodiscard]] bool SameOid(const unsigned char* a, size_t a_length,
-                           const unsigned char* b, size_t b_length);
-
 }  // namespace der
 }  // namespace orbi
 
