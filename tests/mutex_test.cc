@@ -2,6 +2,8 @@
 // taken while the process had one thread and released after it had more.
 #include "orbi_services/mutex.h"
 
+#include <stdlib.h>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -50,6 +52,25 @@ TEST(Mutex, HeldOverThreadCreationAndReleasedAfter) {
   EXPECT_TRUE(acquired.load());
   if (!started_single) GTEST_SKIP() << "the process had threads already";
 }
+
+// Locking twice from one thread hangs once the process has threads; in a
+// process that has one, the plain path would take the lock again silently,
+// so it asserts instead. ThreadSanitizer reports the double lock itself.
+#if !defined(NDEBUG) && defined(HAVE_SINGLE_THREADED_FLAG) && \
+    !defined(ORBI_MUTEX_TSAN)
+TEST(MutexDeathTest, SecondLockOnOneThreadIsCaught) {
+  // A child that runs this case alone, before any thread exists.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH(
+      {
+        PLVMutex mutex;
+        if (__libc_single_threaded == 0) abort();  // not the path under test
+        mutex.lock();
+        mutex.lock();
+      },
+      "locked twice");
+}
+#endif
 
 TEST(Mutex, EveryWaiterIsWoken) {
   constexpr int kWaiters = 8;

@@ -47,48 +47,49 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
 
   // Clean releases the text and clears the name type, mechanism and length;
   // the next-member link is kept. Returns 0.
-  OM_uint32 Clean();
+  OM_uint32 Clean() ORBI_EXCLUDES(mutex);
 
   // GetNameType returns the name type, or ORBIGetOID(1) (the default name
   // type) when the name has none; the field itself stays null.
-  gss_OID GetNameType();
+  gss_OID GetNameType() ORBI_EXCLUDES(mutex);
 
   // SetMechType binds the name to mech. Returns 0 and stores mech when it is
   // the very pointer ORBIGetOID(7); 10 for a null mech, 24 for any other
   // pointer (an equal OID at another address included); the name is then
   // unchanged. CanonicalizeName is the operation that takes a caller's OID.
-  OM_uint32 SetMechType(gss_OID mech);
+  OM_uint32 SetMechType(gss_OID mech) ORBI_EXCLUDES(mutex);
 
   // ChangeExternalName replaces the text with a copy of the C string newName;
   // nameLength becomes its length plus 1 (the NUL is counted). Name type and
   // mechanism are kept. Returns 0; 10 for a null newName (name unchanged,
   // lock not taken); 1 when no memory could be had: the old text is then
   // released and the name holds no text, with nameLength 0.
-  OM_uint32 ChangeExternalName(char* newName);
+  OM_uint32 ChangeExternalName(char* newName) ORBI_EXCLUDES(mutex);
 
   // GetNextMember returns the next name of a name set's chain, or null.
-  PLVORBIInternalName* GetNextMember();
+  PLVORBIInternalName* GetNextMember() ORBI_EXCLUDES(mutex);
   // SetNextMember links next behind this name (null ends the chain); the
   // name does not own next. Returns 0.
-  OM_uint32 SetNextMember(PLVORBIInternalName* next);
+  OM_uint32 SetNextMember(PLVORBIInternalName* next) ORBI_EXCLUDES(mutex);
 
   // operator== is 1 when both names have the same nameLength, texts that agree
   // as C strings over nameLength bytes (bytes behind a NUL common to both are
   // not compared; a name without text compares as the empty text), the same
   // name type pointer and the same mechanism pointer; else 0.
-  int operator==(const PLVORBIInternalName& other);
+  int operator==(const PLVORBIInternalName& other) ORBI_EXCLUDES(mutex);
 
   // operator= makes this name a deep copy of other's text (all nameLength
   // bytes, embedded NULs included, with a NUL behind them) and takes other's
   // nameLength, name type and mechanism pointers; the next-member link is
   // kept. Self-assignment changes nothing. When no memory could be had for
   // the copy, this name is left unchanged.
-  PLVORBIInternalName& operator=(const PLVORBIInternalName& other);
+  PLVORBIInternalName& operator=(const PLVORBIInternalName& other)
+      ORBI_EXCLUDES(mutex);
 
   // CopyFrom is operator= with a status: 0 when this name is the copy; 1
   // when no memory could be had for the copy of other's text, and this name
   // is then unchanged. Locks and reads other as operator= does.
-  OM_uint32 CopyFrom(const PLVORBIInternalName& other);
+  OM_uint32 CopyFrom(const PLVORBIInternalName& other) ORBI_EXCLUDES(mutex);
 
   // --- Import -----------------------------------------------------------
 
@@ -120,7 +121,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // block cannot be had): the old text is released and the name holds no
   // text, with nameLength 0; the name type is unchanged.
   // Note: the overloads make Set(type, nullptr) ambiguous; cast the null.
-  OM_uint32 Set(gss_OID inputNameType, gss_buffer_t inputName);
+  OM_uint32 Set(gss_OID inputNameType, gss_buffer_t inputName)
+      ORBI_EXCLUDES(mutex);
 
   // Set(inputNameType, inputName) with an ASN.1 buffer: 10 for a null
   // inputName or a null inputName->data; 36 when inputNameType is null or not
@@ -129,7 +131,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // gss_buffer_t form, this form then leaves the name unchanged, old text
   // included. Otherwise as the gss_buffer_t form on the buffer's bytes.
   // Takes no lock of its own.
-  OM_uint32 Set(gss_OID inputNameType, PLVASNBuffer* inputName);
+  OM_uint32 Set(gss_OID inputNameType, PLVASNBuffer* inputName)
+      ORBI_EXCLUDES(mutex);
 
   // CanonicalizeName binds the name to mech, the library's mechanism.
   // Returns 10 for a null mech, 23 when mech does not decode, 24 when it is
@@ -138,7 +141,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // included). On 0 the name type is ORBIGetOID(1) and the mechanism
   // ORBIGetOID(7), the table's own pointers: the caller may release mech at
   // once. Nothing changes on failure.
-  OM_uint32 CanonicalizeName(gss_OID mech);
+  OM_uint32 CanonicalizeName(gss_OID mech) ORBI_EXCLUDES(mutex);
 
   // Export writes the exported name token into a new block in *token:
   //   04 01 | M (2 bytes) | mechanism OID (M bytes) | N (4 bytes) |
@@ -148,7 +151,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // no mechanism 2, no name type 36; token is then not written. 1 when no
   // memory could be had: token->value is then null and token->length 0. The
   // name never changes.
-  OM_uint32 Export(gss_buffer_t token);
+  OM_uint32 Export(gss_buffer_t token) ORBI_EXCLUDES(mutex);
 
   // Display hands out a copy of the text (with its NUL) in *outputName, whose
   // length is nameLength, and the name type itself (null when the name has
@@ -156,7 +159,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // without text gives a one-byte block holding a NUL and length 0. Returns
   // 0; 10 for a null outputName (nothing written); 1 when no memory could be
   // had (outputName->value null, the type not written).
-  OM_uint32 Display(gss_buffer_t outputName, gss_OID* outputNameType);
+  OM_uint32 Display(gss_buffer_t outputName, gss_OID* outputNameType)
+      ORBI_EXCLUDES(mutex);
 
   // --- Database path and entries ----------------------------------------
 
@@ -165,7 +169,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // when path is null or the name has no database path (no text, an empty
   // text, a text that starts with a line feed): path is then untouched; 1
   // when no memory could be had (path->value null).
-  OM_uint32 GetDatabasePath(gss_buffer_t path);
+  OM_uint32 GetDatabasePath(gss_buffer_t path) ORBI_EXCLUDES(mutex);
 
   // Read hands out the next entry and advances cursor. cursor is 0 before the
   // first entry and all ones (~0ul) after the last; any other value is a
@@ -176,18 +180,21 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // ones); 10 when entry is null or cursor is not a position of this name's
   // current text (stale or made up): cursor and entry are then untouched; 1
   // when no memory could be had (cursor unchanged, entry->value null).
-  OM_uint32 Read(gss_buffer_t entry, unsigned long& cursor);
+  OM_uint32 Read(gss_buffer_t entry, unsigned long& cursor)
+      ORBI_EXCLUDES(mutex);
 
   // Read into an ASN.1 buffer: on 0 the buffer is cleared and holds the
   // entry's characters and one zero byte; otherwise it is untouched.
   // Statuses as above. Takes no lock of its own.
-  OM_uint32 Read(PLVASNBuffer* entry, unsigned long& cursor);
+  OM_uint32 Read(PLVASNBuffer* entry, unsigned long& cursor)
+      ORBI_EXCLUDES(mutex);
 
   // Read into a label string: stores the entry as the visible string and
   // selects alternative 1. Statuses as above, plus 36 when the name type is
   // not the very pointer ORBIGetOID(1) (cursor untouched), and 4 when the
   // label string refuses the entry (the cursor is then past it).
-  OM_uint32 Read(PLVASNLabelString* label, unsigned long& cursor);
+  OM_uint32 Read(PLVASNLabelString* label, unsigned long& cursor)
+      ORBI_EXCLUDES(mutex);
 
   // CopyExpandedName returns a chain of new names linked through their next
   // member, one per entry, each a copy of this name whose text is the
@@ -196,7 +203,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // of the chain. Returns null when no memory could be had (nothing is left
   // behind) or the name has no database path (see GetDatabasePath). Takes no
   // lock of its own; the caller keeps the text unchanged meanwhile.
-  PLVORBIInternalName* CopyExpandedName();
+  PLVORBIInternalName* CopyExpandedName() ORBI_EXCLUDES(mutex);
 
  private:
   friend struct PLVORBIInternalNamePeer;  // white-box access for tests

@@ -43,22 +43,25 @@ class ORBI_NAME_EXPORT PLVORBIInternalNameSet {
   // member; 6 for a null newMember (index untouched); 1 when no memory could
   // be had for the copy (nothing added; index 0 for an empty set, else the
   // number of members).
-  OM_uint32 AddMember(PLVORBIInternalName* newMember, int& index);
+  OM_uint32 AddMember(PLVORBIInternalName* newMember, int& index)
+      ORBI_EXCLUDES(mutex);
 
   // RemoveMember takes out and destroys the first member equal to
   // *memberToRemove. Returns 0; 6 when memberToRemove is null, the set is
   // empty or no member is equal (set unchanged).
-  OM_uint32 RemoveMember(PLVORBIInternalName* memberToRemove);
+  OM_uint32 RemoveMember(PLVORBIInternalName* memberToRemove)
+      ORBI_EXCLUDES(mutex);
 
   // RemoveAllMembers takes out and destroys every member. Returns 0.
-  OM_uint32 RemoveAllMembers();
+  OM_uint32 RemoveAllMembers() ORBI_EXCLUDES(mutex);
 
   // GetCount returns the number of members.
-  OM_uint32 GetCount();
+  OM_uint32 GetCount() ORBI_EXCLUDES(mutex);
 
   // GetMember returns the first member for a null prevName, else prevName's
   // next member (null after the last). The set keeps ownership.
-  PLVORBIInternalName* GetMember(PLVORBIInternalName* prevName);
+  PLVORBIInternalName* GetMember(PLVORBIInternalName* prevName)
+      ORBI_EXCLUDES(mutex);
 
   // CopyExpandedNameSet adds every name of every member's expansion
   // (PLVORBIInternalName::CopyExpandedName) to newNameSet through AddMember,
@@ -67,7 +70,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalNameSet {
   // added stays; 10 when newNameSet is null or this set itself (nothing
   // happens). Takes this set's lock, then newNameSet's through AddMember:
   // never expand two sets into each other at the same time.
-  OM_uint32 CopyExpandedNameSet(PLVORBIInternalNameSet* newNameSet);
+  OM_uint32 CopyExpandedNameSet(PLVORBIInternalNameSet* newNameSet)
+      ORBI_EXCLUDES(mutex);
 
  private:
   friend struct PLVORBIInternalNameSetPeer;  // white-box access for tests

@@ -9,8 +9,10 @@
 // as glibc's own locks do. Not fair: a releasing thread may take the lock
 // again before a woken waiter does.
 //
-// ThreadSanitizer builds keep a std::mutex underneath, whose operations the
-// sanitizer knows.
+// The layout is the same in every build. ThreadSanitizer builds tell the
+// sanitizer about each lock and release through its mutex annotations, so
+// it checks the lock as it checks a std::mutex (order, double locking,
+// races on what it guards), and take the atomic path throughout.
 #ifndef ORBI_SERVICES_MUTEX_H_
 #define ORBI_SERVICES_MUTEX_H_
 
@@ -18,35 +20,43 @@
 
 #include "orbi_services/thread_annotations.h"
 
+#include <assert.h>
+
+#include <atomic>
+
 #if defined(__SANITIZE_THREAD__)
-#define ORBI_MUTEX_STD 1
+#define ORBI_MUTEX_TSAN 1
 #elif defined(__has_feature)
 #if __has_feature(thread_sanitizer)
-#define ORBI_MUTEX_STD 1
+#define ORBI_MUTEX_TSAN 1
 #endif
 #endif
 
-#ifdef ORBI_MUTEX_STD
-#include <mutex>
-#else
-#include <atomic>
-#if defined(__has_include)
+#ifdef ORBI_MUTEX_TSAN
+#include <sanitizer/tsan_interface.h>
+#elif defined(__has_include)
 #if __has_include(<sys/single_threaded.h>)
 #include <sys/single_threaded.h>
 #define ORBI_MUTEX_SINGLE_THREADED_FLAG 1
 #endif
 #endif
-#endif
 
 class ORBI_CAPABILITY("mutex") PLVMutex {
  public:
+#ifdef ORBI_MUTEX_TSAN
+  PLVMutex() { __tsan_mutex_create(this, 0); }
+  ~PLVMutex() { __tsan_mutex_destroy(this, 0); }
+#else
   PLVMutex() = default;
   ~PLVMutex() = default;
+#endif
   PLVMutex(const PLVMutex&) = delete;
   PLVMutex& operator=(const PLVMutex&) = delete;
 
   // lock blocks until the calling thread holds the lock. REQUIRES: the calling
-  // thread does not hold it already.
+  // thread does not hold it already (asserted on the one-thread path, where
+  // a second lock would otherwise pass unnoticed and only hang once the
+  // process has a thread).
   void lock() ORBI_ACQUIRE();
   // unlock releases the lock. REQUIRES: the calling thread holds it.
   void unlock() ORBI_RELEASE();
@@ -64,9 +74,6 @@ class ORBI_CAPABILITY("mutex") PLVMutex {
   }
 
  private:
-#ifdef ORBI_MUTEX_STD
-  std::mutex mutex_;
-#else
   static constexpr uint32_t kFree = 0;
   static constexpr uint32_t kHeld = 1;
   static constexpr uint32_t kContended = 2;
@@ -77,19 +84,15 @@ class ORBI_CAPABILITY("mutex") PLVMutex {
   // Wake wakes one waiting thread.
   void Wake();
 
+  // LockAtomic and UnlockAtomic are lock and unlock for a process with
+  // threads.
+  void LockAtomic();
+  void UnlockAtomic();
+
   std::atomic<uint32_t> state_{kFree};
-#endif
 };
 
-#ifdef ORBI_MUTEX_STD
-inline void PLVMutex::lock() { mutex_.lock(); }
-inline void PLVMutex::unlock() { mutex_.unlock(); }
-#else
-inline void PLVMutex::lock() {
-  if (ProcessIsSingleThreaded()) {
-    state_.store(kHeld, std::memory_order_relaxed);
-    return;
-  }
+inline void PLVMutex::LockAtomic() {
   uint32_t expected = kFree;
   if (state_.compare_exchange_strong(expected, kHeld, std::memory_order_acquire,
                                      std::memory_order_relaxed)) {
@@ -98,12 +101,40 @@ inline void PLVMutex::lock() {
   LockSlow(expected);
 }
 
+inline void PLVMutex::UnlockAtomic() {
+  if (state_.exchange(kFree, std::memory_order_release) == kContended) Wake();
+}
+
+#ifdef ORBI_MUTEX_TSAN
+inline void PLVMutex::lock() {
+  __tsan_mutex_pre_lock(this, 0);
+  LockAtomic();
+  __tsan_mutex_post_lock(this, 0, 0);
+}
+
+inline void PLVMutex::unlock() {
+  __tsan_mutex_pre_unlock(this, 0);
+  UnlockAtomic();
+  __tsan_mutex_post_unlock(this, 0);
+}
+#else
+inline void PLVMutex::lock() {
+  if (ProcessIsSingleThreaded()) {
+    // No other thread exists, so a held lock is this thread's own.
+    assert(state_.load(std::memory_order_relaxed) == kFree &&
+           "PLVMutex locked twice by one thread");
+    state_.store(kHeld, std::memory_order_relaxed);
+    return;
+  }
+  LockAtomic();
+}
+
 inline void PLVMutex::unlock() {
   if (ProcessIsSingleThreaded()) {
     state_.store(kFree, std::memory_order_relaxed);
     return;
   }
-  if (state_.exchange(kFree, std::memory_order_release) == kContended) Wake();
+  UnlockAtomic();
 }
 #endif
 
