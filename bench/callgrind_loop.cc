@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "import_text.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_name/internal_name_set.h"
 #include "orbi_name/internal_oid.h"
@@ -266,14 +267,7 @@ constexpr Operation kOperations[] = {
 };
 
 bool Fill(PLVORBIInternalName& name, const char* text, bool canonical) {
-  gss_buffer_desc input;
-  input.length = static_cast<OM_uint32>(strlen(text));
-  input.value = const_cast<char*>(text);
-  if (name.Set(static_cast<gss_OID>(nullptr), &input) != status::SUCCESS) {
-    return false;
-  }
-  return !canonical || name.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)) ==
-                           status::SUCCESS;
+  return orbi_bench::ImportText(name, text, strlen(text), canonical);
 }
 
 bool Prepare(Context& c) {

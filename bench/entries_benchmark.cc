@@ -10,6 +10,7 @@
 
 #include "bench_main.h"
 #include "bench_support.h"
+#include "import_text.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_name/status.h"
 
@@ -22,10 +23,7 @@ using orbi_bench::TraceMode;
 namespace status = orbi_name::status;
 
 bool Fill(PLVORBIInternalName& name, const std::string& text) {
-  gss_buffer_desc input;
-  input.length = static_cast<OM_uint32>(text.size());
-  input.value = const_cast<char*>(text.data());
-  return name.Set(static_cast<gss_OID>(nullptr), &input) == status::SUCCESS;
+  return orbi_bench::ImportText(name, text.data(), text.size(), false);
 }
 
 void BM_GetDatabasePath(benchmark::State& state) {

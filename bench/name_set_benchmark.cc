@@ -10,6 +10,7 @@
 
 #include "bench_main.h"
 #include "bench_support.h"
+#include "import_text.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_name/internal_name_set.h"
 #include "orbi_name/status.h"
@@ -23,11 +24,7 @@ using orbi_bench::TraceMode;
 namespace status = orbi_name::status;
 
 bool Fill(PLVORBIInternalName& name, const std::string& text) {
-  gss_buffer_desc input;
-  input.length = static_cast<OM_uint32>(text.size());
-  input.value = const_cast<char*>(text.data());
-  return name.Set(static_cast<gss_OID>(nullptr), &input) == status::SUCCESS &&
-         name.CanonicalizeName(Mechanism()) == status::SUCCESS;
+  return orbi_bench::ImportText(name, text.data(), text.size(), true);
 }
 
 // Distinct canonical names "member00001@EXAMPLE.COM", ... owned by the

@@ -21,15 +21,9 @@ using Peer = PLVORBIInternalNamePeer;
 constexpr unsigned long kEnd = ~0ul;
 
 // Gives name the text (null: none), the default name type and the mechanism.
-void Fill(PLVORBIInternalName& name, const char* text) {
-  if (text == nullptr) {
-    ASSERT_EQ(name.Clean(), status::SUCCESS);
-  } else {
-    std::string copy(text);
-    ASSERT_EQ(name.ChangeExternalName(copy.data()), status::SUCCESS);
-  }
-  Peer::setNameType(name, ORBIGetOID(kORBIDefaultNameTypeIndex));
-  Peer::setMechType(name, ORBIGetOID(kORBIMechanismIndex));
+void Bind(PLVORBIInternalName& name, const char* text) {
+  SetRecord(name, text, ORBIGetOID(kORBIDefaultNameTypeIndex),
+            ORBIGetOID(kORBIMechanismIndex));
 }
 
 std::string Text(const PLVORBIInternalName& name) {
@@ -120,7 +114,7 @@ TEST(DatabasePath, FirstLineOrRefusal) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName name;
-    Fill(name, c.text);
+    Bind(name, c.text);
     char untouched[] = "untouched";
     gss_buffer_desc path{99, untouched};
     ASSERT_EQ(name.GetDatabasePath(&path), c.status);
@@ -137,7 +131,7 @@ TEST(DatabasePath, FirstLineOrRefusal) {
 
 TEST(DatabasePath, NullDestination) {
   PLVORBIInternalName name;
-  Fill(name, "db\nalice");
+  Bind(name, "db\nalice");
   EXPECT_EQ(name.GetDatabasePath(nullptr), status::BAD_INPUT);
 }
 
@@ -163,7 +157,7 @@ TEST(ReadEntries, WalksEveryEntryIntoEachDestination) {
     for (const auto& c : kCases) {
       SCOPED_TRACE(c.label);
       PLVORBIInternalName name;
-      Fill(name, c.text);
+      Bind(name, c.text);
       unsigned long cursor = 0;
       std::vector<std::string> seen;
       std::string entry;
@@ -235,7 +229,7 @@ TEST(ReadEntries, ImportedTextsEndAtLengthOrFirstNul) {
 TEST(ReadEntries, LastEntryEndsTheWalkAtOnce) {
   // Reading the last entry sets the cursor to all ones, an empty entry too.
   PLVORBIInternalName name;
-  Fill(name, "db\nalice\n");
+  Bind(name, "db\nalice\n");
   unsigned long cursor = 0;
   gss_buffer_desc entry{0, nullptr};
   ASSERT_EQ(name.Read(&entry, cursor), status::SUCCESS);
@@ -249,7 +243,7 @@ TEST(ReadEntries, LastEntryEndsTheWalkAtOnce) {
 
 TEST(ReadEntries, NullDestinationTouchesNothing) {
   PLVORBIInternalName name;
-  Fill(name, "db\nalice");
+  Bind(name, "db\nalice");
   for (unsigned long start : {0ul, kEnd}) {
     unsigned long cursor = start;
     EXPECT_EQ(name.Read(static_cast<gss_buffer_t>(nullptr), cursor),
@@ -279,7 +273,7 @@ TEST(ReadEntries, LabelNeedsTheTablesDefaultTypeObject) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName name;
-    Fill(name, "db\nalice");
+    Bind(name, "db\nalice");
     Peer::setNameType(name, c.type);
     PLVASNLabelString label(0);
     unsigned long cursor = 0;
@@ -296,7 +290,7 @@ TEST(ReadEntries, LabelNeedsTheTablesDefaultTypeObject) {
 
 TEST(ReadEntries, LabelRefusingAnEntryStillAdvances) {
   PLVORBIInternalName name;
-  Fill(name, "db\nbad\tentry\nok");
+  Bind(name, "db\nbad\tentry\nok");
   PLVASNLabelString label(0);
   unsigned long cursor = 0;
   EXPECT_EQ(name.Read(&label, cursor), status::LABEL_NOT_SET);
@@ -322,7 +316,7 @@ void ExpectRefused(PLVORBIInternalName& name, unsigned long cursor) {
 
 TEST(ReadCursor, MadeUpValuesAreRefused) {
   PLVORBIInternalName name;
-  Fill(name, "db\nalice\nbob\ncarol");
+  Bind(name, "db\nalice\nbob\ncarol");
   unsigned long cursor = 0;
   gss_buffer_desc entry{0, nullptr};
   ASSERT_EQ(name.Read(&entry, cursor), status::SUCCESS);
@@ -354,8 +348,8 @@ TEST(ReadCursor, MadeUpValuesAreRefused) {
 
 TEST(ReadCursor, CursorOfAnotherNameIsRefused) {
   PLVORBIInternalName first, second;
-  Fill(first, "db\nalice\nbob");
-  Fill(second, "db\nalice\nbob");
+  Bind(first, "db\nalice\nbob");
+  Bind(second, "db\nalice\nbob");
   unsigned long cursor = 0;
   gss_buffer_desc entry{0, nullptr};
   ASSERT_EQ(first.Read(&entry, cursor), status::SUCCESS);
@@ -377,12 +371,12 @@ TEST(ReadCursor, StaleCursorAfterTheTextChanged) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName name;
-    Fill(name, "db\nalice\nbob");
+    Bind(name, "db\nalice\nbob");
     unsigned long cursor = 0;
     gss_buffer_desc entry{0, nullptr};
     ASSERT_EQ(name.Read(&entry, cursor), status::SUCCESS);
     EXPECT_EQ(TakeCopy(entry), "alice");
-    Fill(name, c.text);
+    Bind(name, c.text);
     ExpectRefused(name, cursor);
   }
 }
@@ -392,18 +386,18 @@ TEST(ReadCursor, StaleCursorOfTheSameShapeIsRefused) {
   // wherever its block sits, the old cursor is not a position of it.
   // (tests/alloc/cursor_reuse_test.cc puts it into the old block.)
   PLVORBIInternalName name;
-  Fill(name, "db\nalice\nbob");
+  Bind(name, "db\nalice\nbob");
   unsigned long cursor = 0;
   gss_buffer_desc entry{0, nullptr};
   ASSERT_EQ(name.Read(&entry, cursor), status::SUCCESS);
   EXPECT_EQ(TakeCopy(entry), "alice");
-  Fill(name, "xyzuvwst\nQRS");
+  Bind(name, "xyzuvwst\nQRS");
   ExpectRefused(name, cursor);
 }
 
 TEST(ReadCursor, NameWithoutTextHasNoEntries) {
   PLVORBIInternalName name;
-  Fill(name, nullptr);
+  Bind(name, nullptr);
   unsigned long cursor = 0;
   gss_buffer_desc entry{7, nullptr};
   EXPECT_EQ(name.Read(&entry, cursor), status::END_OF_LIST);
@@ -450,7 +444,7 @@ TEST(CopyExpandedName, OneMemberPerEntry) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName source, next;
-    Fill(source, c.text);
+    Bind(source, c.text);
     ASSERT_EQ(source.SetNextMember(&next), status::SUCCESS);
     TraceRecorder recorder;
     PLVORBIInternalName* first = source.CopyExpandedName();
@@ -484,7 +478,7 @@ TEST(CopyExpandedName, NoDatabasePathGivesNull) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName source;
-    Fill(source, c.text);
+    Bind(source, c.text);
     TraceRecorder recorder;
     EXPECT_EQ(source.CopyExpandedName(), nullptr);
     // Not a shortage of memory, and not the end of a list.
@@ -506,7 +500,7 @@ TEST(CopyExpandedName, LongWalkReadsEveryEntryOnce) {
     expected.push_back("db\n" + entry);
   }
   PLVORBIInternalName source;
-  Fill(source, text.c_str());
+  Bind(source, text.c_str());
   PLVORBIInternalName* first = source.CopyExpandedName();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(TakeChain(first, source), expected);
@@ -516,7 +510,7 @@ TEST(CopyExpandedName, LongWalkReadsEveryEntryOnce) {
 
 TEST(EntriesTrace, EntryAndExitTexts) {
   PLVORBIInternalName name;
-  Fill(name, "db\nalice\nbob");
+  Bind(name, "db\nalice\nbob");
   TraceRecorder recorder;
   gss_buffer_desc buffer{0, nullptr};
   ASSERT_EQ(name.GetDatabasePath(&buffer), status::SUCCESS);
@@ -551,7 +545,7 @@ TEST(EntriesTrace, EntryAndExitTexts) {
 
 TEST(EntriesTrace, ExpansionIsTracedAroundItsSteps) {
   PLVORBIInternalName name;
-  Fill(name, "db");
+  Bind(name, "db");
   TraceRecorder recorder;
   PLVORBIInternalName* first = name.CopyExpandedName();
   ASSERT_NE(first, nullptr);

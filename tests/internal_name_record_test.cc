@@ -124,7 +124,7 @@ struct RecordSpec {
 
 // Fills name with the wanted record: the bytes (embedded NULs included) plus
 // the NUL that ChangeExternalName counts, so nameLength is bytes.size() + 1.
-void Fill(PLVORBIInternalName& name, const RecordSpec& wanted) {
+void FillRecord(PLVORBIInternalName& name, const RecordSpec& wanted) {
   PLVORBIInternalName source;
   std::string placeholder(wanted.bytes.size(), 'x');
   ASSERT_EQ(source.ChangeExternalName(placeholder.data()), status::SUCCESS);
@@ -168,8 +168,8 @@ TEST(NameRecord, EqualityOverLengthTextTypeAndMechanism) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName a, b;
-    Fill(a, c.a);
-    Fill(b, c.b);
+    FillRecord(a, c.a);
+    FillRecord(b, c.b);
     EXPECT_EQ(a == b, c.equal);
     EXPECT_EQ(b == a, c.equal);
   }
@@ -207,8 +207,8 @@ TEST(NameRecord, AssignmentIsADeepCopyThatKeepsTheLink) {
 
 TEST(NameRecord, AssignmentCopiesEmbeddedNulBytes) {
   PLVORBIInternalName a, b;
-  Fill(b, {std::string("p\0q", 3), ORBIGetOID(kORBIDefaultNameTypeIndex),
-           nullptr});
+  FillRecord(b, {std::string("p\0q", 3), ORBIGetOID(kORBIDefaultNameTypeIndex),
+                 nullptr});
   a = b;
   ASSERT_EQ(Peer::nameLength(a), 4u);
   EXPECT_EQ(memcmp(Peer::nameValue(a), "p\0q\0", 4), 0);

@@ -17,21 +17,10 @@ namespace status = orbi_name::status;
 using Peer = PLVORBIInternalNamePeer;
 using SetPeer = PLVORBIInternalNameSetPeer;
 
-// Gives name the text (nameLength counts the NUL), a name type and a
-// mechanism.
-void Fill(PLVORBIInternalName& name, const char* text,
-          gss_OID type = ORBIGetOID(kORBIDefaultNameTypeIndex),
-          gss_OID mech = nullptr) {
-  std::string copy(text);
-  ASSERT_EQ(name.ChangeExternalName(copy.data()), status::SUCCESS);
-  Peer::setNameType(name, type);
-  Peer::setMechType(name, mech);
-}
-
 // A name made with new, for adoption by a set.
 PLVORBIInternalName* NewName(const char* text) {
   auto* name = new PLVORBIInternalName();
-  Fill(*name, text);
+  SetRecord(*name, text);
   return name;
 }
 
@@ -55,7 +44,7 @@ void AddAll(PLVORBIInternalNameSet& set,
             const std::vector<std::string>& texts) {
   for (const std::string& text : texts) {
     PLVORBIInternalName name;
-    Fill(name, text.c_str());
+    SetRecord(name, text.c_str());
     int index = 0;
     ASSERT_EQ(set.AddMember(&name, index), status::SUCCESS);
     ASSERT_EQ(index, static_cast<int>(set.GetCount()));
@@ -83,8 +72,8 @@ TEST(NameSetAdd, NullMemberLeavesIndexAndSet) {
 TEST(NameSetAdd, FirstAddKeepsASeparateCopy) {
   OwningSet set;
   auto* name = new PLVORBIInternalName();
-  Fill(*name, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
-       ORBIGetOID(kORBIMechanismIndex));
+  SetRecord(*name, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
+            ORBIGetOID(kORBIMechanismIndex));
   int index = 0;
   ASSERT_EQ(set.AddMember(name, index), status::SUCCESS);
   EXPECT_EQ(index, 1);
@@ -95,7 +84,7 @@ TEST(NameSetAdd, FirstAddKeepsASeparateCopy) {
   EXPECT_NE(Peer::nameValue(*member), Peer::nameValue(*name));
   EXPECT_EQ(member->GetNextMember(), nullptr);
   // Changing and then destroying the caller's name leaves the member alone.
-  Fill(*name, "mallory");
+  SetRecord(*name, "mallory");
   delete name;
   EXPECT_EQ(Text(*member), "alice");
   EXPECT_EQ(Peer::nameType(*member), ORBIGetOID(kORBIDefaultNameTypeIndex));
@@ -114,7 +103,7 @@ TEST(NameSetAdd, EqualMemberIsFoundAtItsPosition) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);
     PLVORBIInternalName name;
-    Fill(name, c.text);
+    SetRecord(name, c.text);
     int index = 0;
     EXPECT_EQ(set.AddMember(&name, index), status::SUCCESS);
     EXPECT_EQ(index, c.index);
@@ -127,7 +116,7 @@ TEST(NameSetAdd, EqualMemberIsFoundAtItsPosition) {
   EXPECT_EQ(index, 2);
   // A new name goes last.
   PLVORBIInternalName name;
-  Fill(name, "f");
+  SetRecord(name, "f");
   ASSERT_EQ(set.AddMember(&name, index), status::SUCCESS);
   EXPECT_EQ(index, 6);
   ASSERT_EQ(set.AddMember(&name, index), status::SUCCESS);
@@ -147,16 +136,16 @@ TEST(NameSetAdd, NamesThatDifferInOneFieldAreBothKept) {
   char alice[] = {'a', 'l', 'i', 'c', 'e'};
   gss_buffer_desc alice_without_nul{sizeof alice, alice};
   PLVORBIInternalName base;
-  Fill(base, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
-       ORBIGetOID(kORBIMechanismIndex));
+  SetRecord(base, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
+            ORBIGetOID(kORBIMechanismIndex));
   const struct {
     const char* label;
     void (*make)(PLVORBIInternalName&, gss_OID, gss_buffer_t);
   } kCases[] = {
       {"text",
        [](PLVORBIInternalName& n, gss_OID, gss_buffer_t) {
-         Fill(n, "alicf", ORBIGetOID(kORBIDefaultNameTypeIndex),
-              ORBIGetOID(kORBIMechanismIndex));
+         SetRecord(n, "alicf", ORBIGetOID(kORBIDefaultNameTypeIndex),
+                   ORBIGetOID(kORBIMechanismIndex));
        }},
       {"nameLength",
        [](PLVORBIInternalName& n, gss_OID, gss_buffer_t buffer) {
@@ -169,16 +158,16 @@ TEST(NameSetAdd, NamesThatDifferInOneFieldAreBothKept) {
        }},
       {"type pointer equal by value",
        [](PLVORBIInternalName& n, gss_OID other_type, gss_buffer_t) {
-         Fill(n, "alice", other_type, ORBIGetOID(kORBIMechanismIndex));
+         SetRecord(n, "alice", other_type, ORBIGetOID(kORBIMechanismIndex));
        }},
       {"no mechanism",
        [](PLVORBIInternalName& n, gss_OID, gss_buffer_t) {
-         Fill(n, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex), nullptr);
+         SetRecord(n, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex), nullptr);
        }},
       {"mechanism pointer",
        [](PLVORBIInternalName& n, gss_OID, gss_buffer_t) {
-         Fill(n, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
-              ORBIGetOID(kReservedEntryIndex));
+         SetRecord(n, "alice", ORBIGetOID(kORBIDefaultNameTypeIndex),
+                   ORBIGetOID(kReservedEntryIndex));
        }},
   };
   for (const auto& c : kCases) {
@@ -218,7 +207,7 @@ TEST(NameSetRemove, TakesOutTheEqualMember) {
     OwningSet set;
     AddAll(set, {"a", "b", "c", "d"});
     PLVORBIInternalName name;
-    Fill(name, c.remove);
+    SetRecord(name, c.remove);
     EXPECT_EQ(set.RemoveMember(&name), c.status);
     EXPECT_EQ(Walk(set), c.left);
     EXPECT_EQ(set.GetCount(), c.left.size());
@@ -231,7 +220,7 @@ TEST(NameSetRemove, TakesOutTheEqualMember) {
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(Text(*last), c.left.back());
     PLVORBIInternalName z;
-    Fill(z, "z");
+    SetRecord(z, "z");
     int index = 0;
     ASSERT_EQ(set.AddMember(&z, index), status::SUCCESS);
     EXPECT_EQ(index, static_cast<int>(c.left.size()) + 1);
@@ -241,7 +230,7 @@ TEST(NameSetRemove, TakesOutTheEqualMember) {
 TEST(NameSetRemove, RefusedWithoutAMemberToTake) {
   OwningSet set;
   PLVORBIInternalName name;
-  Fill(name, "a");
+  SetRecord(name, "a");
   EXPECT_EQ(set.RemoveMember(nullptr), status::NO_SUCH_MEMBER);
   EXPECT_EQ(set.RemoveMember(&name), status::NO_SUCH_MEMBER);
   AddAll(set, {"a"});
@@ -267,7 +256,7 @@ TEST(NameSetRemove, AdoptedChainWithEqualNamesLosesOneAtATime) {
   OwningSet set(first);
   EXPECT_EQ(set.GetCount(), 3u);
   PLVORBIInternalName twin;
-  Fill(twin, "twin");
+  SetRecord(twin, "twin");
   ASSERT_EQ(set.RemoveMember(&twin), status::SUCCESS);
   EXPECT_EQ(set.GetMember(first), twin2) << "the first of the two goes";
   EXPECT_EQ(set.GetCount(), 2u);
@@ -322,7 +311,7 @@ TEST(NameSetWalk, DestroyingTheSetLeavesItsMembers) {
   {
     PLVORBIInternalNameSet set(adopted);
     PLVORBIInternalName name;
-    Fill(name, "added");
+    SetRecord(name, "added");
     int index = 0;
     ASSERT_EQ(set.AddMember(&name, index), status::SUCCESS);
     added = set.GetMember(adopted);
@@ -349,7 +338,7 @@ TEST(NameSetTrace, EveryOperationIsTracedWithItsSignature) {
     PLVORBIInternalNameSet set;
     recorder.clear();
     PLVORBIInternalName name;
-    Fill(name, "b");
+    SetRecord(name, "b");
     recorder.clear();
     int index = 0;
     (void)set.AddMember(&name, index);

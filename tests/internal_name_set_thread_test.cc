@@ -49,14 +49,6 @@ constexpr std::chrono::minutes kHangGuard{10};
 
 // --- Shared by both cases --------------------------------------------------
 
-// Gives name the text, changed in place (nameLength counts the NUL), and the
-// default name type.
-void Fill(PLVORBIInternalName& name, const std::string& text) {
-  std::string copy(text);
-  ASSERT_EQ(name.ChangeExternalName(copy.data()), status::SUCCESS);
-  Peer::setNameType(name, ORBIGetOID(kORBIDefaultNameTypeIndex));
-}
-
 // Imports text with no name type (nameLength without the NUL).
 void SetText(PLVORBIInternalName& name, const std::string& text) {
   gss_buffer_desc buffer = {static_cast<OM_uint32>(text.size()),
@@ -214,8 +206,9 @@ void Mutate(PLVORBIInternalNameSet& source, PLVORBIInternalNameSet& target,
             int id, std::atomic<int>& failures) {
   for (int round = 0; round < kMutatorRounds; ++round) {
     PLVORBIInternalName name;
-    Fill(name, "tmp" + std::to_string(id) + "-" + std::to_string(round % 5) +
-                   "\nx\ny");
+    SetRecord(name, ("tmp" + std::to_string(id) + "-" +
+                     std::to_string(round % 5) + "\nx\ny")
+                        .c_str());
     int index = 0;
     if (source.AddMember(&name, index) != status::SUCCESS || index < 1) {
       ++failures;
@@ -312,7 +305,7 @@ TEST(NameSetThreads, AddRemoveCountWhileExpandingAndReading) {
   PLVORBIInternalNameSet source, destination;
   for (int k = 0; k < kBaseNames; ++k) {
     PLVORBIInternalName name;
-    Fill(name, BaseText(k));
+    SetRecord(name, BaseText(k).c_str());
     int index = 0;
     ASSERT_EQ(source.AddMember(&name, index), status::SUCCESS);
   }

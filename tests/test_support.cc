@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "gtest/gtest.h"
+
 TraceRecorder::TraceRecorder(uint32_t component_mask, uint32_t level_mask) {
   PLVTrace* trace = PLVTrace::s_defaultTracePtr;
   trace->SetSink(&TraceRecorder::Sink, this);
@@ -44,6 +46,18 @@ std::vector<std::string> TraceRecorder::texts(unsigned long level) const {
 void TraceRecorder::clear() {
   std::lock_guard<std::mutex> guard(mutex_);
   records_.clear();
+}
+
+void SetRecord(PLVORBIInternalName& name, const char* text, gss_OID type,
+               gss_OID mech) {
+  if (text == nullptr) {
+    EXPECT_EQ(name.Clean(), orbi_name::status::SUCCESS);
+  } else {
+    std::string copy(text);
+    EXPECT_EQ(name.ChangeExternalName(copy.data()), orbi_name::status::SUCCESS);
+  }
+  PLVORBIInternalNamePeer::setNameType(name, type);
+  PLVORBIInternalNamePeer::setMechType(name, mech);
 }
 
 std::vector<unsigned char> OidBytes(gss_OID oid) {

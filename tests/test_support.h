@@ -121,6 +121,14 @@ class Input {
   gss_buffer_desc desc_{};
 };
 
+// SetRecord writes a name's record directly: the text through
+// ChangeExternalName (nameLength counts the NUL; a null text: Clean, no
+// text), then the name type and the mechanism. Reports a failure to the
+// running test.
+void SetRecord(PLVORBIInternalName& name, const char* text,
+               gss_OID type = ORBIGetOID(kORBIDefaultNameTypeIndex),
+               gss_OID mech = nullptr);
+
 // Bytes of a gss_OID as a vector.
 std::vector<unsigned char> OidBytes(gss_OID oid);
 

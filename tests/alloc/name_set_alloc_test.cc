@@ -33,7 +33,8 @@ std::vector<std::string> Texts(PLVORBIInternalNameSet& set) {
   return texts;
 }
 
-void Fill(PLVORBIInternalNameSet& set, const std::vector<std::string>& texts) {
+void AddAll(PLVORBIInternalNameSet& set,
+            const std::vector<std::string>& texts) {
   for (const std::string& text : texts) {
     PLVORBIInternalName name;
     SetText(name, text);
@@ -60,7 +61,7 @@ TEST(NameSetAlloc, AddMemberAddsNothingOnFailure) {
     SCOPED_TRACE(c.label);
     const int points = RunAllocLoop([&](long k) {
       PLVORBIInternalNameSet set;
-      Fill(set, c.members);
+      AddAll(set, c.members);
       PLVORBIInternalName name;
       SetText(name, c.added);
       int index = -7;
@@ -92,7 +93,7 @@ TEST(NameSetAlloc, AddMemberAddsNothingOnFailure) {
 
 TEST(NameSetAlloc, WalkingAndRemovingAllocateNothing) {
   PLVORBIInternalNameSet set;
-  Fill(set, {"alice", "bob", "carol"});
+  AddAll(set, {"alice", "bob", "carol"});
   PLVORBIInternalName bob;
   SetText(bob, "bob");
   orbi_alloc::FailNth fail(0);
@@ -117,7 +118,7 @@ TEST(NameSetAlloc, CopyExpandedNameSet) {
   int names_left_out = 0;
   const int points = RunAllocLoop([&](long k) {
     PLVORBIInternalNameSet source;
-    Fill(source, kSource);
+    AddAll(source, kSource);
     PLVORBIInternalNameSet destination;
     OM_uint32 result;
     bool failed;

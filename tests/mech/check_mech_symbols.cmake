@@ -22,27 +22,11 @@ set(expected
   gss_internal_release_oid
   gss_release_name
   gss_set_name_attribute)
-# Symbols that the toolchain adds to every shared object or that sanitizer
-# builds add.
-set(toolchain_pattern
-  "^(_init|_fini|_edata|_end|__bss_start|__odr_asan[._].*|___asan_.*|__asan_.*|__ubsan_.*|__tsan_.*|__sancov_.*)$")
-
-execute_process(COMMAND ${NM} -D --defined-only ${MODULE}
-  OUTPUT_VARIABLE listing RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${NM} failed on ${MODULE}: ${result}")
-endif()
-string(REPLACE "\n" ";" lines "${listing}")
+include(${CMAKE_CURRENT_LIST_DIR}/../symbols/dynamic_symbols.cmake)
+orbi_dynamic_symbols(${MODULE} exported)
 set(found "")
 set(failures "")
-foreach(line IN LISTS lines)
-  if(NOT line MATCHES "^[0-9a-fA-F]+ [A-Za-z] ([^ ]+)$")
-    continue()
-  endif()
-  set(symbol "${CMAKE_MATCH_1}")
-  if(symbol MATCHES "${toolchain_pattern}")
-    continue()
-  endif()
+foreach(symbol IN LISTS exported)
   list(FIND expected "${symbol}" index)
   if(index EQUAL -1)
     list(APPEND failures "exports ${symbol}")

@@ -4,13 +4,8 @@
 #
 # cmake -DNM=nm -DLIBRARY=liborbi_name.so -P check_symbols.cmake
 
-execute_process(
-  COMMAND ${NM} -DC --defined-only ${LIBRARY}
-  OUTPUT_VARIABLE listing
-  RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "${NM} failed on ${LIBRARY}: ${result}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/dynamic_symbols.cmake)
+orbi_dynamic_symbols(${LIBRARY} found DEMANGLE)
 
 # Names as nm -C prints them; the typedefs appear as their structs.
 set(expected
@@ -72,25 +67,8 @@ set(expected
   "PLVORBIInternalOID::ConvertFromOIDToTS(gss_OID_desc_struct*, unsigned int*)"
   "PLVORBIInternalOID::ConvertFromTSToOID(unsigned int, gss_OID_desc_struct**, unsigned int*)")
 
-# Symbols that the toolchain adds to every shared object or that sanitizer
-# builds add for the library's own globals.
-set(toolchain_pattern
-  "^(_init|_fini|_edata|_end|__bss_start|__odr_asan[._].*|___asan_.*|__asan_.*|__ubsan_.*|__tsan_.*|__sancov_.*)$")
-
-string(REPLACE ";" "\\;" listing "${listing}")
-string(REPLACE "\n" ";" lines "${listing}")
-set(found "")
 set(failures "")
-foreach(line IN LISTS lines)
-  # "ADDRESS TYPE NAME"; the name may hold blanks.
-  if(NOT line MATCHES "^[0-9a-fA-F]+ [A-Za-z] (.+)$")
-    continue()
-  endif()
-  set(symbol "${CMAKE_MATCH_1}")
-  list(APPEND found "${symbol}")
-  if(symbol MATCHES "${toolchain_pattern}")
-    continue()
-  endif()
+foreach(symbol IN LISTS found)
   if(symbol MATCHES "^PLVORBIInternal(Name|NameSet|OID)::" OR
      symbol STREQUAL "plvorbiname_SCCSInfo" OR
      symbol STREQUAL "plvorbiname_LegalNotice")
