@@ -11,26 +11,19 @@
 
 #include <vector>
 
+#include "../tests/reference_oid.h"
 #include "fuzz_check.h"
 #include "orbi_name/internal_oid.h"
-#include "orbi_services/asn.h"
 #include "orbi_services/oid_table.h"
 
 namespace {
 
-// The arcs of a gss_OID as the ASN.1 service decodes them, or false when it
-// refuses the bytes. Independent of the OID value under test.
-bool Decode(gss_OID oid, std::vector<unsigned long>* arcs) {
-  PLVASNObjectID object(0);
-  if (object.set_value(static_cast<unsigned char*>(oid->elements),
-                       oid->length) != 0) {
-    return false;
-  }
-  unsigned long* held = nullptr;
-  unsigned int count = 0;
-  FUZZ_CHECK(object.get_value(held, count) == 0);
-  arcs->assign(held, held + count);
-  return true;
+// The arcs of a gss_OID as the reference decoder reads them, or false when
+// it refuses the bytes: the OID value and the ASN.1 service share the DER
+// code under test, the reference shares nothing with them.
+bool Decode(gss_OID oid, std::vector<uint64_t>* arcs) {
+  return orbi_reference::DecodeOid(
+      static_cast<const unsigned char*>(oid->elements), oid->length, arcs);
 }
 
 }  // namespace
@@ -45,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PLVORBIInternalOID value;
   FUZZ_CHECK(value.set("1.3.6.1") == 0);
   const OM_uint32 status = value.set(&oid);
-  std::vector<unsigned long> arcs;
-  // The value accepts exactly what the ASN.1 service decodes.
+  std::vector<uint64_t> arcs;
+  // The value accepts exactly what the reference decodes.
   FUZZ_CHECK((status == 0) == (size > 0 && Decode(&oid, &arcs)));
   gss_OID out = nullptr;
   if (status != 0) {
@@ -75,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     b_bytes.reserve(1);
     gss_OID_desc a = {static_cast<OM_uint32>(a_bytes.size()), a_bytes.data()};
     gss_OID_desc b = {static_cast<OM_uint32>(b_bytes.size()), b_bytes.data()};
-    std::vector<unsigned long> a_arcs, b_arcs;
+    std::vector<uint64_t> a_arcs, b_arcs;
     const bool a_ok = Decode(&a, &a_arcs);
     const bool b_ok = Decode(&b, &b_arcs);
     const int same = a_ok && b_ok && a_arcs == b_arcs ? 1 : 0;
@@ -86,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     unsigned int code = 0;
     const OM_uint32 code_status =
         PLVORBIInternalOID::ConvertFromOIDToTS(&a, &code);
-    std::vector<unsigned long> table_arcs;
+    std::vector<uint64_t> table_arcs;
     unsigned int expected = 7936;
     const struct {
       int index;

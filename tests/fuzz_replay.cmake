@@ -17,3 +17,6 @@ foreach(source IN LISTS _orbi_replay_targets)
   endif()
   add_test(NAME fuzz_replay.${target} COMMAND ${target}_replay ${_orbi_corpus})
 endforeach()
+target_sources(standard_token_fuzzer_replay PRIVATE
+  ${PROJECT_SOURCE_DIR}/mech/standard_name_token.cc)
+target_link_libraries(standard_token_fuzzer_replay PRIVATE orbi_der)
