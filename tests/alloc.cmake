@@ -4,7 +4,7 @@
 # suites only, in which every allocation the library makes reaches the seam of
 # tests/alloc/alloc_seam.cc: the link wraps the C allocator and operator
 # new/delete, so the library's code stays plain. The real libraries are built
-# and linked as before.
+# and linked without it.
 set(_orbi_alloc_dir ${CMAKE_CURRENT_SOURCE_DIR}/alloc)
 
 # The same objects as the real libraries, linked once more with the seam.

@@ -31,8 +31,9 @@ inline constexpr const char kNameSetSource[] =
 // WriteExitRecord writes the exit record of text if the trace object, read
 // afresh, is on for exit records. Out of line, so that a scope's exit costs
 // one test of its flag where no record is due: the operation's own values
-// need not be kept around a call on every way out. (The entry record's
-// write stays inline: moved out of line it made tracing on dearer.)
+// need not be kept around a call on every way out. The entry record's write
+// stays inline: when tracing is on, a call there would cost every traced
+// operation a call and the saving of its arguments.
 ORBI_NOINLINE inline void WriteExitRecord(const char* text,
                                           unsigned int length) {
   PLVTrace* trace = PLVTrace::s_defaultTracePtr;
