@@ -1,19 +1,27 @@
 // Name operations through MIT krb5's GSS-API glue, with the same client code
-// for two mechanisms: the ORBI mechanism (orbi_mech.so, which the glue loads
-// because the file that GSS_MECH_CONFIG names lists it) and the glue's own
-// Kerberos V5 mechanism. The program is linked with libgssapi_krb5 alone, as an
-// application is; it reaches the library only through the module.
+// for three mechanisms: the ORBI mechanism (orbi_mech.so), the floor module
+// (orbi_floor_mech.so, bench/floor_mech.cc: the least a module does for the
+// same calls, so that /floor is the glue's own cost plus what any module
+// pays), both loaded by the glue because the file that GSS_MECH_CONFIG names
+// lists them, and the glue's own Kerberos V5 mechanism. The program is linked
+// with libgssapi_krb5 alone, as an application is; it reaches the library
+// only through the module.
 //
-// GSS_MECH_CONFIG defaults to the build tree's orbi.conf and KRB5_CONFIG to
-// bench/peers/krb5.conf (no DNS lookups); either may be set to override.
+// GSS_MECH_CONFIG defaults to the build tree's glue_mechs.conf and
+// KRB5_CONFIG to bench/peers/krb5.conf (no DNS lookups); either may be set to
+// override.
 //
-// Rows, each with /orbi and /krb5:
+// Rows, each with /orbi, /floor and, where the Kerberos mechanism has the
+// operation, /krb5:
 //   BM_GlueImportCanonExportRelease  import a text name, bind it to the
 //                                    mechanism, export it, release all
 //   BM_GlueImportTokenRelease        import an exported name token, release
 //   BM_GlueDisplay                   display a mechanism name
+// Like every program here, it runs as a one-thread process or, with
+// --threaded, after a thread was started (bench/bench_main.h).
 #include <benchmark/benchmark.h>
 #include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -22,21 +30,41 @@
 namespace {
 
 struct Mechanism {
-  const char* text;     // a name both mechanisms take as they are given
+  const char* text;     // a name every mechanism takes as it is given
   gss_OID_desc mech;    // by value
   bool user_name_type;  // import as GSS_C_NT_USER_NAME, else without type
+  // The name of the attribute rows, and the name of the attribute that holds
+  // its entries (null: the mechanism has none).
+  const char* attribute_text;
+  const char* entries_attribute;
 };
 
-// 1.3.6.1.4.1.32473.1: the ORBI mechanism (RFC 5612's documentation
-// enterprise number, arc 1). 1.2.840.113554.1.2.2: Kerberos V5 (RFC 1964).
+// The build's OIDs (bench/CMakeLists.txt): the ORBI mechanism's and the
+// floor module's, as DER content octets and as dotted text.
+// 1.2.840.113554.1.2.2: Kerberos V5 (RFC 1964).
+constexpr unsigned char kOrbiOid[] = {ORBI_MECH_OID_BYTES};
+constexpr unsigned char kFloorOid[] = {ORBI_FLOOR_MECH_OID_BYTES};
+constexpr char kEntriesName[] = "db/users\na\nb\nc\nd";
+constexpr int kEntries = 4;
+
 const Mechanism kOrbi = {
     "alice@EXAMPLE.COM",
-    {9, const_cast<char*>("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01")},
-    false};
+    {sizeof(kOrbiOid), const_cast<unsigned char*>(kOrbiOid)},
+    false,
+    kEntriesName,
+    "urn:oid:" ORBI_MECH_OID_DOTTED ".2.2"};
+const Mechanism kFloor = {
+    "alice@EXAMPLE.COM",
+    {sizeof(kFloorOid), const_cast<unsigned char*>(kFloorOid)},
+    false,
+    kEntriesName,
+    "urn:oid:" ORBI_FLOOR_MECH_OID_DOTTED ".2.2"};
 const Mechanism kKerberos = {
     "alice@EXAMPLE.COM",
     {9, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x02")},
-    true};
+    true,
+    "alice@EXAMPLE.COM",
+    nullptr};
 
 gss_OID NameType(const Mechanism& m) {
   return m.user_name_type ? GSS_C_NT_USER_NAME : GSS_C_NO_OID;
@@ -48,21 +76,29 @@ bool Failed(benchmark::State& state, OM_uint32 major, const char* what) {
   return true;
 }
 
-// ImportCanonExport makes a mechanism name of m.text and its token; the
-// caller releases both.
-OM_uint32 ImportCanonExport(const Mechanism& m, gss_name_t* canonical,
-                            gss_buffer_t token) {
+// MakeName makes a mechanism name of text and, unless token is null, its
+// token; the caller releases both.
+OM_uint32 MakeName(const Mechanism& m, const char* text, gss_name_t* canonical,
+                   gss_buffer_t token) {
   OM_uint32 minor;
-  gss_buffer_desc input = {strlen(m.text), const_cast<char*>(m.text)};
+  gss_buffer_desc input = {strlen(text), const_cast<char*>(text)};
   gss_name_t name = GSS_C_NO_NAME;
   gss_OID_desc mech = m.mech;
   OM_uint32 major = gss_import_name(&minor, &input, NameType(m), &name);
   if (!GSS_ERROR(major)) {
     major = gss_canonicalize_name(&minor, name, &mech, canonical);
   }
-  if (!GSS_ERROR(major)) major = gss_export_name(&minor, *canonical, token);
+  if (!GSS_ERROR(major) && token != GSS_C_NO_BUFFER) {
+    major = gss_export_name(&minor, *canonical, token);
+  }
   if (name != GSS_C_NO_NAME) gss_release_name(&minor, &name);
   return major;
+}
+
+// ImportCanonExport makes a mechanism name of m.text and its token.
+OM_uint32 ImportCanonExport(const Mechanism& m, gss_name_t* canonical,
+                            gss_buffer_t token) {
+  return MakeName(m, m.text, canonical, token);
 }
 
 void BM_GlueImportCanonExportRelease(benchmark::State& state,
@@ -78,6 +114,7 @@ void BM_GlueImportCanonExportRelease(benchmark::State& state,
   }
 }
 BENCHMARK_CAPTURE(BM_GlueImportCanonExportRelease, orbi, kOrbi);
+BENCHMARK_CAPTURE(BM_GlueImportCanonExportRelease, floor, kFloor);
 BENCHMARK_CAPTURE(BM_GlueImportCanonExportRelease, krb5, kKerberos);
 
 void BM_GlueImportTokenRelease(benchmark::State& state, const Mechanism& m) {
@@ -98,6 +135,7 @@ void BM_GlueImportTokenRelease(benchmark::State& state, const Mechanism& m) {
   if (canonical != GSS_C_NO_NAME) gss_release_name(&minor, &canonical);
 }
 BENCHMARK_CAPTURE(BM_GlueImportTokenRelease, orbi, kOrbi);
+BENCHMARK_CAPTURE(BM_GlueImportTokenRelease, floor, kFloor);
 BENCHMARK_CAPTURE(BM_GlueImportTokenRelease, krb5, kKerberos);
 
 void BM_GlueDisplay(benchmark::State& state, const Mechanism& m) {
@@ -120,6 +158,7 @@ void BM_GlueDisplay(benchmark::State& state, const Mechanism& m) {
   if (canonical != GSS_C_NO_NAME) gss_release_name(&minor, &canonical);
 }
 BENCHMARK_CAPTURE(BM_GlueDisplay, orbi, kOrbi);
+BENCHMARK_CAPTURE(BM_GlueDisplay, floor, kFloor);
 BENCHMARK_CAPTURE(BM_GlueDisplay, krb5, kKerberos);
 
 }  // namespace
