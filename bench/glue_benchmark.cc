@@ -17,6 +17,15 @@
 //                                    mechanism, export it, release all
 //   BM_GlueImportTokenRelease        import an exported name token, release
 //   BM_GlueDisplay                   display a mechanism name
+//   BM_GlueInquireName               the attributes a mechanism name has
+//                                    (for ORBI and the floor, a database path
+//                                    and four entries: two attribute names),
+//                                    and the release of their buffer set
+//   BM_GlueReadEntryAttributes       every value of the entries attribute of
+//                                    that name, one gss_get_name_attribute
+//                                    call per value with RFC 6680's `more`
+//                                    index, each value released (no /krb5:
+//                                    its names have no such attribute)
 // Like every program here, it runs as a one-thread process or, with
 // --threaded, after a thread was started (bench/bench_main.h).
 #include <benchmark/benchmark.h>
@@ -160,6 +169,70 @@ void BM_GlueDisplay(benchmark::State& state, const Mechanism& m) {
 BENCHMARK_CAPTURE(BM_GlueDisplay, orbi, kOrbi);
 BENCHMARK_CAPTURE(BM_GlueDisplay, floor, kFloor);
 BENCHMARK_CAPTURE(BM_GlueDisplay, krb5, kKerberos);
+
+// The MN_mech output is not asked for: the glue would hand out a copy of the
+// mechanism's OID of its own, which is no work of the module.
+void BM_GlueInquireName(benchmark::State& state, const Mechanism& m) {
+  OM_uint32 minor;
+  gss_name_t name = GSS_C_NO_NAME;
+  const OM_uint32 made = MakeName(m, m.attribute_text, &name, GSS_C_NO_BUFFER);
+  if (!Failed(state, made, "making the name failed")) {
+    for (auto _ : state) {
+      int is_mn = 0;
+      gss_buffer_set_t attrs = GSS_C_NO_BUFFER_SET;
+      const OM_uint32 major =
+          gss_inquire_name(&minor, name, &is_mn, nullptr, &attrs);
+      const size_t count = attrs == GSS_C_NO_BUFFER_SET ? 0 : attrs->count;
+      gss_release_buffer_set(&minor, &attrs);
+      if (Failed(state, major, "inquire failed")) break;
+      // The path and the entries.
+      if (m.entries_attribute != nullptr && count != 2) {
+        state.SkipWithError("not the two attributes of the name");
+        break;
+      }
+      benchmark::DoNotOptimize(is_mn);
+    }
+  }
+  if (name != GSS_C_NO_NAME) gss_release_name(&minor, &name);
+}
+BENCHMARK_CAPTURE(BM_GlueInquireName, orbi, kOrbi);
+BENCHMARK_CAPTURE(BM_GlueInquireName, floor, kFloor);
+BENCHMARK_CAPTURE(BM_GlueInquireName, krb5, kKerberos);
+
+// The display form is not asked for: the values are the data.
+void BM_GlueReadEntryAttributes(benchmark::State& state, const Mechanism& m) {
+  OM_uint32 minor;
+  gss_name_t name = GSS_C_NO_NAME;
+  gss_buffer_desc attr = {strlen(m.entries_attribute),
+                          const_cast<char*>(m.entries_attribute)};
+  const OM_uint32 made = MakeName(m, m.attribute_text, &name, GSS_C_NO_BUFFER);
+  if (!Failed(state, made, "making the name failed")) {
+    for (auto _ : state) {
+      int more = -1;
+      int values = 0;
+      OM_uint32 major;
+      do {
+        int authenticated = 0;
+        int complete = 0;
+        gss_buffer_desc value = GSS_C_EMPTY_BUFFER;
+        major =
+            gss_get_name_attribute(&minor, name, &attr, &authenticated,
+                                   &complete, &value, GSS_C_NO_BUFFER, &more);
+        benchmark::DoNotOptimize(value.value);
+        gss_release_buffer(&minor, &value);
+        ++values;
+      } while (!GSS_ERROR(major) && more != 0);
+      if (Failed(state, major, "reading a value failed")) break;
+      if (values != kEntries) {
+        state.SkipWithError("not the four entries of the name");
+        break;
+      }
+    }
+  }
+  if (name != GSS_C_NO_NAME) gss_release_name(&minor, &name);
+}
+BENCHMARK_CAPTURE(BM_GlueReadEntryAttributes, orbi, kOrbi);
+BENCHMARK_CAPTURE(BM_GlueReadEntryAttributes, floor, kFloor);
 
 }  // namespace
 
