@@ -28,6 +28,12 @@
 //                                    its names have no such attribute)
 // Like every program here, it runs as a one-thread process or, with
 // --threaded, after a thread was started (bench/bench_main.h).
+//
+// Compare mechanisms from separate runs (--benchmark_filter='/floor$', as
+// bench/glue_compare.sh does): the glue keeps a module loaded once it used
+// it, and its gss_release_oid asks every loaded module's
+// gss_internal_release_oid about each OID it releases, so in a run of all
+// rows the /floor and /krb5 rows after an /orbi row pay ORBI's answer too.
 #include <benchmark/benchmark.h>
 #include <gssapi/gssapi.h>
 #include <gssapi/gssapi_ext.h>
