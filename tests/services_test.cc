@@ -26,6 +26,22 @@ TEST(OidTable, SamePointerForAnIndexAndNullOutside) {
   EXPECT_EQ(ORBIGetOID(kORBIOIDTableSize), nullptr);
 }
 
+// The index of a table object is found from its address alone: an equal
+// copy, a pointer inside an entry and no pointer are not the table's.
+TEST(OidTable, IndexOfTheTablesOwnObjects) {
+  for (int i = 0; i < kORBIOIDTableSize; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(ORBIOIDTableIndex(ORBIGetOID(i)), i);
+    gss_OID_desc copy = *ORBIGetOID(i);
+    EXPECT_EQ(ORBIOIDTableIndex(&copy), -1);
+    const char* inside = reinterpret_cast<const char*>(ORBIGetOID(i)) + 1;
+    EXPECT_EQ(ORBIOIDTableIndex(reinterpret_cast<const gss_OID_desc*>(inside)),
+              -1);
+  }
+  EXPECT_EQ(ORBIOIDTableIndex(ORBIGetOID(kORBIOIDTableSize - 1) + 1), -1);
+  EXPECT_EQ(ORBIOIDTableIndex(nullptr), -1);
+}
+
 TEST(OidTable, WellKnownEntries) {
   // RFC 2743 section 4: exported name 1.3.6.1.5.6.4, anonymous 1.3.6.1.5.6.3.
   EXPECT_EQ(OidBytes(ORBIGetOID(kORBIExportedNameTypeIndex)),

@@ -1,5 +1,7 @@
 #include "orbi_services/oid_table.h"
 
+#include <stdint.h>
+
 namespace {
 
 // DER content octets of each entry, each followed by one zero byte.
@@ -100,6 +102,19 @@ constexpr gss_OID_desc kTable[kORBIOIDTableSize] = {
 // clang-format on
 
 }  // namespace
+
+int ORBIOIDTableIndex(const gss_OID_desc* oid) {
+  // Compared as integers: the table is one array, and a pointer into it
+  // lies between its first and its last element.
+  const auto address = reinterpret_cast<uintptr_t>(oid);
+  const auto first = reinterpret_cast<uintptr_t>(&kTable[0]);
+  if (address < first ||
+      address > reinterpret_cast<uintptr_t>(&kTable[kORBIOIDTableSize - 1]) ||
+      (address - first) % sizeof(gss_OID_desc) != 0) {
+    return -1;
+  }
+  return static_cast<int>((address - first) / sizeof(gss_OID_desc));
+}
 
 gss_OID ORBIGetOID(int index) {
   if (index < 0 || index >= kORBIOIDTableSize) return nullptr;

@@ -40,4 +40,10 @@ constexpr int kORBIAlgorithm512Index = 19;
 // change it.
 gss_OID ORBIGetOID(int index);
 
+// ORBIOIDTableIndex returns the index of oid when it is one of the table's
+// own objects (by address, as ORBIGetOID hands them out), else -1; an equal
+// OID elsewhere is not the table's. One test of the address, whatever the
+// table's size.
+int ORBIOIDTableIndex(const gss_OID_desc* oid);
+
 #endif  // ORBI_SERVICES_OID_TABLE_H_
