@@ -1,5 +1,5 @@
 // Tests of a name's database path and entries: GetDatabasePath, the three
-// Read forms and their cursor, and CopyExpandedName.
+// Read forms and their cursor.
 #include <string.h>
 
 #include <functional>
@@ -406,108 +406,6 @@ TEST(ReadCursor, NameWithoutTextHasNoEntries) {
   ExpectRefused(name, 0x0000000500000003ul);
 }
 
-// --- Expansion -------------------------------------------------------------
-
-// Texts of a chain, checking that each member carries the source's types and
-// the nameLength that ChangeExternalName gives; destroys the chain.
-std::vector<std::string> TakeChain(PLVORBIInternalName* first,
-                                   const PLVORBIInternalName& source) {
-  std::vector<std::string> texts;
-  while (first != nullptr) {
-    texts.push_back(Text(*first));
-    EXPECT_EQ(Peer::nameType(*first), Peer::nameType(source));
-    EXPECT_EQ(Peer::mechType(*first), Peer::mechType(source));
-    EXPECT_EQ(Peer::nameLength(*first), texts.back().size() + 1);
-    EXPECT_NE(first, &source);
-    PLVORBIInternalName* next = first->GetNextMember();
-    delete first;
-    first = next;
-  }
-  return texts;
-}
-
-TEST(CopyExpandedName, OneMemberPerEntry) {
-  const struct {
-    const char* label;
-    const char* text;
-    std::vector<std::string> members;
-    bool end_of_list;
-  } kCases[] = {
-      {"three entries",
-       "db\nalice\nbob\ncarol",
-       {"db\nalice", "db\nbob", "db\ncarol"},
-       false},
-      {"path only", "db", {"db"}, true},
-      {"empty last entry", "db\nalice\n", {"db\nalice", "db\n"}, false},
-      {"only an empty entry", "db\n", {"db\n"}, false},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.label);
-    PLVORBIInternalName source, next;
-    Bind(source, c.text);
-    ASSERT_EQ(source.SetNextMember(&next), status::SUCCESS);
-    TraceRecorder recorder;
-    PLVORBIInternalName* first = source.CopyExpandedName();
-    std::vector<std::string> level1;
-    for (const std::string& t : recorder.texts(kLevel1)) {
-      if (t.rfind(kCopyExpandedNameText, 0) == 0) {
-        level1.push_back(t);
-      }
-    }
-    EXPECT_EQ(level1,
-              c.end_of_list
-                  ? std::vector<std::string>{kCopyExpandedNameEndOfListText}
-                  : std::vector<std::string>{});
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(TakeChain(first, source), c.members);
-    // The source is unchanged, its link included.
-    EXPECT_EQ(Text(source), c.text);
-    EXPECT_EQ(source.GetNextMember(), &next);
-  }
-}
-
-TEST(CopyExpandedName, NoDatabasePathGivesNull) {
-  const struct {
-    const char* label;
-    const char* text;  // null: a name without text
-  } kCases[] = {
-      {"no text", nullptr},
-      {"empty text", ""},
-      {"leading separator", "\nalice\nbob"},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.label);
-    PLVORBIInternalName source;
-    Bind(source, c.text);
-    TraceRecorder recorder;
-    EXPECT_EQ(source.CopyExpandedName(), nullptr);
-    // Not a shortage of memory, and not the end of a list.
-    for (const std::string& t : recorder.texts(kLevel1)) {
-      EXPECT_NE(t, kCopyExpandedNameNoMemoryText);
-      EXPECT_NE(t, kCopyExpandedNameEndOfListText);
-    }
-  }
-}
-
-TEST(CopyExpandedName, LongWalkReadsEveryEntryOnce) {
-  // Many entries: the expansion continues from the cursor, so the member
-  // count and order follow the entries exactly.
-  std::string text = "db";
-  std::vector<std::string> expected;
-  for (int i = 0; i < 500; ++i) {
-    std::string entry = "user" + std::to_string(i);
-    text += "\n" + entry;
-    expected.push_back("db\n" + entry);
-  }
-  PLVORBIInternalName source;
-  Bind(source, text.c_str());
-  PLVORBIInternalName* first = source.CopyExpandedName();
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(TakeChain(first, source), expected);
-}
-
-// --- Trace records -----------------------------------------------------------
-
 TEST(EntriesTrace, EntryAndExitTexts) {
   PLVORBIInternalName name;
   Bind(name, "db\nalice\nbob");
@@ -541,30 +439,6 @@ TEST(EntriesTrace, EntryAndExitTexts) {
       kReadAsnBufferText,   kReadBufferText, kReadLabelText,
   };
   EXPECT_EQ(recorder.texts(kExitLevel), exits);
-}
-
-TEST(EntriesTrace, ExpansionIsTracedAroundItsSteps) {
-  PLVORBIInternalName name;
-  Bind(name, "db");
-  TraceRecorder recorder;
-  PLVORBIInternalName* first = name.CopyExpandedName();
-  ASSERT_NE(first, nullptr);
-  std::vector<std::string> entries = recorder.texts(kEntryLevel);
-  ASSERT_FALSE(entries.empty());
-  EXPECT_EQ(entries.front(), kCopyExpandedNameText);
-  EXPECT_EQ(recorder.texts(kExitLevel).back(), kCopyExpandedNameText);
-  std::vector<TraceRecord> records = recorder.records();
-  bool found = false;
-  for (const TraceRecord& r : records) {
-    if (r.level == kLevel1 && r.text == kCopyExpandedNameEndOfListText) {
-      found = true;
-      EXPECT_EQ(r.file, kNameSource);
-      EXPECT_GT(r.line, 0u);
-    }
-  }
-  EXPECT_TRUE(found);
-  recorder.clear();
-  TakeChain(first, name);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Tests of name import: Set with a gss_buffer_t (text and anonymous types)
 // and with a PLVASNBuffer, and their trace records. Importing exported name
-// tokens is tested with Export in internal_name_token_test.cc.
+// tokens is tested with Export in internal_name_export_test.cc.
 #include <stdint.h>
 #include <string.h>
 

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "exported_name_token_codec.h"
 #include "hints.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
@@ -12,7 +13,6 @@
 #include "short_bytes.h"
 #include "table_oids.h"
 #include "text_block.h"
-#include "token.h"
 
 using orbi_name::TokenField;
 using orbi_name::TokenView;

@@ -1,8 +1,8 @@
 // The exported name token's codec: the one place that writes and reads its
 // layout (orbi_name/exported_name_token.h). Export, the import of a token and
 // ParseExportedNameToken call it.
-#ifndef ORBI_NAME_SRC_TOKEN_H_
-#define ORBI_NAME_SRC_TOKEN_H_
+#ifndef ORBI_NAME_SRC_EXPORTED_NAME_TOKEN_CODEC_H_
+#define ORBI_NAME_SRC_EXPORTED_NAME_TOKEN_CODEC_H_
 
 #include <stddef.h>
 #include <stdint.h>
@@ -40,20 +40,20 @@ inline constexpr TokenLayout kTokenLayout = {2, 0x0401, 2, 4, 2};
          layout.name_type_length_size + name_type_length;
 }
 
-// IsStandardLayout is true for kTokenLayout, the layout every name holds.
-[[nodiscard]] inline bool IsStandardLayout(const TokenLayout& layout) {
+// IsLibraryLayout is true for kTokenLayout, the layout every name holds.
+[[nodiscard]] inline bool IsLibraryLayout(const TokenLayout& layout) {
   return layout.token_id_size == 2 && layout.token_id == 0x0401 &&
          layout.mechanism_length_size == 2 && layout.name_length_size == 4 &&
          layout.name_type_length_size == 2;
 }
 
-// WriteStandardToken writes a token in kTokenLayout at out, straight
+// WriteLibraryToken writes a token in kTokenLayout at out, straight
 // through, and returns the end of what it wrote. REQUIRES: out holds
 // TokenSize(kTokenLayout, m, n, t) bytes.
-inline unsigned char* WriteStandardToken(unsigned char* out,
-                                         const void* mechanism, uint32_t m,
-                                         const void* name, uint32_t n,
-                                         const void* name_type, uint32_t t) {
+inline unsigned char* WriteLibraryToken(unsigned char* out,
+                                        const void* mechanism, uint32_t m,
+                                        const void* name, uint32_t n,
+                                        const void* name_type, uint32_t t) {
   out[0] = 0x04;
   out[1] = 0x01;
   out[2] = static_cast<unsigned char>(m >> 8);
@@ -78,4 +78,4 @@ inline unsigned char* WriteStandardToken(unsigned char* out,
 }  // namespace internal
 }  // namespace orbi_name
 
-#endif  // ORBI_NAME_SRC_TOKEN_H_
+#endif  // ORBI_NAME_SRC_EXPORTED_NAME_TOKEN_CODEC_H_

@@ -3,17 +3,17 @@
 #include <stdint.h>
 #include <stdlib.h>
 
+#include "exported_name_token_codec.h"
 #include "hints.h"
 #include "orbi_name/internal_name.h"
 #include "scoped.h"
-#include "token.h"
 
-using orbi_name::internal::IsStandardLayout;
+using orbi_name::internal::IsLibraryLayout;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::kTokenLayout;
 using orbi_name::internal::MutexLock;
 using orbi_name::internal::TokenSize;
-using orbi_name::internal::WriteStandardToken;
+using orbi_name::internal::WriteLibraryToken;
 namespace status = orbi_name::status;
 
 namespace {
@@ -48,8 +48,8 @@ OM_uint32 PLVORBIInternalName::Export(gss_buffer_t token) {
   // Every name holds the standard layout (the constructor writes the
   // constants and nothing changes them), so the token is measured once and
   // written straight through.
-  assert(IsStandardLayout({tokenIdSize, tokenId, mechOidLengthSize,
-                           nameLengthSize, nameTypeOidLengthSize}));
+  assert(IsLibraryLayout({tokenIdSize, tokenId, mechOidLengthSize,
+                          nameLengthSize, nameTypeOidLengthSize}));
   // The OID length fields carry 16 bits; M and T are what they announce.
   const uint32_t m = mechType->length & kOidLengthMask;
   const uint32_t t = nameType->length & kOidLengthMask;
@@ -59,8 +59,8 @@ OM_uint32 PLVORBIInternalName::Export(gss_buffer_t token) {
   auto* block = static_cast<unsigned char*>(malloc(total));
   if (block == nullptr) return status::NO_MEMORY;
   const unsigned char* end =
-      WriteStandardToken(block, mechType->elements, m, nameValue, nameLength,
-                         nameType->elements, t);
+      WriteLibraryToken(block, mechType->elements, m, nameValue, nameLength,
+                        nameType->elements, t);
   // The token fills exactly what was measured.
   assert(end == block + total);
   (void)end;

@@ -1,6 +1,5 @@
-#include "token.h"
-
 #include "der/bytes.h"
+#include "exported_name_token_codec.h"
 
 namespace orbi_name {
 namespace internal {
