@@ -1,4 +1,5 @@
-// Bounded byte cursors, private to the two libraries.
+// Bounded byte cursors, shared by the two libraries, the module and the
+// tool (compiled into each, hidden), and tested on their own in tests/der/.
 //
 // ByteReader reads from a span of bytes it does not own; ByteWriter writes
 // into a block of a measured size it does not own. Every read or write checks
