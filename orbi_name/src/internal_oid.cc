@@ -228,7 +228,7 @@ OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {
   // Validated and counted first, then decoded straight into the one block
   // the arcs need.
   uint64_t count = 0;
-  if (!orbi::der::CheckOidContent(bytes, oid->length, &count)) {
+  if (!orbi::der::IsValidOidContent(bytes, oid->length, &count)) {
     return status::BAD_OID;
   }
   auto* block = static_cast<uint32_t*>(

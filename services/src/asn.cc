@@ -65,7 +65,8 @@ int PLVASNObjectID::set_value(unsigned char* bytes, unsigned int length) {
   // Validate and count the arcs before allocating anything; the count must
   // fit count_.
   uint64_t count = 0;
-  if (!orbi::der::CheckOidContent(bytes, length, &count) || count >= UINT_MAX) {
+  if (!orbi::der::IsValidOidContent(bytes, length, &count) ||
+      count >= UINT_MAX) {
     return 1;
   }
   auto* decoded = static_cast<unsigned long*>(

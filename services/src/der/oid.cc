@@ -3,8 +3,8 @@
 namespace orbi {
 namespace der {
 
-bool ValidateOidContent(const unsigned char* bytes, size_t length,
-                        uint64_t* arc_count) {
+bool ValidateOidContentFully(const unsigned char* bytes, size_t length,
+                             uint64_t* arc_count) {
   if (bytes == nullptr || length == 0) return false;
   if ((bytes[length - 1] & 0x80) != 0) return false;  // truncated
   uint64_t value = 0;

@@ -25,22 +25,25 @@ inline constexpr uint64_t kMaxArcCount = 0xFFFFFFFFu;
 // Longest base-128 form of a subidentifier: 4294967375 needs 5 bytes.
 inline constexpr size_t kMaxSubidentifierBytes = 5;
 
-// ValidateOidContent returns true when the length bytes are valid content
-// octets, and then sets *arc_count (when not null) to the number of arcs.
-// Reads nothing outside the bytes and allocates nothing.
-[[nodiscard]] bool ValidateOidContent(const unsigned char* bytes, size_t length,
-                                      uint64_t* arc_count);
+// ValidateOidContentFully is IsValidOidContent without its quick path: it
+// decodes every subidentifier and checks it against the limits. Only
+// IsValidOidContent calls it, and the test that the two agree.
+[[nodiscard]] bool ValidateOidContentFully(const unsigned char* bytes,
+                                           size_t length, uint64_t* arc_count);
 
-// CheckOidContent answers as ValidateOidContent, faster for the common
-// case: subidentifiers of at most four bytes (28 bits) stay below every
-// limit, so for them only the structural rules are checked, and the arcs
-// are counted (when arc_count is not null) on the way. Anything else goes
-// to ValidateOidContent. Inline: it is on the path of every OID comparison
-// and of every gss_OID read into an OID value.
-[[nodiscard]] inline bool CheckOidContent(const unsigned char* bytes,
-                                          size_t length, uint64_t* arc_count) {
+// IsValidOidContent returns true when the length bytes are valid content
+// octets, and then sets *arc_count (when not null) to the number of arcs.
+// Reads nothing outside the bytes and allocates nothing. Inline, with a
+// quick path: it is on the way of every OID comparison and of every gss_OID
+// read into an OID value. Subidentifiers of at most four bytes (28 bits)
+// stay below every limit, so for them only the structural rules are
+// checked, and the arcs are counted on the way; anything else goes to
+// ValidateOidContentFully.
+[[nodiscard]] inline bool IsValidOidContent(const unsigned char* bytes,
+                                            size_t length,
+                                            uint64_t* arc_count = nullptr) {
   if (bytes == nullptr || length == 0 || length >= kMaxArcCount) {
-    return ValidateOidContent(bytes, length, arc_count);
+    return ValidateOidContentFully(bytes, length, arc_count);
   }
   if ((bytes[length - 1] & 0x80) != 0) return false;
   uint64_t arcs = 1;     // the first subidentifier holds two arcs
@@ -53,20 +56,14 @@ inline constexpr size_t kMaxSubidentifierBytes = 5;
       continue;
     }
     if (run == 0 && byte == 0x80) return false;  // not minimal
-    if (++run >= 4) return ValidateOidContent(bytes, length, arc_count);
+    if (++run >= 4) return ValidateOidContentFully(bytes, length, arc_count);
   }
   if (arc_count != nullptr) *arc_count = arcs;
   return true;
 }
 
-// IsValidOidContent is CheckOidContent without the count.
-[[nodiscard]] inline bool IsValidOidContent(const unsigned char* bytes,
-                                            size_t length) {
-  return CheckOidContent(bytes, length, nullptr);
-}
-
 // DecodeOidContent writes the arcs of content octets to arcs.
-// REQUIRES: ValidateOidContent accepted the bytes, and arcs holds room for
+// REQUIRES: IsValidOidContent accepted the bytes, and arcs holds room for
 // the count it gave; the rules are not checked again.
 template <typename Arc>
 void DecodeOidContent(const unsigned char* bytes, size_t length, Arc* arcs) {
