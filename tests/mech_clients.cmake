@@ -1,0 +1,76 @@
+# The module under client code that nobody here wrote, and beside another
+# loadable mechanism:
+#  - mech_python: python-gssapi (Debian python3-gssapi) through MIT's glue,
+#    tests/mech/python_client.py;
+#  - mech_enumerate: every configured mechanism's attributes, name types and
+#    SASL names listed as MIT's t_saslname does, with ORBI loaded; also
+#    under valgrind;
+#  - *_ntlmssp: the same and the C client with gss-ntlmssp's module loaded
+#    beside ORBI, where gss-ntlmssp is installed.
+if(TARGET orbi_mech)
+  set(_orbi_clients_dir ${CMAKE_CURRENT_SOURCE_DIR}/mech)
+  set(_orbi_clients_env
+    KRB5_CONFIG=${_orbi_clients_dir}/krb5.conf
+    "LSAN_OPTIONS=suppressions=${_orbi_clients_dir}/lsan.supp:fast_unwind_on_malloc=0")
+
+  add_executable(orbi_mech_enumerate ${_orbi_clients_dir}/mech_enumerate.c)
+  target_link_libraries(orbi_mech_enumerate PRIVATE
+    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings)
+  add_dependencies(orbi_mech_enumerate orbi_mech)
+  add_test(NAME mech_enumerate
+    COMMAND orbi_mech_enumerate ${ORBI_MECH_OID})
+  set_tests_properties(mech_enumerate PROPERTIES
+    ENVIRONMENT "GSS_MECH_CONFIG=${ORBI_MECH_BUILD_CONFIG};${_orbi_clients_env}"
+    FAIL_REGULAR_EXPRESSION "FAIL: " TIMEOUT 300)
+  if(ORBI_VALGRIND AND NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES
+     "-fsanitize")
+    add_test(NAME mech_enumerate_memcheck
+      COMMAND ${ORBI_VALGRIND} --tool=memcheck --error-exitcode=99
+        --leak-check=full --errors-for-leak-kinds=definite,possible
+        --show-leak-kinds=definite,possible
+        --suppressions=${_orbi_clients_dir}/valgrind.supp
+        $<TARGET_FILE:orbi_mech_enumerate> ${ORBI_MECH_OID})
+    set_tests_properties(mech_enumerate_memcheck PROPERTIES
+      ENVIRONMENT "GSS_MECH_CONFIG=${ORBI_MECH_BUILD_CONFIG};${_orbi_clients_env}"
+      FAIL_REGULAR_EXPRESSION "FAIL: " TIMEOUT 600)
+  endif()
+
+  # gss-ntlmssp, a mechanism module of its own, loaded beside ORBI.
+  find_file(ORBI_NTLMSSP_MODULE gssntlmssp.so
+    PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/gssntlmssp
+      /usr/lib64/gssntlmssp /usr/lib/gssntlmssp
+    NO_DEFAULT_PATH)
+  if(ORBI_NTLMSSP_MODULE)
+    set(_orbi_two_mechs ${CMAKE_CURRENT_BINARY_DIR}/orbi_and_ntlmssp.conf)
+    # 1.3.6.1.4.1.311.2.2.10: NTLMSSP's mechanism OID.
+    file(GENERATE OUTPUT ${_orbi_two_mechs} CONTENT
+"orbi ${ORBI_MECH_OID} $<TARGET_FILE:orbi_mech>
+gssntlmssp_v1 1.3.6.1.4.1.311.2.2.10 ${ORBI_NTLMSSP_MODULE}
+")
+    add_test(NAME mech_enumerate_ntlmssp
+      COMMAND orbi_mech_enumerate ${ORBI_MECH_OID})
+    add_test(NAME mech_client_ntlmssp COMMAND orbi_mech_client)
+    set_tests_properties(mech_enumerate_ntlmssp mech_client_ntlmssp PROPERTIES
+      ENVIRONMENT "GSS_MECH_CONFIG=${_orbi_two_mechs};${_orbi_clients_env}"
+      FAIL_REGULAR_EXPRESSION "FAIL: " TIMEOUT 300)
+  else()
+    message(STATUS "mech: gss-ntlmssp not installed; no test beside it")
+  endif()
+
+  # The system's python3, whose python3-gssapi Debian installs.
+  find_program(ORBI_SYSTEM_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
+  if(ORBI_SYSTEM_PYTHON3)
+    execute_process(COMMAND ${ORBI_SYSTEM_PYTHON3} -c "import gssapi"
+      RESULT_VARIABLE _orbi_no_python_gssapi OUTPUT_QUIET ERROR_QUIET)
+  endif()
+  if(ORBI_SYSTEM_PYTHON3 AND _orbi_no_python_gssapi EQUAL 0)
+    add_test(NAME mech_python
+      COMMAND ${ORBI_SYSTEM_PYTHON3} ${_orbi_clients_dir}/python_client.py
+        ${ORBI_MECH_OID})
+    set_tests_properties(mech_python PROPERTIES
+      ENVIRONMENT "GSS_MECH_CONFIG=${ORBI_MECH_BUILD_CONFIG};${_orbi_clients_env}"
+      TIMEOUT 300)
+  else()
+    message(STATUS "mech: python3-gssapi not installed; mech_python not registered")
+  endif()
+endif()
