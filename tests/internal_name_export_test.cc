@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "orbi_build_oids.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
@@ -72,11 +73,10 @@ Bytes BuildToken(const Bytes& id, const Bytes& mech, const Bytes& name,
 }
 
 const Bytes kTokenId = {0x04, 0x01};
-// 1.3.6.1.4.1.32473.1, the mechanism; 1.3.6.1.4.1.32473.1.1, the default
-// name type (orbi_services/oid_table.h).
-const Bytes kMechBytes = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x81, 0xFD, 0x59, 0x01};
-const Bytes kDefaultTypeBytes = {0x2B, 0x06, 0x01, 0x04, 0x01,
-                                 0x81, 0xFD, 0x59, 0x01, 0x01};
+// ARC.1, the mechanism; ARC.1.1, the default name type, under the build's
+// OID arc (orbi_services/oid_table.h).
+const Bytes kMechBytes = {ORBI_OID_ARC_BYTES, 0x01};
+const Bytes kDefaultTypeBytes = {ORBI_OID_ARC_BYTES, 0x01, 0x01};
 
 // --- Export --------------------------------------------------------------
 
@@ -84,13 +84,26 @@ TEST(Export, KnownNameGivesTheExactToken) {
   PLVORBIInternalName name;
   MakeMechanismName(name, "alice");
   const Bytes kExpected = {
-      0x04, 0x01,                                                  // identifier
-      0x00, 0x09,                                                  // M
-      0x2B, 0x06, 0x01, 0x04, 0x01, 0x81, 0xFD, 0x59, 0x01,        // mechanism
-      0x00, 0x00, 0x00, 0x05,                                      // N
-      'a',  'l',  'i',  'c',  'e',                                 // name
-      0x00, 0x0A,                                                  // T
-      0x2B, 0x06, 0x01, 0x04, 0x01, 0x81, 0xFD, 0x59, 0x01, 0x01,  // type
+      0x04,
+      0x01,  // identifier
+      0x00,
+      ORBI_OID_ARC_LENGTH + 1,  // M
+      ORBI_OID_ARC_BYTES,
+      0x01,  // mechanism
+      0x00,
+      0x00,
+      0x00,
+      0x05,  // N
+      'a',
+      'l',
+      'i',
+      'c',
+      'e',  // name
+      0x00,
+      ORBI_OID_ARC_LENGTH + 2,  // T
+      ORBI_OID_ARC_BYTES,
+      0x01,
+      0x01,  // type
   };
   TraceRecorder recorder;
   EXPECT_EQ(ExportBytes(name), kExpected);

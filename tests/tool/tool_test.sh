@@ -16,10 +16,19 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
 
-# DER content octets of the table OIDs used below
-# (orbi_services/oid_table.h: 1.3.6.1.4.1.32473.1 and .1.1).
-mech_hex=2b0601040181fd5901
-default_type_hex=2b0601040181fd590101
+# The build's OID arc (the environment names it; the documentation arc by
+# default) and the table OIDs under it used below (orbi_services/oid_table.h:
+# the mechanism ARC.1, its default name type ARC.1.1), dotted, in braces and
+# as DER content octets in hex.
+arc=${ORBI_TEST_ARC:-1.3.6.1.4.1.32473}
+arc_hex=${ORBI_TEST_ARC_HEX:-2b0601040181fd59}
+braces() { echo "{${1//./ }}"; }
+mech_oid=$arc.1
+default_type_oid=$arc.1.1
+mech_hex=${arc_hex}01
+default_type_hex=${arc_hex}0101
+# regex_of TEXT: TEXT with the dots and braces of an OID escaped for grep -E.
+regex_of() { printf '%s' "$1" | sed 's/[.{}]/\\&/g'; }
 
 # hex_of TEXT: the bytes of TEXT (with printf %b escapes) as lowercase hex.
 hex_of() { printf '%b' "$1" | od -An -tx1 -v | tr -d ' \n'; }
@@ -128,8 +137,8 @@ stderr_has() {
   grep -Eq -- "$2" "$scratch/err" || fail "$1: stderr lacks /$2/: $(cat "$scratch/err")"
 }
 
-mech_line='mechanism:     {1 3 6 1 4 1 32473 1} = 1.3.6.1.4.1.32473.1 (the library'"'"'s mechanism)'
-type_line='name type:     {1 3 6 1 4 1 32473 1 1} = 1.3.6.1.4.1.32473.1.1 (default name type)'
+mech_line="mechanism:     $(braces "$mech_oid") = $mech_oid (the library's mechanism)"
+type_line="name type:     $(braces "$default_type_oid") = $default_type_oid (default name type)"
 
 case $group in
 show)
@@ -231,8 +240,8 @@ EOF
   # What could be read before the wrong field is still shown, on stderr; stdout
   # stays empty. A mechanism other than the library's is said to be so.
   expect_fail inspect_other_mech_fields 1 'not the library' \
-    inspect "04010008${default_type_hex:0:16}0000000161"
-  stderr_has inspect_other_mech_fields '^mechanism: +\{1 3 6 1 4 1 32473\} = 1\.3\.6\.1\.4\.1\.32473 \(not in the OID table\), not the library'"'"'s mechanism$'
+    inspect "0401$(len_hex 2 "$arc_hex")${arc_hex}0000000161"
+  stderr_has inspect_other_mech_fields "^mechanism: +$(regex_of "$(braces "$arc")") = $(regex_of "$arc") \(not in the OID table\), not the library's mechanism\$"
   expect_fail inspect_partial_fields 1 'name type OID: not in the OID table' \
     inspect "$(token "$(hex_of 'carol')" 2b0601)"
   stderr_has inspect_partial_fields '^name: +carol$'
@@ -294,12 +303,12 @@ dotted:        1.3.14.3.2.7
 der:           2b0e030207
 algorithm:     512
 OID table:     entry 19 (DES-CBC)' oid 2b0e030207
-  expect_ok oid_mechanism 'input:         dotted text
-text:          {1 3 6 1 4 1 32473 1}
-dotted:        1.3.6.1.4.1.32473.1
-der:           2b0601040181fd5901
+  expect_ok oid_mechanism "input:         dotted text
+text:          $(braces "$mech_oid")
+dotted:        $mech_oid
+der:           $mech_hex
 algorithm:     none
-OID table:     entry 7 (the library'"'"'s mechanism)' oid 1.3.6.1.4.1.32473.1
+OID table:     entry 7 (the library's mechanism)" oid "$mech_oid"
   # A large arc, base 128 over five bytes.
   expect_ok oid_large_arc 'input:         dotted text
 text:          {1 2 4294967295}
@@ -354,7 +363,7 @@ END_OF_CASES
   # OID it was made from, in the short and the long length form.
   if command -v openssl >/dev/null; then
     long_oid="1.2$(printf '.16383%.0s' {1..70})" # 141 content octets
-    for value in 1.2.840.113549.1.1.1 2.5.4.3 2.999.1234 1.3.6.1.4.1.32473.1 \
+    for value in 1.2.840.113549.1.1.1 2.5.4.3 2.999.1234 "$mech_oid" \
       1.2.840.10045.3.1.7 "$long_oid"; do
       der=$(openssl asn1parse -genstr "OID:$value" -noout -out /dev/stdout | od -An -tx1 -v)
       run oid "$der"
@@ -522,8 +531,8 @@ token:         $(token "$alice_hex" "$default_type_hex")"
   # The default name type, by keyword and by OID in both text forms.
   expect_ok type_default "$alice_show" show --type default alice
   expect_ok type_default_equals_form "$alice_show" show --type=default alice
-  expect_ok type_default_dotted "$alice_show" show --type 1.3.6.1.4.1.32473.1.1 alice
-  expect_ok type_default_braces "$alice_show" show --type '{1 3 6 1 4 1 32473 1 1}' alice
+  expect_ok type_default_dotted "$alice_show" show --type "$default_type_oid" alice
+  expect_ok type_default_braces "$alice_show" show --type "$(braces "$default_type_oid")" alice
 
   # The anonymous name: imported, but only a default-type name is bound.
   expect_fail type_anonymous_show 1 "^orbi-name: show: CanonicalizeName refuses the name: BAD_NAME_TYPE \\(36\\): only a name of the default name type is bound; this one has \\{1 3 6 1 5 6 3\\} = 1\\.3\\.6\\.1\\.5\\.6\\.3 \\(anonymous name type\\)$" \
@@ -593,10 +602,10 @@ json)
     mapfile -t checks < <(printf '%s\n' "${conditions//;;/$'\n'}")
     json_ok "$case_name" "$scratch/out" "${checks[@]}"
   done <<END_OF_CASES
-json_show|--json show alice|d["command"] == "show";;d["name"] == {"text": "alice", "hex": "$alice_hex"};;d["name_type"]["table_entry"] == 1;;d["name_type"]["role"] == "default name type";;d["mechanism"]["dotted"] == "1.3.6.1.4.1.32473.1";;d["mechanism"]["der"] == "$mech_hex";;d["token"] == "$tok"
+json_show|--json show alice|d["command"] == "show";;d["name"] == {"text": "alice", "hex": "$alice_hex"};;d["name_type"]["table_entry"] == 1;;d["name_type"]["role"] == "default name type";;d["mechanism"]["dotted"] == "$mech_oid";;d["mechanism"]["der"] == "$mech_hex";;d["token"] == "$tok"
 json_after_command|show alice --json|d["token"] == "$tok"
 json_export|--json export alice|d == {"command": "export", "token": "$tok"}
-json_inspect|--json inspect $tok|d["command"] == "inspect";;d["identifier"] == "0401";;d["name_length"] == 5;;d["name"]["text"] == "alice";;d["mechanism"]["table_entry"] == 7;;d["name_type"]["text"] == "{1 3 6 1 4 1 32473 1 1}";;d["import"] == "accepted"
+json_inspect|--json inspect $tok|d["command"] == "inspect";;d["identifier"] == "0401";;d["name_length"] == 5;;d["name"]["text"] == "alice";;d["mechanism"]["table_entry"] == 7;;d["name_type"]["text"] == "$(braces "$default_type_oid")";;d["import"] == "accepted"
 json_inspect_no_type|--json inspect $(token "$alice_hex")|d["name_type"] is None
 json_expand|--json expand 'db\na\nb'|d["database_path"] == {"text": "db", "hex": "6462"};;[e["text"] for e in d["entries"]] == ["a", "b"];;[e["text"].rstrip("\0") for e in d["expanded"]] == ["db\na", "db\nb"]
 json_expand_no_entries|--json expand db|d["entries"] == [];;len(d["expanded"]) == 1

@@ -4,20 +4,22 @@
 //
 //  index  OID                          role
 //  0      1.3.6.1.5.6.4                exported-name type (RFC 2743)
-//  1      1.3.6.1.4.1.32473.1.1        the mechanism's default name type
+//  1      ARC.1.1                      the mechanism's default name type
 //  2      1.2.840.113554.1.2.1.1       user name (RFC 2744)
 //  3      1.2.840.113554.1.2.1.2       machine uid name (RFC 2744)
 //  4      1.2.840.113554.1.2.1.3       string uid name (RFC 2744)
 //  5      1.3.6.1.5.6.2                host-based service (RFC 2743)
 //  6      1.3.6.1.5.6.3                anonymous name type (RFC 2743)
-//  7      1.3.6.1.4.1.32473.1          the mechanism (9 content octets)
+//  7      ARC.1                        the mechanism
 //  17     1.2.840.113549.3.4           algorithm code 768 (RC4)
 //  18     1.2.840.113549.3.7           algorithm code 256 (DES-EDE3-CBC)
 //  19     1.3.14.3.2.7                 algorithm code 512 (DES-CBC)
-//  other  1.3.6.1.4.1.32473.2.INDEX    reserved entries
+//  other  ARC.2.INDEX                  reserved entries
 //
-// 32473 is the private enterprise number that RFC 5612 sets aside for
-// documentation, so the mechanism's own OIDs clash with no registered one.
+// ARC is the build's OID arc (CMake's ORBI_OID_ARC). By default it is
+// 1.3.6.1.4.1.32473, the private enterprise number that RFC 5612 sets aside
+// for documentation, so the mechanism's own OIDs clash with no registered
+// one; a deployment builds with its own registered arc.
 #ifndef ORBI_SERVICES_OID_TABLE_H_
 #define ORBI_SERVICES_OID_TABLE_H_
 
