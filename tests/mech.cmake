@@ -26,10 +26,10 @@ if(TARGET orbi_mech)
 
   add_executable(orbi_mech_client ${_orbi_mech_tests}/mech_client.c)
   target_link_libraries(orbi_mech_client PRIVATE
-    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings)
+    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings orbi_build_oids)
   add_executable(orbi_mech_threads ${_orbi_mech_tests}/mech_threads.c)
   target_link_libraries(orbi_mech_threads PRIVATE
-    PkgConfig::ORBI_MIT_GSSAPI Threads::Threads orbi_name_warnings)
+    PkgConfig::ORBI_MIT_GSSAPI Threads::Threads orbi_name_warnings orbi_build_oids)
   add_dependencies(orbi_mech_client orbi_mech)
   add_dependencies(orbi_mech_threads orbi_mech)
 
@@ -63,7 +63,7 @@ if(TARGET orbi_mech)
 
   add_executable(mech_module_test ${_orbi_mech_tests}/mech_module_test.cc)
   target_link_libraries(mech_module_test PRIVATE
-    orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS}
+    orbi_build_oids orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS}
     orbi_name_warnings)
   target_compile_definitions(mech_module_test PRIVATE
     ORBI_MECH_PATH="$<TARGET_FILE:orbi_mech>"
@@ -94,7 +94,7 @@ if(TARGET orbi_mech)
       VISIBILITY_INLINES_HIDDEN ON)
     add_executable(mech_alloc_test ${_orbi_mech_tests}/mech_alloc_test.cc)
     target_link_libraries(mech_alloc_test PRIVATE
-      orbi_mech_seam orbi_name_seam orbi_mit_gssapi_headers GTest::gtest
+      orbi_build_oids orbi_mech_seam orbi_name_seam orbi_mit_gssapi_headers GTest::gtest
       GTest::gtest_main orbi_name_warnings)
     gtest_discover_tests(mech_alloc_test DISCOVERY_TIMEOUT 60)
   endif()
@@ -117,6 +117,7 @@ if(TARGET orbi_mech)
           -DSYSCONFDIR=${CMAKE_INSTALL_SYSCONFDIR}
           -DOBJDUMP=${CMAKE_OBJDUMP}
           -DCLIENT=$<TARGET_FILE:orbi_mech_client>
+          -DMECH_OID=${ORBI_MECH_OID}
           -DKRB5_CONFIG=${_orbi_mech_tests}/krb5.conf
           -P ${_orbi_mech_tests}/run_installed.cmake)
       set_tests_properties(mech_installed PROPERTIES

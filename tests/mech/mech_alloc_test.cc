@@ -19,13 +19,14 @@ extern "C" {
 #include "alloc_loop.h"
 #include "alloc_seam.h"
 #include "gtest/gtest.h"
+#include "orbi_build_oids.h"
 
 namespace {
 
-// 1.3.6.1.4.1.32473.1 (RFC 5612's documentation enterprise number, arc 1)
-// and RFC 2743's exported and anonymous name types, 1.3.6.1.5.6.4 and .3.
-gss_OID_desc kMech = {
-    9, const_cast<char*>("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01")};
+// The mechanism, arc 1 of the build's OID arc (orbi_build_oids.h), and RFC
+// 2743's exported and anonymous name types, 1.3.6.1.5.6.4 and .3.
+gss_OID_desc kMech = {ORBI_MECH_OID_DER_LENGTH,
+                      const_cast<char*>(ORBI_MECH_OID_DER)};
 gss_OID_desc kExportType = {6, const_cast<char*>("\x2b\x06\x01\x05\x06\x04")};
 gss_OID_desc kAnonymousType = {6,
                                const_cast<char*>("\x2b\x06\x01\x05\x06\x03")};

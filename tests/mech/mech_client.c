@@ -21,6 +21,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "orbi_build_oids.h"
+
 static int failures;
 static int checks;
 
@@ -36,24 +38,45 @@ static void check(int ok, const char* format, ...) {
   printf("\n");
 }
 
-/* OIDs by value. 1.3.6.1.4.1.32473 is the enterprise number RFC 5612 sets
- * aside for documentation; the ORBI mechanism is its arc 1 and the
- * mechanism's default name type arc 1.1. 1.2.840.113554.1.2.2 is the
- * Kerberos V5 mechanism (RFC 1964) and 1.2.840.113554.1.2.2.1 its principal
- * name type. */
-static gss_OID_desc orbi_mech = {9, "\x2b\x06\x01\x04\x01\x81\xfd\x59\x01"};
-static gss_OID_desc orbi_default_type = {
-    10, "\x2b\x06\x01\x04\x01\x81\xfd\x59\x01\x01"};
+/* OIDs by value. The ORBI mechanism is the build's OID arc (by default
+ * 1.3.6.1.4.1.32473, the enterprise number RFC 5612 sets aside for
+ * documentation) with arc 1, its default name type arc 1.1
+ * (orbi_build_oids.h). 1.2.840.113554.1.2.2 is the Kerberos V5 mechanism
+ * (RFC 1964) and 1.2.840.113554.1.2.2.1 its principal name type. */
+static gss_OID_desc orbi_mech = {ORBI_MECH_OID_DER_LENGTH, ORBI_MECH_OID_DER};
+static gss_OID_desc orbi_default_type = {ORBI_DEFAULT_NAME_TYPE_DER_LENGTH,
+                                         ORBI_DEFAULT_NAME_TYPE_DER};
 static gss_OID_desc krb5_mech = {9, "\x2a\x86\x48\x86\xf7\x12\x01\x02\x02"};
 static gss_OID_desc krb5_principal_type = {
     10, "\x2a\x86\x48\x86\xf7\x12\x01\x02\x02\x01"};
 
 /* The exported name token of "alice" (RFC 2743 section 3.2): 04 01, the
- * length of the DER-wrapped mechanism OID, that OID with tag 06 and length
- * 09, the name's four-byte length, the name. */
-static const unsigned char alice_token[] = {
-    0x04, 0x01, 0x00, 0x0b, 0x06, 0x09, 0x2b, 0x06, 0x01, 0x04, 0x01, 0x81,
-    0xfd, 0x59, 0x01, 0x00, 0x00, 0x00, 0x05, 'a',  'l',  'i',  'c',  'e'};
+ * length of the DER-wrapped mechanism OID, that OID with tag 06 and its
+ * length (short form: the mechanism OID is below 128 bytes), the name's
+ * four-byte length, the name. */
+enum {
+  kMechLength = ORBI_MECH_OID_DER_LENGTH,
+  kLastMechByte = 5 + kMechLength, /* offsets into alice_token */
+  kNameLengthAt = 6 + kMechLength,
+  kNameAt = 10 + kMechLength
+};
+static const unsigned char alice_token[] = {0x04,
+                                            0x01,
+                                            0x00,
+                                            kMechLength + 2,
+                                            0x06,
+                                            kMechLength,
+                                            ORBI_OID_ARC_BYTES,
+                                            0x01,
+                                            0x00,
+                                            0x00,
+                                            0x00,
+                                            0x05,
+                                            'a',
+                                            'l',
+                                            'i',
+                                            'c',
+                                            'e'};
 
 static int same_oid(const gss_OID_desc* a, const gss_OID_desc* b) {
   return a != GSS_C_NO_OID && b != GSS_C_NO_OID && a->length == b->length &&
@@ -117,9 +140,8 @@ static void check_mechanism_listed(void) {
   if (major == GSS_S_COMPLETE) {
     gss_test_oid_set_member(&minor, &orbi_mech, mechs, &present);
   }
-  check(present,
-        "the glue does not list 1.3.6.1.4.1.32473.1: is "
-        "GSS_MECH_CONFIG set to a file naming orbi_mech.so?");
+  check(present, "the glue does not list " ORBI_MECH_OID_TEXT
+                 ": is GSS_MECH_CONFIG set to a file naming orbi_mech.so?");
   gss_release_oid_set(&minor, &mechs);
 }
 
@@ -301,7 +323,7 @@ static void check_refused_tokens(void) {
     major = import_token(alice_token, n, &name, &minor);
     check(GSS_ERROR(major) && name == GSS_C_NO_NAME,
           "the token cut to %zu bytes is taken: %x", n, major);
-    if (n > 15) {
+    if (n > kNameLengthAt) {
       /* Past the mechanism OID only the module reads the token. */
       check(major == GSS_S_DEFECTIVE_TOKEN && minor != 0,
             "cut to %zu: %x minor %u, expected a defective token from the "
@@ -324,12 +346,14 @@ static void check_refused_tokens(void) {
         {"M one too long", 3, 0x0c, GSS_S_DEFECTIVE_TOKEN},
         {"DER tag 07", 4, 0x07, GSS_S_DEFECTIVE_TOKEN},
         {"DER length 08", 5, 0x08, GSS_S_DEFECTIVE_TOKEN},
-        {"unconfigured mechanism", 14, 0x02, GSS_S_BAD_MECH},
-        {"name length one too long", 18, 0x06, GSS_S_DEFECTIVE_TOKEN},
-        {"name length one too short", 18, 0x04, GSS_S_DEFECTIVE_TOKEN},
-        {"name length above 2^31", 15, 0x80, GSS_S_DEFECTIVE_TOKEN},
+        {"unconfigured mechanism", kLastMechByte, 0x02, GSS_S_BAD_MECH},
+        {"name length one too long", kNameLengthAt + 3, 0x06,
+         GSS_S_DEFECTIVE_TOKEN},
+        {"name length one too short", kNameLengthAt + 3, 0x04,
+         GSS_S_DEFECTIVE_TOKEN},
+        {"name length above 2^31", kNameLengthAt, 0x80, GSS_S_DEFECTIVE_TOKEN},
         {"a trailing byte", sizeof(alice_token), 'x', GSS_S_DEFECTIVE_TOKEN},
-        {"a NUL inside the name", 21, 0x00, GSS_S_BAD_NAME},
+        {"a NUL inside the name", kNameAt + 2, 0x00, GSS_S_BAD_NAME},
     };
     for (i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
       OM_uint32 minor = 0, major;
@@ -341,7 +365,7 @@ static void check_refused_tokens(void) {
       major = import_token(token, length, &name, &minor);
       check(major == cases[i].expected && name == GSS_C_NO_NAME,
             "%s: %x, expected %x", cases[i].what, major, cases[i].expected);
-      if (major == GSS_S_DEFECTIVE_TOKEN && cases[i].offset >= 15) {
+      if (major == GSS_S_DEFECTIVE_TOKEN && cases[i].offset >= kNameLengthAt) {
         check(strstr(minor_text(minor), "MALFORMED_TOKEN") != NULL,
               "%s: the refusal reads \"%s\"", cases[i].what, minor_text(minor));
       }

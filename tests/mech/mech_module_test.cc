@@ -17,18 +17,19 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "orbi_build_oids.h"
 
 namespace {
 
-// OIDs by value (content octets). 1.3.6.1.4.1.32473 is RFC 5612's
-// documentation enterprise number: the mechanism is its arc 1, the default
-// name type arc 1.1. 1.3.6.1.5.6.2, .3 and .4 are RFC 2743's host-based,
-// anonymous and exported name types; 1.2.840.113554.1.2.1.1 is RFC 2744's
-// user name and 1.2.840.113554.1.2.2 the Kerberos V5 mechanism (RFC 1964).
-gss_OID_desc kMech = {
-    9, const_cast<char*>("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01")};
-gss_OID_desc kDefaultType = {
-    10, const_cast<char*>("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01\x01")};
+// OIDs by value (content octets). The mechanism is arc 1 of the build's
+// OID arc and the default name type arc 1.1 (orbi_build_oids.h).
+// 1.3.6.1.5.6.2, .3 and .4 are RFC 2743's host-based, anonymous and exported
+// name types; 1.2.840.113554.1.2.1.1 is RFC 2744's user name and
+// 1.2.840.113554.1.2.2 the Kerberos V5 mechanism (RFC 1964).
+gss_OID_desc kMech = {ORBI_MECH_OID_DER_LENGTH,
+                      const_cast<char*>(ORBI_MECH_OID_DER)};
+gss_OID_desc kDefaultType = {ORBI_DEFAULT_NAME_TYPE_DER_LENGTH,
+                             const_cast<char*>(ORBI_DEFAULT_NAME_TYPE_DER)};
 gss_OID_desc kExportType = {6, const_cast<char*>("\x2b\x06\x01\x05\x06\x04")};
 gss_OID_desc kAnonymousType = {6,
                                const_cast<char*>("\x2b\x06\x01\x05\x06\x03")};
@@ -41,7 +42,7 @@ gss_OID_desc kKerberosMech = {
 // Bytes that decode to no OID: a subidentifier may not start with 0x80.
 gss_OID_desc kUndecodable = {3, const_cast<char*>("\x2b\x80\x01")};
 
-const std::string kMechBytes("\x2b\x06\x01\x04\x01\x81\xfd\x59\x01", 9);
+const std::string kMechBytes(ORBI_MECH_OID_DER, ORBI_MECH_OID_DER_LENGTH);
 
 // The library's statuses the module reports as minor statuses.
 constexpr OM_uint32 kNoMemory = 1;
@@ -331,6 +332,9 @@ TEST(MechModule, ImportRefusesMalformedTokens) {
     cases.push_back({"cut to " + std::to_string(n), good.substr(0, n),
                      GSS_S_DEFECTIVE_TOKEN, kMalformedToken});
   }
+  // Offsets into the token follow the mechanism OID's length L (below 128,
+  // so its DER length is one byte): M at 2, the OID at 6, N at 6 + L.
+  const size_t L = kMechBytes.size();
   auto with = [&](size_t offset, const std::string& bytes) {
     std::string token = good;
     return token.replace(offset, bytes.size(), bytes);
@@ -340,27 +344,27 @@ TEST(MechModule, ImportRefusesMalformedTokens) {
        kMalformedToken},
       {"identifier 05 01", with(0, "\x05\x01"), GSS_S_DEFECTIVE_TOKEN,
        kMalformedToken},
-      {"M one too long", with(2, std::string("\x00\x0c", 2)),
+      {"M one too long", with(2, std::string{'\0', char(L + 3)}),
        GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
-      {"M one too short", with(2, std::string("\x00\x0a", 2)),
+      {"M one too short", with(2, std::string{'\0', char(L + 1)}),
        GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"tag 07", with(4, "\x07"), GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
-      {"DER length too short", with(5, "\x08"), GSS_S_DEFECTIVE_TOKEN,
-       kMalformedToken},
+      {"DER length too short", with(5, std::string{char(L - 1)}),
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"indefinite DER length", with(5, "\x80"), GSS_S_DEFECTIVE_TOKEN,
        kMalformedToken},
       {"long-form DER length",
-       std::string("\x04\x01\x00\x0c\x06\x81\x09", 7) + kMechBytes +
-           good.substr(15),
+       std::string{'\x04', '\x01', '\0', char(L + 3), '\x06', '\x81', char(L)} +
+           kMechBytes + good.substr(6 + L),
        GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"no OID content",
-       std::string("\x04\x01\x00\x02\x06\x00", 6) + good.substr(15),
+       std::string("\x04\x01\x00\x02\x06\x00", 6) + good.substr(6 + L),
        GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
-      {"name length one too long", with(18, "\x06"), GSS_S_DEFECTIVE_TOKEN,
+      {"name length one too long", with(9 + L, "\x06"), GSS_S_DEFECTIVE_TOKEN,
        kMalformedToken},
-      {"name length one too short", with(18, "\x04"), GSS_S_DEFECTIVE_TOKEN,
+      {"name length one too short", with(9 + L, "\x04"), GSS_S_DEFECTIVE_TOKEN,
        kMalformedToken},
-      {"name length 4294967295", with(15, "\xff\xff\xff\xff"),
+      {"name length 4294967295", with(6 + L, "\xff\xff\xff\xff"),
        GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"a trailing byte", good + "x", GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
       {"another mechanism",

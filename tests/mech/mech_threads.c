@@ -18,11 +18,12 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "orbi_build_oids.h"
+
 enum { kThreads = 8 };
 
-/* 1.3.6.1.4.1.32473.1, the ORBI mechanism (32473: RFC 5612's
- * documentation enterprise number). */
-static gss_OID_desc orbi_mech = {9, "\x2b\x06\x01\x04\x01\x81\xfd\x59\x01"};
+/* The ORBI mechanism, arc 1 of the build's OID arc (orbi_build_oids.h). */
+static gss_OID_desc orbi_mech = {ORBI_MECH_OID_DER_LENGTH, ORBI_MECH_OID_DER};
 
 static gss_name_t shared_name = GSS_C_NO_NAME;
 static gss_buffer_desc shared_token = GSS_C_EMPTY_BUFFER;
@@ -45,17 +46,24 @@ static void fail(struct worker* w, const char* what, int round, OM_uint32 major,
 /* expected_token writes the exported name token of text into out (RFC 2743
  * section 3.2, with the mechanism OID DER-wrapped) and returns its size. */
 static size_t expected_token(const char* text, unsigned char* out) {
-  static const unsigned char head[] = {0x04, 0x01, 0x00, 0x0b, 0x06,
-                                       0x09, 0x2b, 0x06, 0x01, 0x04,
-                                       0x01, 0x81, 0xfd, 0x59, 0x01};
+  /* The mechanism OID is below 128 bytes: its DER length is one byte. */
+  static const unsigned char head[] = {0x04,
+                                       0x01,
+                                       0x00,
+                                       ORBI_MECH_OID_DER_LENGTH + 2,
+                                       0x06,
+                                       ORBI_MECH_OID_DER_LENGTH,
+                                       ORBI_OID_ARC_BYTES,
+                                       0x01};
+  const size_t h = sizeof(head);
   size_t n = strlen(text);
-  memcpy(out, head, sizeof(head));
-  out[15] = (unsigned char)(n >> 24);
-  out[16] = (unsigned char)(n >> 16);
-  out[17] = (unsigned char)(n >> 8);
-  out[18] = (unsigned char)n;
-  memcpy(out + 19, text, n);
-  return 19 + n;
+  memcpy(out, head, h);
+  out[h] = (unsigned char)(n >> 24);
+  out[h + 1] = (unsigned char)(n >> 16);
+  out[h + 2] = (unsigned char)(n >> 8);
+  out[h + 3] = (unsigned char)n;
+  memcpy(out + h + 4, text, n);
+  return h + 4 + n;
 }
 
 static OM_uint32 make_name(const char* text, gss_OID type, gss_name_t* out,
@@ -82,7 +90,7 @@ static int same_buffer(const gss_buffer_desc* b, const void* data,
 static void one_round(struct worker* w, int round) {
   OM_uint32 major, minor = 0, ignored, context = 0;
   char text[32];
-  unsigned char expected[64];
+  unsigned char expected[128];
   size_t expected_size;
   gss_name_t mine = GSS_C_NO_NAME, back = GSS_C_NO_NAME, copy = GSS_C_NO_NAME,
              refused = GSS_C_NO_NAME;

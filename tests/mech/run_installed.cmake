@@ -30,7 +30,7 @@ if(NOT EXISTS ${conf})
   fail("no ${conf}")
 endif()
 file(READ ${conf} line)
-if(NOT line STREQUAL "orbi 1.3.6.1.4.1.32473.1 ${module}\n")
+if(NOT line STREQUAL "orbi ${MECH_OID} ${module}\n")
   fail("${conf} reads '${line}'")
 endif()
 
