@@ -156,7 +156,8 @@ int HexDigit(char c) {
 
 // Unescape reads a name text from the command line, the inverse of Escape:
 // "\n" is a line feed, "\\" one backslash and "\xHH" the byte HH. Any other
-// backslash stands for itself, as it always has. False, with error set, for
+// backslash stands for itself, so that texts written without escapes read
+// as typed. False, with error set, for
 // "\x" without two hex digits behind it.
 [[nodiscard]] bool Unescape(const char* text, std::vector<unsigned char>* out,
                             std::string* error) {
@@ -975,11 +976,11 @@ std::string TokenRefusal(const TokenFields& fields, OM_uint32 status) {
 int TraceToStderr(void* /*context*/, const char* file, unsigned int line,
                   unsigned long level, const char* text, unsigned int length) {
   std::string kind;
-  if (level == 0x80000000ul) {
+  if (level == kPLVTraceEntryLevel) {
     kind = "entry";
-  } else if (level == 0x40000000ul) {
+  } else if (level == kPLVTraceExitLevel) {
     kind = "exit";
-  } else if (level == 1) {
+  } else if (level == kPLVTraceOutcomeLevel) {
     kind = "level1";
   } else {
     kind = "level " + std::to_string(level);
@@ -1660,7 +1661,8 @@ int Main(int argc, char** argv) {
   }
   if (args.positional.size() < command->min_args ||
       args.positional.size() > command->max_args) {
-    // The text form keeps its long-standing "orbi-name: usage: ..." line.
+    // The text form prints the "orbi-name: usage: ..." line that scripts
+    // match.
     return usage_error(
         json ? command->name : nullptr,
         std::string("usage: ") + kProgram + " " + command->usage);
