@@ -46,7 +46,9 @@ TEST(ExportedNameToken, ReadsWhatExportWrote) {
 }
 
 TEST(ExportedNameToken, FirstWrongField) {
-  const std::string head = std::string("\x04\x01\x00\x09", 4) + Mech();
+  // The mechanism's length M; the name length field follows it at 4 + M.
+  const size_t m = Mech().size();
+  const std::string head = std::string{'\x04', '\x01', '\0', char(m)} + Mech();
   const struct {
     const char* label;
     std::string token;
@@ -61,24 +63,24 @@ TEST(ExportedNameToken, FirstWrongField) {
       {"cut in the mechanism length", std::string("\x04\x01\x00", 3),
        TokenField::kMechanismLength, 2, 0},
       {"mechanism longer than the bytes",
-       std::string("\x04\x01\x00\x0A", 4) + Mech(), TokenField::kMechanism, 4,
-       10},
+       std::string{'\x04', '\x01', '\0', char(m + 1)} + Mech(),
+       TokenField::kMechanism, 4, uint32_t(m + 1)},
       {"cut in the name length", head + std::string("\x00\x00", 2),
-       TokenField::kNameLength, 13, 0},
+       TokenField::kNameLength, 4 + m, 0},
       {"name longer than the bytes",
        head + std::string("\x00\x00\x00\x06", 4) + "alice", TokenField::kName,
-       17, 6},
+       8 + m, 6},
       {"one byte of a name type length",
        head + std::string("\x00\x00\x00\x01", 4) + "a" + std::string(1, '\0'),
-       TokenField::kNameTypeLength, 18, 0},
+       TokenField::kNameTypeLength, 9 + m, 0},
       {"name type longer than the bytes",
        head + std::string("\x00\x00\x00\x01", 4) + "a" +
            std::string("\x00\x02\x2B", 3),
-       TokenField::kNameType, 20, 2},
+       TokenField::kNameType, 11 + m, 2},
       {"bytes after the name type",
        head + std::string("\x00\x00\x00\x01", 4) + "a" +
            std::string("\x00\x01\x2B\x00", 4),
-       TokenField::kTrailing, 21, 0},
+       TokenField::kTrailing, 12 + m, 0},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
@@ -98,8 +100,9 @@ TEST(ExportedNameToken, FirstWrongField) {
 }
 
 TEST(ExportedNameToken, WithoutNameTypeAndFromNull) {
-  const std::string token = std::string("\x04\x01\x00\x09", 4) + Mech() +
-                            std::string("\x00\x00\x00\x00", 4);
+  const std::string token =
+      std::string{'\x04', '\x01', '\0', char(Mech().size())} + Mech() +
+      std::string("\x00\x00\x00\x00", 4);
   orbi_name::TokenView view;
   ASSERT_EQ(orbi_name::ParseExportedNameToken(token.data(), token.size(), &view,
                                               nullptr),

@@ -77,6 +77,10 @@ const Bytes kTokenId = {0x04, 0x01};
 // OID arc (orbi_services/oid_table.h).
 const Bytes kMechBytes = {ORBI_OID_ARC_BYTES, 0x01};
 const Bytes kDefaultTypeBytes = {ORBI_OID_ARC_BYTES, 0x01, 0x01};
+// Offsets in a token of a mechanism name: its name length field follows the
+// mechanism's bytes, and the name follows that four-byte field.
+const size_t kNameLengthAt = 4 + kMechBytes.size();
+const size_t kNameAt = kNameLengthAt + 4;
 
 // --- Export --------------------------------------------------------------
 
@@ -149,12 +153,12 @@ TEST(Export, FieldsAtTheirOffsetsWhateverTheOidLengths) {
   }
 }
 
-TEST(Export, NameLengthFieldOfTheMechanismNameAtOffset13) {
+TEST(Export, NameLengthFieldFollowsTheMechanism) {
   PLVORBIInternalName name;
   MakeMechanismName(name, std::string(0x10203, 'x'));
   const Bytes token = ExportBytes(name);
-  ASSERT_GE(token.size(), 17u);
-  EXPECT_EQ(Bytes(token.begin() + 13, token.begin() + 17),
+  ASSERT_GE(token.size(), kNameAt);
+  EXPECT_EQ(Bytes(token.begin() + kNameLengthAt, token.begin() + kNameAt),
             (Bytes{0x00, 0x01, 0x02, 0x03}));
 }
 
@@ -172,19 +176,21 @@ TEST(Export, NameBytesAsCounted) {
     PLVORBIInternalName name;
     MakeMechanismName(name, c.bytes);
     const Bytes token = ExportBytes(name);
-    ASSERT_EQ(token.size(), 10 + 9 + c.bytes.size() + 10);
-    EXPECT_EQ(ReadBigEndian(token, 13, 4), c.bytes.size());
+    ASSERT_EQ(token.size(), 10 + kMechBytes.size() + c.bytes.size() +
+                                kDefaultTypeBytes.size());
+    EXPECT_EQ(ReadBigEndian(token, kNameLengthAt, 4), c.bytes.size());
     // The text import keeps nothing behind an embedded NUL: zeros there.
     std::string expected = c.bytes;
     const size_t nul = expected.find('\0');
     if (nul != std::string::npos) {
       expected.replace(nul, std::string::npos, expected.size() - nul, '\0');
     }
-    EXPECT_EQ(
-        std::string(token.begin() + 17, token.begin() + 17 + c.bytes.size()),
-        expected);
+    EXPECT_EQ(std::string(token.begin() + kNameAt,
+                          token.begin() + kNameAt + c.bytes.size()),
+              expected);
     // The name type length follows the name at once.
-    EXPECT_EQ(ReadBigEndian(token, 17 + c.bytes.size(), 2), 10u);
+    EXPECT_EQ(ReadBigEndian(token, kNameAt + c.bytes.size(), 2),
+              kDefaultTypeBytes.size());
   }
   // A text set by ChangeExternalName counts its NUL, which is exported as
   // the last byte of the name.
@@ -193,8 +199,8 @@ TEST(Export, NameBytesAsCounted) {
   char text[] = "carol";
   ASSERT_EQ(name.ChangeExternalName(text), status::SUCCESS);
   const Bytes token = ExportBytes(name);
-  EXPECT_EQ(ReadBigEndian(token, 13, 4), 6u);
-  EXPECT_EQ(std::string(token.begin() + 17, token.begin() + 23),
+  EXPECT_EQ(ReadBigEndian(token, kNameLengthAt, 4), 6u);
+  EXPECT_EQ(std::string(token.begin() + kNameAt, token.begin() + kNameAt + 6),
             std::string("carol\0", 6));
 }
 
@@ -215,14 +221,14 @@ TEST(Export, NamesDifferingInTypeDifferInTheTailOnly) {
   PLVORBIInternalName a, b;
   MakeMechanismName(a, "erin");
   MakeMechanismName(b, "erin");
-  Peer::setNameType(
-      b, ORBIGetOID(kUserNameTypeIndex));  // 10 bytes, as the default type
+  Peer::setNameType(b, ORBIGetOID(kUserNameTypeIndex));  // 10 bytes
   const Bytes ta = ExportBytes(a), tb = ExportBytes(b);
-  ASSERT_EQ(ta.size(), tb.size());
-  const size_t tail = 2 + 10;
-  EXPECT_EQ(Bytes(ta.begin(), ta.end() - tail),
-            Bytes(tb.begin(), tb.end() - tail));
-  EXPECT_NE(Bytes(ta.end() - tail, ta.end()), Bytes(tb.end() - tail, tb.end()));
+  const size_t tail_a = 2 + kDefaultTypeBytes.size();
+  const size_t tail_b = 2 + 10;
+  EXPECT_EQ(Bytes(ta.begin(), ta.end() - tail_a),
+            Bytes(tb.begin(), tb.end() - tail_b));
+  EXPECT_NE(Bytes(ta.end() - tail_a, ta.end()),
+            Bytes(tb.end() - tail_b, tb.end()));
 }
 
 TEST(Export, StatusPrecedenceAndUntouchedDescriptor) {
@@ -264,8 +270,8 @@ TEST(Export, NameWithoutTextGivesAnEmptyName) {
   gss_buffer_desc huge{UINT32_MAX, small.get()->value};
   ASSERT_EQ(name.Set(nullptr, &huge), status::NO_MEMORY);
   const Bytes token = ExportBytes(name);
-  ASSERT_EQ(token.size(), 10u + 9 + 10);
-  EXPECT_EQ(ReadBigEndian(token, 13, 4), 0u);
+  ASSERT_EQ(token.size(), 10u + kMechBytes.size() + kDefaultTypeBytes.size());
+  EXPECT_EQ(ReadBigEndian(token, kNameLengthAt, 4), 0u);
 }
 
 // --- Importing a token ---------------------------------------------------
@@ -388,13 +394,13 @@ TEST_F(RefusedToken, EachFault) {
   mech_overrun[3] = 0xFF;
   Bytes name_overrun =
       BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
-  name_overrun[13] = name_overrun[14] = name_overrun[15] = name_overrun[16] =
-      0xFF;
+  for (size_t i = 0; i < 4; ++i) name_overrun[kNameLengthAt + i] = 0xFF;
   Bytes name_one_over = BuildToken(kTokenId, kMechBytes, name, {}, false);
-  name_one_over[16] = 4;
+  name_one_over[kNameLengthAt + 3] = 4;
   Bytes type_overrun =
       BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
-  type_overrun[4 + 9 + 4 + 3 + 1] = 11;
+  type_overrun[kNameAt + name.size() + 1] =
+      static_cast<unsigned char>(kDefaultTypeBytes.size() + 1);
   Bytes trailing = BuildToken(kTokenId, kMechBytes, name, kDefaultTypeBytes);
   trailing.push_back(0);
   const struct {

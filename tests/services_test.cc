@@ -5,6 +5,7 @@
 #include <set>
 
 #include "gtest/gtest.h"
+#include "orbi_build_oids.h"
 #include "orbi_services/asn.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
@@ -48,8 +49,12 @@ TEST(OidTable, WellKnownEntries) {
             (std::vector<unsigned char>{0x2B, 0x06, 0x01, 0x05, 0x06, 0x04}));
   EXPECT_EQ(OidBytes(ORBIGetOID(kORBIAnonymousNameTypeIndex)),
             (std::vector<unsigned char>{0x2B, 0x06, 0x01, 0x05, 0x06, 0x03}));
-  // The mechanism's OID is 9 bytes long.
-  EXPECT_EQ(ORBIGetOID(kORBIMechanismIndex)->length, 9u);
+  // The mechanism is arc 1 and its default name type arc 1.1 of the
+  // build's OID arc.
+  EXPECT_EQ(OidBytes(ORBIGetOID(kORBIMechanismIndex)),
+            (std::vector<unsigned char>{ORBI_OID_ARC_BYTES, 0x01}));
+  EXPECT_EQ(OidBytes(ORBIGetOID(kORBIDefaultNameTypeIndex)),
+            (std::vector<unsigned char>{ORBI_OID_ARC_BYTES, 0x01, 0x01}));
   // Entry 18 is 1.2.840.113549.3.7 (DES-EDE3-CBC, RFC 8018).
   EXPECT_EQ(OidBytes(ORBIGetOID(kORBIAlgorithm256Index)),
             (std::vector<unsigned char>{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D,
@@ -86,10 +91,8 @@ TEST(OidTableDeathTest, EntriesCannotBeWrittenThrough) {
     EXPECT_DEATH(w.write(), "");
   }
   // Nothing changed in this process.
-  EXPECT_EQ(ORBIGetOID(kORBIMechanismIndex)->length, 9u);
-  EXPECT_EQ(
-      static_cast<unsigned char*>(ORBIGetOID(kORBIMechanismIndex)->elements)[0],
-      0x2B);
+  EXPECT_EQ(OidBytes(ORBIGetOID(kORBIMechanismIndex)),
+            (std::vector<unsigned char>{ORBI_OID_ARC_BYTES, 0x01}));
 }
 
 TEST(AsnBuffer, AppendClearAndGrow) {

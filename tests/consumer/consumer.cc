@@ -27,8 +27,11 @@ int main() {
     return 1;
   }
   const unsigned char* bytes = static_cast<const unsigned char*>(token.value);
+  // 04 01, then the mechanism OID's length in two bytes.
+  const OM_uint32 mech_length = ORBIGetOID(kORBIMechanismIndex)->length;
   const bool head_ok = token.length >= 4 && bytes[0] == 0x04 &&
-                       bytes[1] == 0x01 && bytes[2] == 0x00 && bytes[3] == 0x09;
+                       bytes[1] == 0x01 && bytes[2] == (mech_length >> 8) &&
+                       bytes[3] == (mech_length & 0xFF);
   free(token.value);
   if (!head_ok) {
     fprintf(stderr, "consumer: unexpected token head\n");

@@ -28,6 +28,11 @@ default_type_oid=$arc.1.1
 mech_hex=${arc_hex}01
 default_type_hex=${arc_hex}0101
 # regex_of TEXT: TEXT with the dots and braces of an OID escaped for grep -E.
+# field2 N: N as a two-byte big-endian field in hex.
+field2() { printf '%04x' "$1"; }
+# The lengths in bytes of the mechanism and default name type OIDs.
+m=$((${#mech_hex} / 2))
+t=$((${#default_type_hex} / 2))
 regex_of() { printf '%s' "$1" | sed 's/[.{}]/\\&/g'; }
 
 # hex_of TEXT: the bytes of TEXT (with printf %b escapes) as lowercase hex.
@@ -218,15 +223,15 @@ inspect_empty_hex||^orbi-name: inspect: token identifier: the token has 0 bytes
 inspect_one_byte|04|^orbi-name: inspect: token identifier
 inspect_wrong_identifier|0402${good:4}|^orbi-name: inspect: token identifier: 0401 expected, found 0402
 inspect_no_mech_length|0401|^orbi-name: inspect: mechanism OID length:
-inspect_short_mech|0401000a${mech_hex}|^orbi-name: inspect: mechanism OID: the length field gives 10 bytes, 9 are left
-inspect_mech_not_decoding|04010002${mech_hex:0:2}800000000161|^orbi-name: inspect: mechanism OID: bytes 2b80 do not decode
+inspect_short_mech|0401$(field2 $((m + 1)))${mech_hex}|^orbi-name: inspect: mechanism OID: the length field gives $((m + 1)) bytes, $m are left
+inspect_mech_not_decoding|04010002${mech_hex:0:2}800000000161|^orbi-name: inspect: mechanism OID: bytes ${mech_hex:0:2}80 do not decode
 inspect_empty_mech|040100000000000161|^orbi-name: inspect: mechanism OID: no bytes
 inspect_other_mech|04010004${other_mech}0000000161|^orbi-name: inspect: mechanism OID: not the library's mechanism: MECH_NOT_SUPPORTED \(24\)
 inspect_short_name_length|04010009${mech_hex}000000|^orbi-name: inspect: name length: the token ends at offset 13
-inspect_long_name|04010009${mech_hex}0000000661|^orbi-name: inspect: name: the length field gives 6 bytes, 1 are left
-inspect_name_length_near_max|04010009${mech_hex}ffffffff61|^orbi-name: inspect: name: the length field gives 4294967295 bytes
-inspect_half_type_length|$(token 61)00|^orbi-name: inspect: name type OID length: the token ends at offset 18
-inspect_short_type|$(token 61)000b${default_type_hex}|^orbi-name: inspect: name type OID: the length field gives 11 bytes, 10 are left
+inspect_long_name|0401$(field2 $m)${mech_hex}0000000661|^orbi-name: inspect: name: the length field gives 6 bytes, 1 are left
+inspect_name_length_near_max|0401$(field2 $m)${mech_hex}ffffffff61|^orbi-name: inspect: name: the length field gives 4294967295 bytes
+inspect_half_type_length|$(token 61)00|^orbi-name: inspect: name type OID length: the token ends at offset $((9 + m))
+inspect_short_type|$(token 61)$(field2 $((t + 1)))${default_type_hex}|^orbi-name: inspect: name type OID: the length field gives $((t + 1)) bytes, $t are left
 inspect_trailing_bytes|${good}00|^orbi-name: inspect: name type OID: 1 bytes follow the end of the token
 inspect_type_not_decoding|$(token 61 2b06ff)|^orbi-name: inspect: name type OID: bytes 2b06ff do not decode
 inspect_type_not_in_table|$(token 61 2b0601)|^orbi-name: inspect: name type OID: not in the OID table: BAD_NAME_TYPE \(36\)
@@ -575,7 +580,7 @@ type_unknown_refused|1|^orbi-name: export: Set refuses the name type \{1 2 3\} =
 type_unknown_expand|1|^orbi-name: expand: Set refuses the name type \{1 2 3\}|expand --type 1.2.3 alice
 type_exported_bad_identifier|1|^orbi-name: show: token identifier: 0401 expected, found 0402$|show --type exported 0402${tok:4}
 type_exported_other_mech|1|^orbi-name: show: mechanism OID: not the library's mechanism: MECH_NOT_SUPPORTED \(24\)$|show --type exported 040100042b0e03020000000161
-type_exported_short|1|^orbi-name: export: name: the length field gives 6 bytes, 1 are left$|export --type exported 04010009${mech_hex}0000000661
+type_exported_short|1|^orbi-name: export: name: the length field gives 6 bytes, 1 are left$|export --type exported 0401$(field2 $m)${mech_hex}0000000661
 type_exported_not_hex|1|^orbi-name: show: HEX: 'l' at offset 1 is not a hex digit$|show --type exported alice
 type_not_an_oid|2|^orbi-name: show: --type: not default, anonymous, exported or an OID: 'bogus' is not an OID text: 'b' at offset 0 is neither a digit nor a dot$|show --type bogus alice
 type_oid_empty_arc|2|^orbi-name: show: --type: not default, anonymous, exported or an OID: '1\.\.2' is not an OID text: arc 2 is empty \(offset 2\)$|show --type 1..2 alice
