@@ -32,9 +32,22 @@ install(DIRECTORY
   COMPONENT development
   FILES_MATCHING PATTERN "*.h")
 
+# The tool and its man page: component `tool`, a package of its own.
 if(TARGET orbi-name)
   install(TARGETS orbi-name
-    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_MANDIR}")
+    set(_orbi_mandir "${CMAKE_INSTALL_MANDIR}")
+  else()
+    set(_orbi_mandir "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}")
+  endif()
+  install(CODE "
+    include(\"${CMAKE_CURRENT_LIST_DIR}/install_helpers.cmake\")
+    set(ORBI_MECH_OID \"${ORBI_MECH_OID}\")
+    set(ORBI_NAME_VERSION \"${PROJECT_VERSION}\")
+    orbi_name_install_man_page(\"${PROJECT_SOURCE_DIR}/tools/orbi-name.1\"
+      \"${_orbi_mandir}\" \"${PROJECT_BINARY_DIR}/tools/installed\")
+    " COMPONENT tool)
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE

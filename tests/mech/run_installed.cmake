@@ -13,13 +13,16 @@ endfunction()
 
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
-execute_process(
-  COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
-    --component runtime
-  RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
-if(NOT result EQUAL 0)
-  fail("cmake --install: ${result}\n${out}")
-endif()
+# The libraries (runtime) and the module with orbi.conf (mech).
+foreach(component IN ITEMS runtime mech)
+  execute_process(
+    COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix}
+      --component ${component}
+    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT result EQUAL 0)
+    fail("cmake --install --component ${component}: ${result}\n${out}")
+  endif()
+endforeach()
 
 set(module ${prefix}/${LIBDIR}/gss/orbi_mech.so)
 set(conf ${prefix}/${SYSCONFDIR}/gss/mech.d/orbi.conf)

@@ -1,0 +1,72 @@
+# Helpers for install rules whose result depends on the prefix installed to,
+# which may differ from the one configured (`cmake --install --prefix DIR`,
+# or CPack building packages for /usr from a tree configured for
+# /usr/local). Install scripts include this file, so it only defines
+# commands and works in script mode.
+include_guard(GLOBAL)
+
+# orbi_name_config_dir(<out> <prefix> <sysconfdir>)
+#
+# Sets <out> to the absolute directory where an install to <prefix> puts the
+# files of <sysconfdir> (a CMAKE_INSTALL_SYSCONFDIR value). An absolute
+# <sysconfdir> is kept. A relative one follows GNUInstallDirs' rule for
+# CMAKE_INSTALL_FULL_SYSCONFDIR, applied to <prefix>: for the prefixes / and
+# /usr it lies below the root (/etc: /usr/etc is read by nothing, the GSS-API
+# glues included), for /opt/<rest> below /etc/opt/<rest>, and elsewhere below
+# the prefix.
+function(orbi_name_config_dir out prefix sysconfdir)
+  if(IS_ABSOLUTE "${sysconfdir}")
+    set(dir "${sysconfdir}")
+  elseif(prefix MATCHES "^/(usr/?)?$")
+    set(dir "/${sysconfdir}")
+  elseif(prefix MATCHES "^/opt/" AND NOT prefix MATCHES "^/opt/homebrew/")
+    set(dir "/${sysconfdir}${prefix}")
+  else()
+    set(dir "${prefix}/${sysconfdir}")
+  endif()
+  cmake_path(SET dir NORMALIZE "${dir}")
+  string(REGEX REPLACE "(.)/+$" "\\1" dir "${dir}")
+  set(${out} "${dir}" PARENT_SCOPE)
+endfunction()
+
+# orbi_name_staging_dir(<out> <base>)
+#
+# Sets <out> to a directory below <base> (in the build tree) for files that
+# an install writes before installing them, one per destination (DESTDIR and
+# prefix), so that installs to different places may run at once.
+function(orbi_name_staging_dir out base)
+  string(SHA1 key "$ENV{DESTDIR}|${CMAKE_INSTALL_PREFIX}")
+  string(SUBSTRING "${key}" 0 12 key)
+  set(${out} "${base}/${key}" PARENT_SCOPE)
+endfunction()
+
+# orbi_name_install_man_page(<source> <mandir> <staging>)
+#
+# Installs the man page <source> (roff, named <page>.<section>) as
+# <mandir>/man<section>/<page>.<section>.gz, the way Debian ships man pages:
+# compressed with gzip -9n, which stores no file name or time, so that the
+# same page always gives the same bytes. Each @VARIABLE@ in the page is
+# replaced by the variable's value at install time, so that the page can name
+# the installed paths. Without gzip the page is installed uncompressed.
+# <staging> is a directory of the build tree for the page on its way
+# (orbi_name_staging_dir). A macro: file(INSTALL) records the page in the
+# caller's install manifest.
+macro(orbi_name_install_man_page _orbi_man_source _orbi_man_dir _orbi_man_staging)
+  get_filename_component(_orbi_man_name "${_orbi_man_source}" NAME)
+  string(REGEX REPLACE "^.*\\.([1-9])[a-z]*$" "\\1" _orbi_man_section
+    "${_orbi_man_name}")
+  orbi_name_staging_dir(_orbi_man_page "${_orbi_man_staging}")
+  string(APPEND _orbi_man_page "/${_orbi_man_name}")
+  configure_file("${_orbi_man_source}" "${_orbi_man_page}" @ONLY)
+  find_program(_orbi_man_gzip gzip)
+  if(_orbi_man_gzip)
+    execute_process(COMMAND "${_orbi_man_gzip}" -9nf "${_orbi_man_page}"
+      RESULT_VARIABLE _orbi_man_result)
+    if(NOT _orbi_man_result EQUAL 0)
+      message(FATAL_ERROR "gzip ${_orbi_man_page}: ${_orbi_man_result}")
+    endif()
+    string(APPEND _orbi_man_page ".gz")
+  endif()
+  file(INSTALL DESTINATION "${_orbi_man_dir}/man${_orbi_man_section}"
+    TYPE FILE FILES "${_orbi_man_page}")
+endmacro()
