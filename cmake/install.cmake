@@ -117,3 +117,6 @@ install(CODE "
 install(FILES ${PROJECT_BINARY_DIR}/orbi_name.pc
   DESTINATION ${ORBI_NAME_PKGCONFIG_DIR}
   COMPONENT development)
+
+# Debian packages of the components above (cpack, `package` preset).
+include(${CMAKE_CURRENT_LIST_DIR}/packages.cmake)
