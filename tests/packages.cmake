@@ -53,6 +53,13 @@ else()
   if(NOT _orbi_config)
     set(_orbi_config noconfig)
   endif()
+  # AddressSanitizer and UndefinedBehaviorSanitizer keep source file names
+  # in the binaries for their reports, so a sanitizer build's packages name
+  # the source tree by design; only there that check is left out.
+  set(_orbi_sanitized 0)
+  if("${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES "-fsanitize")
+    set(_orbi_sanitized 1)
+  endif()
   set(_orbi_heimdal 0)
   if(TARGET orbi_mech_heimdal)
     set(_orbi_heimdal 1)
@@ -75,6 +82,7 @@ else()
     version=${PROJECT_VERSION}
     oid=${ORBI_MECH_OID}
     heimdal=${_orbi_heimdal}
+    sanitized=${_orbi_sanitized}
     client=$<TARGET_FILE:orbi_mech_client>
     heimdal_client=${_orbi_heimdal_client}
     krb5_conf=${CMAKE_CURRENT_SOURCE_DIR}/mech/krb5.conf)
