@@ -20,17 +20,6 @@ using Peer = PLVORBIInternalNamePeer;
 
 constexpr unsigned long kEnd = ~0ul;
 
-// Gives name the text (null: none), the default name type and the mechanism.
-void Bind(PLVORBIInternalName& name, const char* text) {
-  SetRecord(name, text, ORBIGetOID(kORBIDefaultNameTypeIndex),
-            ORBIGetOID(kORBIMechanismIndex));
-}
-
-std::string Text(const PLVORBIInternalName& name) {
-  const char* value = Peer::nameValue(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
 // Takes a copy handed out through a gss_buffer_desc: checks the zero byte
 // that ends it and the length that counts it, and frees it.
 std::string TakeCopy(gss_buffer_desc& buffer) {
@@ -114,7 +103,7 @@ TEST(DatabasePath, FirstLineOrRefusal) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName name;
-    Bind(name, c.text);
+    BindRecord(name, c.text);
     char untouched[] = "untouched";
     gss_buffer_desc path{99, untouched};
     ASSERT_EQ(name.GetDatabasePath(&path), c.status);
@@ -125,13 +114,13 @@ TEST(DatabasePath, FirstLineOrRefusal) {
       EXPECT_EQ(path.length, 99u);
       EXPECT_EQ(path.value, untouched);
     }
-    EXPECT_EQ(Text(name), c.text != nullptr ? c.text : "");
+    EXPECT_EQ(TextOf(name), c.text != nullptr ? c.text : "");
   }
 }
 
 TEST(DatabasePath, NullDestination) {
   PLVORBIInternalName name;
-  Bind(name, "db\nalice");
+  BindRecord(name, "db\nalice");
   EXPECT_EQ(name.GetDatabasePath(nullptr), status::BAD_INPUT);
 }
 
@@ -157,7 +146,7 @@ TEST(ReadEntries, WalksEveryEntryIntoEachDestination) {
     for (const auto& c : kCases) {
       SCOPED_TRACE(c.label);
       PLVORBIInternalName name;
-      Bind(name, c.text);
+      BindRecord(name, c.text);
       unsigned long cursor = 0;
       std::vector<std::string> seen;
       std::string entry;
@@ -173,7 +162,7 @@ TEST(ReadEntries, WalksEveryEntryIntoEachDestination) {
       // The end state is kept.
       EXPECT_EQ(reader.read(name, cursor, &entry), status::END_OF_LIST);
       EXPECT_EQ(cursor, kEnd);
-      EXPECT_EQ(Text(name), c.text != nullptr ? c.text : "");
+      EXPECT_EQ(TextOf(name), c.text != nullptr ? c.text : "");
     }
   }
 }
@@ -216,7 +205,7 @@ TEST(ReadEntries, ImportedTextsEndAtLengthOrFirstNul) {
       EXPECT_EQ(seen, c.entries);
       std::vector<std::string> members;
       for (PLVORBIInternalName* m = name.CopyExpandedName(); m != nullptr;) {
-        members.push_back(Text(*m));
+        members.push_back(TextOf(*m));
         PLVORBIInternalName* next = m->GetNextMember();
         delete m;
         m = next;
@@ -229,7 +218,7 @@ TEST(ReadEntries, ImportedTextsEndAtLengthOrFirstNul) {
 TEST(ReadEntries, LastEntryEndsTheWalkAtOnce) {
   // Reading the last entry sets the cursor to all ones, an empty entry too.
   PLVORBIInternalName name;
-  Bind(name, "db\nalice\n");
+  BindRecord(name, "db\nalice\n");
   unsigned long cursor = 0;
   gss_buffer_desc entry{0, nullptr};
   ASSERT_EQ(name.Read(&entry, cursor), status::SUCCESS);
@@ -243,7 +232,7 @@ TEST(ReadEntries, LastEntryEndsTheWalkAtOnce) {
 
 TEST(ReadEntries, NullDestinationTouchesNothing) {
   PLVORBIInternalName name;
-  Bind(name, "db\nalice");
+  BindRecord(name, "db\nalice");
   for (unsigned long start : {0ul, kEnd}) {
     unsigned long cursor = start;
     EXPECT_EQ(name.Read(static_cast<gss_buffer_t>(nullptr), cursor),
@@ -273,7 +262,7 @@ TEST(ReadEntries, LabelNeedsTheTablesDefaultTypeObject) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName name;
-    Bind(name, "db\nalice");
+    BindRecord(name, "db\nalice");
     Peer::setNameType(name, c.type);
     PLVASNLabelString label(0);
     unsigned long cursor = 0;
@@ -290,7 +279,7 @@ TEST(ReadEntries, LabelNeedsTheTablesDefaultTypeObject) {
 
 TEST(ReadEntries, LabelRefusingAnEntryStillAdvances) {
   PLVORBIInternalName name;
-  Bind(name, "db\nbad\tentry\nok");
+  BindRecord(name, "db\nbad\tentry\nok");
   PLVASNLabelString label(0);
   unsigned long cursor = 0;
   EXPECT_EQ(name.Read(&label, cursor), status::LABEL_NOT_SET);
@@ -316,7 +305,7 @@ void ExpectRefused(PLVORBIInternalName& name, unsigned long cursor) {
 
 TEST(ReadCursor, MadeUpValuesAreRefused) {
   PLVORBIInternalName name;
-  Bind(name, "db\nalice\nbob\ncarol");
+  BindRecord(name, "db\nalice\nbob\ncarol");
   unsigned long cursor = 0;
   gss_buffer_desc entry{0, nullptr};
   ASSERT_EQ(name.Read(&entry, cursor), status::SUCCESS);
@@ -348,8 +337,8 @@ TEST(ReadCursor, MadeUpValuesAreRefused) {
 
 TEST(ReadCursor, CursorOfAnotherNameIsRefused) {
   PLVORBIInternalName first, second;
-  Bind(first, "db\nalice\nbob");
-  Bind(second, "db\nalice\nbob");
+  BindRecord(first, "db\nalice\nbob");
+  BindRecord(second, "db\nalice\nbob");
   unsigned long cursor = 0;
   gss_buffer_desc entry{0, nullptr};
   ASSERT_EQ(first.Read(&entry, cursor), status::SUCCESS);
@@ -371,12 +360,12 @@ TEST(ReadCursor, StaleCursorAfterTheTextChanged) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName name;
-    Bind(name, "db\nalice\nbob");
+    BindRecord(name, "db\nalice\nbob");
     unsigned long cursor = 0;
     gss_buffer_desc entry{0, nullptr};
     ASSERT_EQ(name.Read(&entry, cursor), status::SUCCESS);
     EXPECT_EQ(TakeCopy(entry), "alice");
-    Bind(name, c.text);
+    BindRecord(name, c.text);
     ExpectRefused(name, cursor);
   }
 }
@@ -386,18 +375,18 @@ TEST(ReadCursor, StaleCursorOfTheSameShapeIsRefused) {
   // wherever its block sits, the old cursor is not a position of it.
   // (tests/alloc/cursor_reuse_test.cc puts it into the old block.)
   PLVORBIInternalName name;
-  Bind(name, "db\nalice\nbob");
+  BindRecord(name, "db\nalice\nbob");
   unsigned long cursor = 0;
   gss_buffer_desc entry{0, nullptr};
   ASSERT_EQ(name.Read(&entry, cursor), status::SUCCESS);
   EXPECT_EQ(TakeCopy(entry), "alice");
-  Bind(name, "xyzuvwst\nQRS");
+  BindRecord(name, "xyzuvwst\nQRS");
   ExpectRefused(name, cursor);
 }
 
 TEST(ReadCursor, NameWithoutTextHasNoEntries) {
   PLVORBIInternalName name;
-  Bind(name, nullptr);
+  BindRecord(name, nullptr);
   unsigned long cursor = 0;
   gss_buffer_desc entry{7, nullptr};
   EXPECT_EQ(name.Read(&entry, cursor), status::END_OF_LIST);
@@ -408,7 +397,7 @@ TEST(ReadCursor, NameWithoutTextHasNoEntries) {
 
 TEST(EntriesTrace, EntryAndExitTexts) {
   PLVORBIInternalName name;
-  Bind(name, "db\nalice\nbob");
+  BindRecord(name, "db\nalice\nbob");
   TraceRecorder recorder;
   gss_buffer_desc buffer{0, nullptr};
   ASSERT_EQ(name.GetDatabasePath(&buffer), status::SUCCESS);

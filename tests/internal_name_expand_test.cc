@@ -13,24 +13,13 @@ namespace {
 namespace status = orbi_name::status;
 using Peer = PLVORBIInternalNamePeer;
 
-// Gives name the text (null: none), the default name type and the mechanism.
-void Bind(PLVORBIInternalName& name, const char* text) {
-  SetRecord(name, text, ORBIGetOID(kORBIDefaultNameTypeIndex),
-            ORBIGetOID(kORBIMechanismIndex));
-}
-
-std::string Text(const PLVORBIInternalName& name) {
-  const char* value = Peer::nameValue(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
 // Texts of a chain, checking that each member carries the source's types and
 // the nameLength that ChangeExternalName gives; destroys the chain.
 std::vector<std::string> TakeChain(PLVORBIInternalName* first,
                                    const PLVORBIInternalName& source) {
   std::vector<std::string> texts;
   while (first != nullptr) {
-    texts.push_back(Text(*first));
+    texts.push_back(TextOf(*first));
     EXPECT_EQ(Peer::nameType(*first), Peer::nameType(source));
     EXPECT_EQ(Peer::mechType(*first), Peer::mechType(source));
     EXPECT_EQ(Peer::nameLength(*first), texts.back().size() + 1);
@@ -60,7 +49,7 @@ TEST(CopyExpandedName, OneMemberPerEntry) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName source, next;
-    Bind(source, c.text);
+    BindRecord(source, c.text);
     ASSERT_EQ(source.SetNextMember(&next), status::SUCCESS);
     TraceRecorder recorder;
     PLVORBIInternalName* first = source.CopyExpandedName();
@@ -77,7 +66,7 @@ TEST(CopyExpandedName, OneMemberPerEntry) {
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(TakeChain(first, source), c.members);
     // The source is unchanged, its link included.
-    EXPECT_EQ(Text(source), c.text);
+    EXPECT_EQ(TextOf(source), c.text);
     EXPECT_EQ(source.GetNextMember(), &next);
   }
 }
@@ -94,7 +83,7 @@ TEST(CopyExpandedName, NoDatabasePathGivesNull) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
     PLVORBIInternalName source;
-    Bind(source, c.text);
+    BindRecord(source, c.text);
     TraceRecorder recorder;
     EXPECT_EQ(source.CopyExpandedName(), nullptr);
     // Not a shortage of memory, and not the end of a list.
@@ -116,7 +105,7 @@ TEST(CopyExpandedName, LongWalkReadsEveryEntryOnce) {
     expected.push_back("db\n" + entry);
   }
   PLVORBIInternalName source;
-  Bind(source, text.c_str());
+  BindRecord(source, text.c_str());
   PLVORBIInternalName* first = source.CopyExpandedName();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(TakeChain(first, source), expected);
@@ -126,7 +115,7 @@ TEST(CopyExpandedName, LongWalkReadsEveryEntryOnce) {
 
 TEST(EntriesTrace, ExpansionIsTracedAroundItsSteps) {
   PLVORBIInternalName name;
-  Bind(name, "db");
+  BindRecord(name, "db");
   TraceRecorder recorder;
   PLVORBIInternalName* first = name.CopyExpandedName();
   ASSERT_NE(first, nullptr);

@@ -60,6 +60,16 @@ void SetRecord(PLVORBIInternalName& name, const char* text, gss_OID type,
   PLVORBIInternalNamePeer::setMechType(name, mech);
 }
 
+void BindRecord(PLVORBIInternalName& name, const char* text) {
+  SetRecord(name, text, ORBIGetOID(kORBIDefaultNameTypeIndex),
+            ORBIGetOID(kORBIMechanismIndex));
+}
+
+std::string TextOf(const PLVORBIInternalName& name) {
+  const char* value = PLVORBIInternalNamePeer::nameValue(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
 std::vector<unsigned char> OidBytes(gss_OID oid) {
   const auto* p = static_cast<const unsigned char*>(oid->elements);
   return std::vector<unsigned char>(p, p + oid->length);

@@ -129,6 +129,12 @@ void SetRecord(PLVORBIInternalName& name, const char* text,
                gss_OID type = ORBIGetOID(kORBIDefaultNameTypeIndex),
                gss_OID mech = nullptr);
 
+// BindRecord is SetRecord with the default name type and the mechanism.
+void BindRecord(PLVORBIInternalName& name, const char* text);
+
+// TextOf returns a name's text up to its first NUL ("" for no text).
+std::string TextOf(const PLVORBIInternalName& name);
+
 // Bytes of a gss_OID as a vector.
 std::vector<unsigned char> OidBytes(gss_OID oid);
 
