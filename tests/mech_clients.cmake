@@ -63,7 +63,11 @@ gssntlmssp_v1 1.3.6.1.4.1.311.2.2.10 ${ORBI_NTLMSSP_MODULE}
     execute_process(COMMAND ${ORBI_SYSTEM_PYTHON3} -c "import gssapi"
       RESULT_VARIABLE _orbi_no_python_gssapi OUTPUT_QUIET ERROR_QUIET)
   endif()
-  if(ORBI_SYSTEM_PYTHON3 AND _orbi_no_python_gssapi EQUAL 0)
+  # A sanitizer build's module needs its runtime loaded first, which an
+  # uninstrumented python does not do: the python client runs in plain
+  # builds, where valgrind and the C clients cover the rest.
+  if(ORBI_SYSTEM_PYTHON3 AND _orbi_no_python_gssapi EQUAL 0 AND
+     NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES "-fsanitize")
     add_test(NAME mech_python
       COMMAND ${ORBI_SYSTEM_PYTHON3} ${_orbi_clients_dir}/python_client.py
         ${ORBI_MECH_OID})
