@@ -23,6 +23,9 @@ constexpr MinorText kModuleTexts[] = {
     {minor::READ_ONLY_ATTRIBUTE, "READ_ONLY_ATTRIBUTE",
      "the name's attributes can be read but not set or deleted"},
     {minor::UNEXPECTED, "UNEXPECTED", "an unexpected internal failure"},
+    {minor::UNAVAILABLE, "UNAVAILABLE",
+     "the mechanism has names only: no credentials, security contexts or "
+     "message protection"},
 };
 
 const MinorText* ModuleText(OM_uint32 value) {

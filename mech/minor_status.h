@@ -1,11 +1,13 @@
-// The minor statuses of orbi_mech.so and their texts.
+// The minor statuses of orbi_mech.so and orbi_mech_heimdal.so and their
+// texts.
 //
 // A minor status the module reports is either one of the library's statuses
 // (orbi_name/status.h, 0 to 38), when a library call decided the outcome, or
 // one of the module's own codes below, for what only the module sees: the
 // bytes of a standard exported name token, a name the library would not keep
-// as given, name attributes, and failures no status describes. The two
-// ranges do not overlap, so every value names exactly one fault.
+// as given, name attributes, operations the mechanism does not have, and
+// failures no status describes. The two ranges do not overlap, so every value
+// names exactly one fault.
 //
 // Thread safety: the functions keep no state; the texts are static.
 #ifndef ORBI_MECH_MINOR_STATUS_H_
@@ -31,6 +33,10 @@ inline constexpr OM_uint32 NO_SUCH_ATTRIBUTE = 103;
 inline constexpr OM_uint32 READ_ONLY_ATTRIBUTE = 104;
 // A failure that no other status describes (an unexpected exception).
 inline constexpr OM_uint32 UNEXPECTED = 105;
+// The operation needs credentials, security contexts or message protection,
+// which the mechanism does not have: it has names only. The entry points
+// that Heimdal's glue requires of every module answer with it.
+inline constexpr OM_uint32 UNAVAILABLE = 106;
 
 }  // namespace minor
 

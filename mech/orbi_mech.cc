@@ -22,12 +22,17 @@
 // gss_canonicalize_name: it canonicalizes by handing the name's bytes and
 // type to gss_import_name.
 //
+// The same entry points, linked with heimdal_glue.cc instead of mit_glue.cc,
+// make orbi_mech_heimdal.so, the module for Heimdal's glue; glue.h says what
+// differs between the two and why they are two modules.
+//
 // What the glue relies on, and what each entry point does for it:
 //  - Every name the module hands out is a mechanism name: a
 //    PLVORBIInternalName (from new) bound to the mechanism, ORBIGetOID(7).
 //    gss_release_name deletes it; the glue also calls it with a null name.
 //  - Buffers and OID sets handed out come from malloc, since the glue
-//    releases them with free.
+//    releases them with free; NewOidSet (glue.h) makes a set in the form
+//    the loading glue releases.
 //  - OIDs are compared by value: the glue passes its own copies, or for a
 //    token the caller's type, never the table's objects.
 //  - No exception leaves an entry point, and every output is written on every
@@ -77,6 +82,7 @@ extern "C" OM_uint32 KRB5_CALLCONV gss_internal_release_oid(OM_uint32*,
 #include <memory>
 #include <new>
 
+#include "glue.h"
 #include "minor_status.h"
 #include "name_attributes.h"
 #include "orbi_name/internal_name.h"
@@ -94,7 +100,9 @@ namespace minor = orbi_mech::minor;
 using orbi_mech::Fail;
 using orbi_mech::FromHandle;
 using orbi_mech::FromLibrary;
+using orbi_mech::Guarded;
 using orbi_mech::NoMemory;
+using orbi_mech::OtherMechanism;
 using orbi_mech::ToHandle;
 
 // The name types gss_inquire_names_for_mech reports, in this order; the
@@ -131,29 +139,6 @@ constexpr unsigned kOwnMechAttrs[] = {kMaMechConcrete, kMaNotDefaultMech};
 constexpr char kMechName[] = "ORBI";
 constexpr char kMechDescription[] =
     "ORBI names: a database path and its entries, without security contexts";
-
-// OtherMechanism returns GSS_S_COMPLETE when mech is the mechanism by
-// value, else GSS_S_BAD_MECH with the library's reason (23 for bytes of no
-// OID, 24 for another OID). REQUIRES: mech is not null.
-OM_uint32 OtherMechanism(OM_uint32* minor, gss_const_OID mech) {
-  const OM_uint32 why = orbi_name::CheckMechanism(const_cast<gss_OID>(mech));
-  return why == status::SUCCESS ? GSS_S_COMPLETE
-                                : Fail(minor, why, GSS_S_BAD_MECH);
-}
-
-// Guarded runs body and turns an exception that would cross the C boundary
-// into a failure: no memory for std::bad_alloc, else GSS_S_FAILURE with the
-// minor status UNEXPECTED.
-template <typename Body>
-OM_uint32 Guarded(OM_uint32* minor, Body body) noexcept {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return NoMemory(minor);
-  } catch (...) {
-    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
-  }
-}
 
 // Text holds a block handed out by PLVORBIInternalName::Display and frees
 // it with its owner.
@@ -200,6 +185,12 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
   // the bytes, which the glue lets a caller leave out.
   gss_buffer_desc bytes = input;
   gss_OID library_type = type;
+  // A glue that hands over an untyped text under a type of its own
+  // (glue.h) has it read as the untyped text it is.
+  if (gss_OID untyped = orbi_mech::UntypedNameType();
+      untyped != GSS_C_NO_OID && SameOid(type, untyped)) {
+    library_type = GSS_C_NO_OID;
+  }
   if (SameOid(type, ORBIGetOID(kORBIExportedNameTypeIndex))) {
     const OM_uint32 major = ReadToken(minor, input, &bytes);
     if (major != GSS_S_COMPLETE) return major;
@@ -257,17 +248,6 @@ OM_uint32 CompareNames(OM_uint32* minor, PLVORBIInternalName* name1,
   return GSS_S_COMPLETE;
 }
 
-OM_uint32 DuplicateName(OM_uint32* minor, PLVORBIInternalName* source,
-                        gss_name_t* output) {
-  std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
-                                                PLVORBIInternalName);
-  if (copy == nullptr) return NoMemory(minor);
-  const OM_uint32 copied = copy->CopyFrom(*source);
-  if (copied != status::SUCCESS) return FromLibrary(minor, copied);
-  *output = ToHandle(copy.release());
-  return GSS_S_COMPLETE;
-}
-
 OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
                      gss_buffer_t token) {
   Text text;
@@ -293,49 +273,16 @@ OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
   return GSS_S_COMPLETE;
 }
 
-// FreeOidSet releases a set made by NewOidSet, also a partly filled one.
-void FreeOidSet(gss_OID_set set) {
-  if (set == GSS_C_NO_OID_SET) return;
-  if (set->elements != nullptr) {
-    for (size_t i = 0; i < set->count; ++i) free(set->elements[i].elements);
-  }
-  free(set->elements);
-  free(set);
-}
-
-// NewOidSet hands out a set of count OIDs that oid(i) describes, each
-// element's bytes a block of its own, as the glue's gss_release_oid_set
-// releases them.
-template <typename OidAt>
-OM_uint32 NewOidSet(OM_uint32* minor, size_t count, OidAt oid,
-                    gss_OID_set* out) {
-  auto* set = static_cast<gss_OID_set>(malloc(sizeof(gss_OID_set_desc)));
-  if (set == nullptr) return NoMemory(minor);
-  set->count = 0;
-  set->elements = static_cast<gss_OID>(calloc(count, sizeof(gss_OID_desc)));
-  if (set->elements == nullptr) {
-    FreeOidSet(set);
-    return NoMemory(minor);
-  }
-  for (size_t i = 0; i < count; ++i) {
-    void* bytes = malloc(oid(i).length);
-    if (bytes == nullptr) {
-      FreeOidSet(set);
-      return NoMemory(minor);
-    }
-    memcpy(bytes, oid(i).elements, oid(i).length);
-    set->elements[i].length = oid(i).length;
-    set->elements[i].elements = bytes;
-    set->count = i + 1;
-  }
-  *out = set;
-  return GSS_S_COMPLETE;
-}
-
 OM_uint32 NameTypes(OM_uint32* minor, gss_OID_set* name_types) {
-  return NewOidSet(
-      minor, sizeof(kNameTypeIndices) / sizeof(int),
-      [](size_t i) { return *ORBIGetOID(kNameTypeIndices[i]); }, name_types);
+  constexpr size_t kOwn = sizeof(kNameTypeIndices) / sizeof(int);
+  gss_OID_desc types[kOwn + 1];
+  size_t count = 0;
+  for (int index : kNameTypeIndices) types[count++] = *ORBIGetOID(index);
+  // The type under which the glue hands over an untyped text is taken too.
+  if (gss_OID untyped = orbi_mech::UntypedNameType(); untyped != GSS_C_NO_OID) {
+    types[count++] = *untyped;
+  }
+  return orbi_mech::NewOidSet(minor, types, count, name_types);
 }
 
 // The content octets of every mechanism attribute, attribute n at n - 1.
@@ -362,18 +309,19 @@ OM_uint32 MechAttrs(OM_uint32* minor, gss_OID_set* mech_attrs,
                     gss_OID_set* known_mech_attrs) {
   gss_OID_set own = GSS_C_NO_OID_SET;
   if (mech_attrs != nullptr) {
-    const OM_uint32 major = NewOidSet(
-        minor, sizeof(kOwnMechAttrs) / sizeof(unsigned),
-        [](size_t i) { return MechAttr(kOwnMechAttrs[i]); }, &own);
+    constexpr size_t kOwn = sizeof(kOwnMechAttrs) / sizeof(unsigned);
+    gss_OID_desc attrs[kOwn];
+    for (size_t i = 0; i < kOwn; ++i) attrs[i] = MechAttr(kOwnMechAttrs[i]);
+    const OM_uint32 major = orbi_mech::NewOidSet(minor, attrs, kOwn, &own);
     if (major != GSS_S_COMPLETE) return major;
   }
   if (known_mech_attrs != nullptr) {
-    const OM_uint32 major = NewOidSet(
-        minor, kMechAttrCount,
-        [](size_t i) { return MechAttr(static_cast<unsigned>(i + 1)); },
-        known_mech_attrs);
+    gss_OID_desc attrs[kMechAttrCount];
+    for (unsigned n = 1; n <= kMechAttrCount; ++n) attrs[n - 1] = MechAttr(n);
+    const OM_uint32 major =
+        orbi_mech::NewOidSet(minor, attrs, kMechAttrCount, known_mech_attrs);
     if (major != GSS_S_COMPLETE) {
-      FreeOidSet(own);
+      orbi_mech::FreeOidSet(own);
       return major;
     }
   }
@@ -458,6 +406,21 @@ OM_uint32 StatusText(OM_uint32* minor, OM_uint32 value,
 }
 
 }  // namespace
+
+namespace orbi_mech {
+
+OM_uint32 DuplicateName(OM_uint32* minor, PLVORBIInternalName* source,
+                        gss_name_t* output) {
+  std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
+                                                PLVORBIInternalName);
+  if (copy == nullptr) return NoMemory(minor);
+  const OM_uint32 copied = copy->CopyFrom(*source);
+  if (copied != status::SUCCESS) return FromLibrary(minor, copied);
+  *output = ToHandle(copy.release());
+  return GSS_S_COMPLETE;
+}
+
+}  // namespace orbi_mech
 
 extern "C" {
 
@@ -565,7 +528,8 @@ OM_uint32 KRB5_CALLCONV gss_duplicate_name(OM_uint32* minor_status,
                 GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
-    return DuplicateName(minor_status, FromHandle(src_name), dest_name);
+    return orbi_mech::DuplicateName(minor_status, FromHandle(src_name),
+                                    dest_name);
   });
 }
 

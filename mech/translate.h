@@ -6,8 +6,11 @@
 
 #include <gssapi/gssapi.h>
 
+#include <new>
+
 #include "minor_status.h"
 #include "orbi_name/internal_name.h"
+#include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 
 namespace orbi_mech {
@@ -26,6 +29,29 @@ inline OM_uint32 FromLibrary(OM_uint32* minor, OM_uint32 library_status) {
 
 inline OM_uint32 NoMemory(OM_uint32* minor) {
   return FromLibrary(minor, orbi_name::status::NO_MEMORY);
+}
+
+// OtherMechanism returns GSS_S_COMPLETE when mech is the mechanism by
+// value, else GSS_S_BAD_MECH with the library's reason (23 for bytes of no
+// OID, 24 for another OID). REQUIRES: mech is not null.
+inline OM_uint32 OtherMechanism(OM_uint32* minor, gss_const_OID mech) {
+  const OM_uint32 why = orbi_name::CheckMechanism(const_cast<gss_OID>(mech));
+  return why == orbi_name::status::SUCCESS ? GSS_S_COMPLETE
+                                           : Fail(minor, why, GSS_S_BAD_MECH);
+}
+
+// Guarded runs body and turns an exception that would cross the C boundary
+// into a failure: no memory for std::bad_alloc, else GSS_S_FAILURE with the
+// minor status UNEXPECTED.
+template <typename Body>
+OM_uint32 Guarded(OM_uint32* minor, Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return NoMemory(minor);
+  } catch (...) {
+    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+  }
 }
 
 inline PLVORBIInternalName* FromHandle(gss_name_t name) {

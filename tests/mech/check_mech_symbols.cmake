@@ -2,9 +2,12 @@
 # points (names, name attributes, mechanism inquiries, status texts) and no
 # other dynamic symbol, has no soname, needs the
 # name library and its services but not the glue (which the process that
-# loads it already holds), and names a RUNPATH to find them.
+# loads it already holds), and names a RUNPATH to find them. EXTRA, a
+# comma-separated list, names the entry points a module for another glue
+# defines besides (orbi_mech_heimdal.so).
 #
-# cmake -DNM=nm -DOBJDUMP=objdump -DMODULE=orbi_mech.so -P check_mech_symbols.cmake
+# cmake -DNM=nm -DOBJDUMP=objdump -DMODULE=orbi_mech.so [-DEXTRA=a,b]
+#   -P check_mech_symbols.cmake
 
 set(expected
   gss_compare_name
@@ -22,6 +25,11 @@ set(expected
   gss_internal_release_oid
   gss_release_name
   gss_set_name_attribute)
+if(EXTRA)
+  string(REPLACE "," ";" extra "${EXTRA}")
+  list(APPEND expected ${extra})
+endif()
+get_filename_component(module_name "${MODULE}" NAME)
 include(${CMAKE_CURRENT_LIST_DIR}/../symbols/dynamic_symbols.cmake)
 orbi_dynamic_symbols(${MODULE} exported)
 set(found "")
@@ -63,6 +71,7 @@ endif()
 
 if(failures)
   list(JOIN failures "\n  " text)
-  message(FATAL_ERROR "orbi_mech.so:\n  ${text}")
+  message(FATAL_ERROR "${module_name}:\n  ${text}")
 endif()
-message(STATUS "orbi_mech.so exports the eight name entry points only")
+list(LENGTH expected count)
+message(STATUS "${module_name} exports its ${count} entry points only")

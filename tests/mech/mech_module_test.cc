@@ -57,6 +57,7 @@ constexpr OM_uint32 kNameHasNul = 102;
 constexpr OM_uint32 kNoSuchAttribute = 103;
 constexpr OM_uint32 kReadOnlyAttribute = 104;
 constexpr OM_uint32 kUnexpected = 105;
+constexpr OM_uint32 kUnavailable = 106;
 
 // The attribute names of a name's database path and entries.
 const std::string kPathAttribute =
@@ -486,7 +487,7 @@ TEST(MechModule, StatusTextsNameEachMinorStatus) {
   for (OM_uint32 value :
        {kNoMemory, kBadInput, kInvalidMech, kMechNotSupported, kBadNameType,
         kMalformedToken, kForeignToken, kNameHasNul, kNoSuchAttribute,
-        kReadOnlyAttribute, kUnexpected}) {
+        kReadOnlyAttribute, kUnexpected, kUnavailable}) {
     SCOPED_TRACE(value);
     OM_uint32 minor = 77;
     OM_uint32 context = 0;
