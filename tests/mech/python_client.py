@@ -3,6 +3,7 @@ over MIT krb5's unmodified glue (GSS_MECH_CONFIG names the module).
 
     python3 python_client.py MECHANISM_OID
 """
+import copy
 import sys
 import unittest
 
@@ -10,12 +11,18 @@ import gssapi
 import gssapi.raw as raw
 from gssapi.raw import exceptions as gss_errors
 
-MECH = gssapi.OID.from_int_seq(sys.argv.pop(1) if len(sys.argv) > 1 else "")
+if len(sys.argv) < 2:
+    sys.exit("usage: python_client.py MECHANISM_OID [unittest arguments]")
+MECH = gssapi.OID.from_int_seq(sys.argv.pop(1))
 PATH_ATTR = ("urn:oid:%s.2.1" % MECH.dotted_form).encode()
 ENTRIES_ATTR = ("urn:oid:%s.2.2" % MECH.dotted_form).encode()
 # RFC 5587: GSS_C_MA_MECH_CONCRETE and GSS_C_MA_NOT_DFLT_MECH.
 MA_CONCRETE = gssapi.OID.from_int_seq("1.3.6.1.5.5.13.1")
 MA_NOT_DEFAULT = gssapi.OID.from_int_seq("1.3.6.1.5.5.13.8")
+# The module's own minor statuses.
+NAME_HAS_NUL = 102
+NO_SUCH_ATTRIBUTE = 103
+READ_ONLY_ATTRIBUTE = 104
 
 
 def mechanism_name(text):
@@ -28,15 +35,21 @@ class Names(unittest.TestCase):
             with self.subTest(text=text):
                 name = mechanism_name(text)
                 self.assertEqual(bytes(name), text)
+                self.assertEqual(str(name), text.decode())
                 self.assertEqual(name.name_type.dotted_form,
                                  MECH.dotted_form + ".1")
                 token = name.export()
                 back = gssapi.Name(token, gssapi.NameType.export)
                 self.assertEqual(back, name)
                 self.assertEqual(back.export(), token)
-                copy = raw.duplicate_name(name)
-                self.assertTrue(raw.compare_name(copy, name))
-                self.assertEqual(raw.display_name(copy).name, text)
+                for duplicate in (raw.duplicate_name(name), copy.copy(name)):
+                    self.assertTrue(raw.compare_name(duplicate, name))
+                    self.assertEqual(raw.display_name(duplicate).name, text)
+
+    def test_the_same_text_gives_equal_names(self):
+        for text in [b"alice", b"db/users\nalice\nbob", b"ali\0\0"]:
+            with self.subTest(text=text):
+                self.assertEqual(mechanism_name(text), mechanism_name(text))
 
     def test_different_inputs_stay_different(self):
         for a, b in [(b"alice", b"Alice"), (b"alice", b"alice\0"),
@@ -58,9 +71,12 @@ class Names(unittest.TestCase):
         self.assertIn(gssapi.NameType.anonymous, types)
 
     def test_a_refusal_explains_itself(self):
-        with self.assertRaises(gss_errors.GSSError) as caught:
+        with self.assertRaises(gss_errors.BadNameError) as caught:
             mechanism_name(b"ali\0ce")
-        self.assertIn("NAME_HAS_NUL", caught.exception.gen_message())
+        self.assertEqual(caught.exception.min_code, NAME_HAS_NUL)
+        # The glue's text of the minor status, which it has the module write.
+        self.assertRegex(caught.exception.gen_message(),
+                         r"ORBI mechanism: .+ \(NAME_HAS_NUL, status 102\)")
 
 
 class MechanismName(unittest.TestCase):
@@ -70,17 +86,22 @@ class MechanismName(unittest.TestCase):
         self.assertEqual(name.mech, MECH)
 
     def test_attributes_are_the_path_and_the_entries(self):
+        # (text, name type, {attribute: values}); a name without a database
+        # path has no attributes, which is no error.
         cases = [
-            (b"db/users\nalice\nbob",
+            (b"db/users\nalice\nbob", None,
              {PATH_ATTR: [b"db/users"], ENTRIES_ATTR: [b"alice", b"bob"]}),
-            (b"alice", {PATH_ATTR: [b"alice"]}),
-            (b"db\n\n", {PATH_ATTR: [b"db"], ENTRIES_ATTR: [b"", b""]}),
-            (b"\nalice", {}),
+            (b"alice", None, {PATH_ATTR: [b"alice"]}),
+            (b"db\n\n", None, {PATH_ATTR: [b"db"], ENTRIES_ATTR: [b"", b""]}),
+            (b"\nalice", None, {}),
+            (b"", gssapi.NameType.anonymous, {}),
         ]
-        for text, expected in cases:
-            with self.subTest(text=text):
-                name = mechanism_name(text)
+        for text, name_type, expected in cases:
+            with self.subTest(text=text, name_type=name_type):
+                name = gssapi.Name(text, name_type).canonicalize(MECH)
                 self.assertEqual(sorted(name.attributes), sorted(expected))
+                self.assertEqual(sorted(raw.inquire_name(name).attrs),
+                                 sorted(expected))
                 for attr, values in expected.items():
                     got = name.attributes[attr]
                     self.assertEqual(list(got.values), values)
@@ -88,22 +109,57 @@ class MechanismName(unittest.TestCase):
                     self.assertTrue(got.complete)
 
     def test_display_values_are_printable(self):
-        got = mechanism_name(b"db\n\x01\\z").attributes[ENTRIES_ATTR]
-        self.assertEqual(list(got.values), [b"\x01\\z"])
-        self.assertEqual(list(got.display_values), [b"\\x01\\\\z"])
+        # Bytes 0x20..0x7e as they are but the backslash, which is doubled;
+        # every other byte as \xHH in lower case.
+        cases = [
+            (b"\x01\\z", b"\\x01\\\\z"),
+            (b" ~\x7f\xab", b" ~\\x7f\\xab"),
+            (b"", b""),
+        ]
+        for value, display in cases:
+            with self.subTest(value=value):
+                got = mechanism_name(b"db\n" + value).attributes[ENTRIES_ATTR]
+                self.assertEqual(list(got.values), [value])
+                self.assertEqual(list(got.display_values), [display])
 
     def test_attributes_cannot_be_changed(self):
+        def raw_set(name, attr):
+            raw.set_name_attribute(name, attr, [b"mallory"])
+
+        def raw_delete(name, attr):
+            raw.delete_name_attribute(name, attr)
+
+        # (python-gssapi's mapping deletes before it sets: its assignment
+        # meets the same refusal as its deletion.)
+        def mapping_delete(name, attr):
+            del name.attributes[attr]
+
         name = mechanism_name(b"db\nalice")
-        for attr, error in [(ENTRIES_ATTR, gss_errors.UnauthorizedError),
-                            (PATH_ATTR, gss_errors.UnauthorizedError),
-                            (b"urn:oid:1.2.3", gss_errors.OperationUnavailableError)]:
-            with self.subTest(attr=attr):
-                with self.assertRaises(error):
-                    raw.set_name_attribute(name, attr, [b"mallory"])
-                with self.assertRaises(error):
-                    raw.delete_name_attribute(name, attr)
+        cases = [
+            (ENTRIES_ATTR, gss_errors.UnauthorizedError, READ_ONLY_ATTRIBUTE),
+            (PATH_ATTR, gss_errors.UnauthorizedError, READ_ONLY_ATTRIBUTE),
+            (b"urn:oid:1.2.3", gss_errors.OperationUnavailableError,
+             NO_SUCH_ATTRIBUTE),
+        ]
+        for attr, error, minor in cases:
+            for change in (raw_set, raw_delete, mapping_delete):
+                with self.subTest(attr=attr, change=change.__name__):
+                    with self.assertRaises(error) as caught:
+                        change(name, attr)
+                    self.assertEqual(caught.exception.min_code, minor)
+        self.assertEqual(list(name.attributes[PATH_ATTR].values), [b"db"])
         self.assertEqual(list(name.attributes[ENTRIES_ATTR].values),
                          [b"alice"])
+
+    def test_reading_an_attribute_the_name_lacks_is_refused(self):
+        for text, attr in [(b"alice", ENTRIES_ATTR), (b"\nalice", PATH_ATTR),
+                           (b"db\nalice", b"urn:oid:1.2.3"),
+                           (b"db\nalice", PATH_ATTR[:-1] + b"3")]:
+            with self.subTest(text=text, attr=attr):
+                with self.assertRaises(
+                        gss_errors.OperationUnavailableError) as caught:
+                    mechanism_name(text).attributes[attr]
+                self.assertEqual(caught.exception.min_code, NO_SUCH_ATTRIBUTE)
 
 
 class Mechanism(unittest.TestCase):
