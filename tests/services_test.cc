@@ -1,11 +1,17 @@
 // Tests of the service stand-ins: the OID table and the ASN.1 buffer. The DER
 // codec has its own suite, checked against OpenSSL.
+#include <stdlib.h>
 #include <string.h>
 
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "gtest/gtest.h"
 #include "orbi_build_oids.h"
+#include "orbi_name/internal_oid.h"
+#include "orbi_name/status.h"
 #include "orbi_services/asn.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
@@ -59,6 +65,68 @@ TEST(OidTable, WellKnownEntries) {
   EXPECT_EQ(OidBytes(ORBIGetOID(kORBIAlgorithm256Index)),
             (std::vector<unsigned char>{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D,
                                         0x03, 0x07}));
+}
+
+// The entries under the build's arc are written by the configure step's
+// encoder (cmake/oid_der.cmake), not by the library. Each must be what the
+// library reads and writes for the dotted text it came from: its bytes
+// decode to that text, and that text, set as the library's text form,
+// encodes to its bytes. The generated header's texts and literals name the
+// same OIDs.
+TEST(OidTable, EntriesUnderTheBuildArcAgreeWithTheLibrary) {
+  namespace status = orbi_name::status;
+  const std::string arc = ORBI_OID_ARC_TEXT;
+  std::vector<std::pair<int, std::string>> cases = {
+      {kORBIMechanismIndex, arc + ".1"},
+      {kORBIDefaultNameTypeIndex, arc + ".1.1"}};
+  for (int i = 8; i < kORBIOIDTableSize; ++i) {
+    if (i < kORBIAlgorithm768Index || i > kORBIAlgorithm512Index) {
+      cases.emplace_back(i, arc + ".2." + std::to_string(i));
+    }
+  }
+  for (const auto& [index, dotted] : cases) {
+    SCOPED_TRACE(dotted);
+    gss_OID entry = ORBIGetOID(index);
+    PLVORBIInternalOID from_bytes;
+    ASSERT_EQ(from_bytes.set(entry), status::SUCCESS);
+    char* text = nullptr;
+    ASSERT_EQ(from_bytes.get(text), status::SUCCESS);
+    std::string braces = "{" + dotted + "}";
+    for (char& c : braces) c = c == '.' ? ' ' : c;
+    EXPECT_EQ(text, braces);
+    free(text);
+
+    PLVORBIInternalOID from_text;
+    ASSERT_EQ(from_text.set(dotted.c_str()), status::SUCCESS);
+    gss_OID encoded = nullptr;
+    ASSERT_EQ(from_text.get(encoded), status::SUCCESS);
+    EXPECT_EQ(OidBytes(encoded), OidBytes(entry));
+    free(encoded->elements);
+    free(encoded);
+  }
+
+  EXPECT_EQ(std::string(ORBI_MECH_OID_TEXT), arc + ".1");
+  EXPECT_EQ(std::string(ORBI_DEFAULT_NAME_TYPE_TEXT), arc + ".1.1");
+  // A literal's length is its content's (content octets may hold a zero
+  // byte, 128 is 81 00, so strlen would not do).
+  static_assert(sizeof(ORBI_MECH_OID_DER) - 1 == ORBI_MECH_OID_DER_LENGTH);
+  static_assert(sizeof(ORBI_DEFAULT_NAME_TYPE_DER) - 1 ==
+                ORBI_DEFAULT_NAME_TYPE_DER_LENGTH);
+  const struct {
+    int index;
+    const char* der;
+    size_t length;
+  } kLiterals[] = {
+      {kORBIMechanismIndex, ORBI_MECH_OID_DER, ORBI_MECH_OID_DER_LENGTH},
+      {kORBIDefaultNameTypeIndex, ORBI_DEFAULT_NAME_TYPE_DER,
+       ORBI_DEFAULT_NAME_TYPE_DER_LENGTH},
+  };
+  for (const auto& l : kLiterals) {
+    SCOPED_TRACE(l.index);
+    const auto* p = reinterpret_cast<const unsigned char*>(l.der);
+    EXPECT_EQ(std::vector<unsigned char>(p, p + l.length),
+              OidBytes(ORBIGetOID(l.index)));
+  }
 }
 
 // The table's descriptors and bytes are read-only: a stray write through a
