@@ -5,8 +5,9 @@
 #  - mech_enumerate: every configured mechanism's attributes, name types and
 #    SASL names listed as MIT's t_saslname does, with ORBI loaded; also
 #    under valgrind;
-#  - *_ntlmssp: the same and the C client with gss-ntlmssp's module loaded
-#    beside ORBI, where gss-ntlmssp is installed.
+#  - *_ntlmssp: the enumeration (also under valgrind) and the C client with
+#    gss-ntlmssp's module loaded beside ORBI, where gss-ntlmssp is installed.
+# ORBI_VALGRIND is looked up in tests/mech.cmake, included before this file.
 if(TARGET orbi_mech)
   set(_orbi_clients_dir ${CMAKE_CURRENT_SOURCE_DIR}/mech)
   set(_orbi_clients_env
@@ -35,11 +36,21 @@ if(TARGET orbi_mech)
       FAIL_REGULAR_EXPRESSION "FAIL: " TIMEOUT 600)
   endif()
 
-  # gss-ntlmssp, a mechanism module of its own, loaded beside ORBI.
-  find_file(ORBI_NTLMSSP_MODULE gssntlmssp.so
-    PATHS /usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/gssntlmssp
-      /usr/lib64/gssntlmssp /usr/lib/gssntlmssp
-    NO_DEFAULT_PATH)
+  # gss-ntlmssp, a mechanism module of its own, loaded beside ORBI: the
+  # module is the gssntlmssp.so among the files of its Debian package.
+  if(NOT ORBI_NTLMSSP_MODULE)
+    find_program(ORBI_DPKG_QUERY dpkg-query)
+    if(ORBI_DPKG_QUERY)
+      execute_process(COMMAND ${ORBI_DPKG_QUERY} -L gss-ntlmssp
+        OUTPUT_VARIABLE _orbi_ntlmssp_files ERROR_QUIET
+        RESULT_VARIABLE _orbi_ntlmssp_missing)
+      if(_orbi_ntlmssp_missing EQUAL 0 AND
+         _orbi_ntlmssp_files MATCHES "(^|\n)([^\n]*/gssntlmssp\\.so)(\n|$)")
+        set(ORBI_NTLMSSP_MODULE ${CMAKE_MATCH_2} CACHE FILEPATH
+          "gss-ntlmssp's mechanism module")
+      endif()
+    endif()
+  endif()
   if(ORBI_NTLMSSP_MODULE)
     set(_orbi_two_mechs ${CMAKE_CURRENT_BINARY_DIR}/orbi_and_ntlmssp.conf)
     # 1.3.6.1.4.1.311.2.2.10: NTLMSSP's mechanism OID.
@@ -53,6 +64,19 @@ gssntlmssp_v1 1.3.6.1.4.1.311.2.2.10 ${ORBI_NTLMSSP_MODULE}
     set_tests_properties(mech_enumerate_ntlmssp mech_client_ntlmssp PROPERTIES
       ENVIRONMENT "GSS_MECH_CONFIG=${_orbi_two_mechs};${_orbi_clients_env}"
       FAIL_REGULAR_EXPRESSION "FAIL: " TIMEOUT 300)
+    if(ORBI_VALGRIND AND NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES
+       "-fsanitize")
+      # The enumeration calls into gss-ntlmssp's module too.
+      add_test(NAME mech_enumerate_ntlmssp_memcheck
+        COMMAND ${ORBI_VALGRIND} --tool=memcheck --error-exitcode=99
+          --leak-check=full --errors-for-leak-kinds=definite,possible
+          --show-leak-kinds=definite,possible
+          --suppressions=${_orbi_clients_dir}/valgrind.supp
+          $<TARGET_FILE:orbi_mech_enumerate> ${ORBI_MECH_OID})
+      set_tests_properties(mech_enumerate_ntlmssp_memcheck PROPERTIES
+        ENVIRONMENT "GSS_MECH_CONFIG=${_orbi_two_mechs};${_orbi_clients_env}"
+        FAIL_REGULAR_EXPRESSION "FAIL: " TIMEOUT 600)
+    endif()
   else()
     message(STATUS "mech: gss-ntlmssp not installed; no test beside it")
   endif()
