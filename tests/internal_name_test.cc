@@ -1,13 +1,14 @@
 // Tests of the name record: construction, Clean, the name type and mechanism
 // accessors, the chain link, ChangeExternalName, equality and copy, and the
 // trace discipline every traced operation follows.
+#include "orbi_name/internal_name.h"
+
 #include <string.h>
 
 #include <string>
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
 #include "trace_texts.h"

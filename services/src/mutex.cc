@@ -65,4 +65,3 @@ void PLVMutex::LockSlow(uint32_t state) {
 }
 
 void PLVMutex::Wake() { FutexWakeOne(&state_); }
-

@@ -1,8 +1,8 @@
 #include "orbi_services/oid_table.h"
 
-#include "orbi_build_oids.h"
-
 #include <stdint.h>
+
+#include "orbi_build_oids.h"
 
 namespace {
 

@@ -16,13 +16,12 @@
 #ifndef ORBI_SERVICES_MUTEX_H_
 #define ORBI_SERVICES_MUTEX_H_
 
+#include <assert.h>
 #include <stdint.h>
 
-#include "orbi_services/thread_annotations.h"
-
-#include <assert.h>
-
 #include <atomic>
+
+#include "orbi_services/thread_annotations.h"
 
 #if defined(__SANITIZE_THREAD__)
 #define ORBI_MUTEX_TSAN 1
