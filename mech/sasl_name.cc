@@ -12,7 +12,7 @@ uint32_t RotateLeft(uint32_t value, int bits) {
 // Sha1Block folds one 64-byte block into state.
 void Sha1Block(const unsigned char* block, uint32_t state[5]) {
   uint32_t w[80];
-  for (int i = 0; i < 16; ++i) {
+  for (size_t i = 0; i < 16; ++i) {
     w[i] = (static_cast<uint32_t>(block[4 * i]) << 24) |
            (static_cast<uint32_t>(block[4 * i + 1]) << 16) |
            (static_cast<uint32_t>(block[4 * i + 2]) << 8) |
@@ -82,7 +82,7 @@ class Sha1Stream {
       length[7 - i] = static_cast<unsigned char>(bits >> (8 * i));
     }
     Update(length, sizeof(length));
-    for (int i = 0; i < 5; ++i) {
+    for (size_t i = 0; i < 5; ++i) {
       digest[4 * i] = static_cast<unsigned char>(state_[i] >> 24);
       digest[4 * i + 1] = static_cast<unsigned char>(state_[i] >> 16);
       digest[4 * i + 2] = static_cast<unsigned char>(state_[i] >> 8);
