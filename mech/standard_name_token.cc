@@ -14,32 +14,16 @@ constexpr size_t kMechFieldMax = 0xFFFF;      // M is two bytes
 constexpr size_t kNameFieldMax = 0xFFFFFFFF;  // N is four bytes
 constexpr size_t kFixedSize = sizeof(kTokenId) + 2 + 4;
 
+// The most length octets of a DER length that the reader takes: a
+// two-byte M field holds no longer content.
+constexpr size_t kMaxDerLengthOctets = 2;
+
 // DerLengthSize is the number of bytes of the shortest DER length of a
 // content of length bytes, for the lengths a two-byte M can hold.
 size_t DerLengthSize(size_t length) {
   if (length < 0x80) return 1;
   if (length <= 0xFF) return 2;
   return 3;
-}
-
-// ReadDerLength reads a DER length in its shortest form of at most three
-// bytes. Long forms with leading zeros, lengths that fit a shorter form and
-// the indefinite form (80) are refused.
-[[nodiscard]] bool ReadDerLength(orbi::der::ByteReader& in, size_t* value) {
-  uint32_t first = 0;
-  if (!in.ReadU8(&first)) return false;
-  if (first < 0x80) {
-    *value = first;
-    return true;
-  }
-  const uint32_t width = first & 0x7F;
-  uint32_t length = 0;
-  if ((width != 1 && width != 2) || !in.ReadBigEndian(width, &length) ||
-      DerLengthSize(length) != 1 + width) {
-    return false;
-  }
-  *value = length;
-  return true;
 }
 
 // WriteDerLength writes length in its shortest DER form.
@@ -106,12 +90,13 @@ bool ParseStandardToken(const unsigned char* data, size_t length,
   }
   // The DER-wrapped OID must fill M exactly.
   orbi::der::ByteReader oid(wrapped, wrapped_length);
-  uint32_t tag = 0;
   size_t mech_length = 0;
   const unsigned char* mech = nullptr;
-  if (!oid.ReadU8(&tag) || tag != kOidTag ||
-      !ReadDerLength(oid, &mech_length) || mech_length == 0 ||
-      !oid.ReadBytes(mech_length, &mech) || oid.left() != 0) {
+  if (orbi::der::ReadDerHeader(oid, kOidTag, kMaxDerLengthOctets,
+                               &mech_length) !=
+          orbi::der::DerHeaderFault::kNone ||
+      mech_length == 0 || !oid.ReadBytes(mech_length, &mech) ||
+      oid.left() != 0) {
     return false;
   }
   uint32_t name_length = 0;

@@ -79,6 +79,16 @@ if(TARGET orbi_mech)
     OpenSSL::Crypto GTest::gtest GTest::gtest_main orbi_name_warnings)
   gtest_discover_tests(sasl_name_test DISCOVERY_TIMEOUT 60)
 
+  # The standard token's reader and writer, with the DER cursors alone.
+  add_executable(standard_name_token_test
+    ${_orbi_mech_tests}/standard_name_token_test.cc
+    ${PROJECT_SOURCE_DIR}/mech/standard_name_token.cc)
+  target_include_directories(standard_name_token_test PRIVATE
+    ${PROJECT_SOURCE_DIR}/mech)
+  target_link_libraries(standard_name_token_test PRIVATE
+    orbi_der GTest::gtest GTest::gtest_main orbi_name_warnings)
+  gtest_discover_tests(standard_name_token_test DISCOVERY_TIMEOUT 60)
+
   # The module's sources once more, against the seam build of the library
   # and wrapped as it is (tests/alloc.cmake).
   if(TARGET orbi_name_seam)

@@ -16,6 +16,7 @@
 #include <new>
 
 #include "der/oid.h"
+#include "oid_grammar.h"
 #include "orbi_services/oid_table.h"
 #include "short_bytes.h"
 
@@ -24,8 +25,6 @@ namespace status = orbi_name::status;
 namespace {
 
 using orbi::der::kMaxArc;
-// Most arcs an OID value can hold: arcCount is 32-bit, as is a DER arc count.
-using orbi::der::kMaxArcCount;
 // Longest decimal form of a 32-bit arc.
 constexpr size_t kMaxArcDigits = 10;
 
@@ -48,8 +47,6 @@ constexpr unsigned int kNoCode = 7936;  // 0x1F00
 unsigned char kDesEde3CbcBytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
                                     0x0D, 0x03, 0x07, 0x00};
 gss_OID_desc kDesEde3CbcRecord = {8, kDesEde3CbcBytes};
-
-[[nodiscard]] bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Number of decimal digits of value.
 [[nodiscard]] size_t DecimalDigits(uint32_t value) {
@@ -106,51 +103,23 @@ OM_uint32 PLVORBIInternalOID::Clean() {
 }
 
 OM_uint32 PLVORBIInternalOID::set(const char* text) {
-  if (text == nullptr) return status::BAD_OID;
-  const char* begin = text;
-  const char* end = text + strlen(text);
-  char separator = '.';
-  if (*text == '{') {
-    begin = text + 1;
-    separator = ' ';
-    if (begin == end || end[-1] != '}') return status::BAD_OID;
-    --end;
-  }
-
-  // Layout check: only digits and separators; the count of arcs is the count
-  // of separators plus one.
-  uint64_t count = 1;
-  for (const char* p = begin; p < end; ++p) {
-    if (IsDigit(*p)) continue;
-    if (*p != separator) return status::BAD_OID;
-    ++count;
-  }
-  if (count > kMaxArcCount || count > SIZE_MAX / sizeof(uint32_t)) {
+  // The rules of orbi_name/oid_rules.h: the layout first, which counts the
+  // arcs, then the arcs, read into a new block so that a rejected arc leaves
+  // the value as it was.
+  orbi_name::OidTextLayout layout;
+  const char* stop = nullptr;
+  if (orbi_name::internal::MeasureText(text, &layout, &stop) !=
+          orbi_name::OidTextFault::kNone ||
+      layout.arc_count > SIZE_MAX / sizeof(uint32_t)) {
     return status::BAD_OID;
   }
-
-  // Conversion into a new block, so that a rejected piece leaves the value as
-  // it was. A piece of value 0 is an arc of 0 or an empty piece.
+  const uint64_t count = layout.arc_count;
   auto* block = static_cast<uint32_t*>(malloc(sizeof(uint32_t) * count));
   if (block == nullptr) return status::NO_MEMORY;
-  uint64_t index = 0;
-  uint64_t value = 0;
-  for (const char* p = begin;; ++p) {
-    if (p == end || *p == separator) {
-      if (value == 0) {
-        free(block);
-        return status::BAD_OID;
-      }
-      block[index++] = static_cast<uint32_t>(value);
-      value = 0;
-      if (p == end) break;
-      continue;
-    }
-    value = value * 10 + static_cast<uint64_t>(*p - '0');
-    if (value > kMaxArc) {
-      free(block);
-      return status::BAD_OID;
-    }
+  if (orbi_name::internal::ScanArcs<false>(layout, block, &stop) !=
+      orbi_name::OidTextFault::kNone) {
+    free(block);
+    return status::BAD_OID;
   }
   free(arcs);
   arcs = block;
@@ -246,12 +215,13 @@ OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {
 
 OM_uint32 PLVORBIInternalOID::get(gss_OID& oid) const {
   oid = nullptr;
-  if (!orbi::der::OidArcsEncodable(arcs, arcCount)) return status::BAD_OID;
-  // The content octets are measured, then written straight into their block,
-  // with the zero byte behind them.
-  const size_t length = orbi::der::EncodedOidLength(arcs, arcCount);
-  // The length must fit the 32-bit gss_OID length.
-  if (length > 0xFFFFFFFFu) return status::BAD_OID;
+  // The content octets are measured (the rules of orbi_name/oid_rules.h),
+  // then written straight into their block, with the zero byte behind them.
+  size_t length = 0;
+  if (orbi_name::internal::CheckArcs(arcs, arcCount, &length) !=
+      orbi_name::OidArcsFault::kNone) {
+    return status::BAD_OID;
+  }
   auto* desc = static_cast<gss_OID>(malloc(sizeof(gss_OID_desc)));
   if (desc == nullptr) return status::NO_MEMORY;
   auto* elements = static_cast<unsigned char*>(malloc(length + 1));

@@ -1,8 +1,10 @@
 // The bounded byte cursors: a read or write that does not fit changes
 // nothing, the writer's failure sticks, and every integer width round-trips
-// at its edges.
+// at its edges; the DER tag and length reader takes the shortest forms
+// alone, up to the width its caller asks for.
 #include <stdint.h>
 
+#include <string>
 #include <vector>
 
 #include "der/bytes.h"
@@ -12,6 +14,8 @@ namespace {
 
 using orbi::der::ByteReader;
 using orbi::der::ByteWriter;
+using orbi::der::DerHeaderFault;
+using orbi::der::ReadDerHeader;
 
 TEST(ByteWriter, AWriteThatDoesNotFitFailsAndTheFailureSticks) {
   unsigned char block[4] = {0xAA, 0xAA, 0xAA, 0xAA};
@@ -79,6 +83,84 @@ TEST(ByteCursors, EveryWidthRoundTripsAtItsEdges) {
       uint32_t back = 0;
       ASSERT_TRUE(reader.ReadBigEndian(width, &back));
       EXPECT_EQ(back, value);
+    }
+  }
+}
+
+// The two widths in use: 2 length octets (the module's token, whose M field
+// is two bytes) and sizeof(size_t) (the tool, any length in memory). A
+// refusal consumes nothing; an acceptance consumes the tag and length octets
+// and leaves the content, which is not checked against the length.
+TEST(DerHeader, ShortestFormsUpToTheCallersWidth) {
+  constexpr size_t kWide = sizeof(size_t);
+  const struct {
+    const char* label;
+    std::string bytes;
+    size_t max_octets;
+    DerHeaderFault fault;
+    size_t length;  // when accepted
+  } kCases[] = {
+      {"no bytes", "", 2, DerHeaderFault::kNoTag, 0},
+      {"another tag", "\x07\x01\x2a", 2, DerHeaderFault::kWrongTag, 0},
+      {"tag alone", "\x06", 2, DerHeaderFault::kNoLength, 0},
+      {"short form 0", std::string("\x06\x00", 2), 2, DerHeaderFault::kNone, 0},
+      {"short form 127", "\x06\x7f", 2, DerHeaderFault::kNone, 127},
+      {"content not checked", "\x06\x05\x2a", 2, DerHeaderFault::kNone, 5},
+      {"indefinite", "\x06\x80\x2a", 2, DerHeaderFault::kIndefiniteLength, 0},
+      {"one length octet announced, none there", "\x06\x81", 2,
+       DerHeaderFault::kLengthTruncated, 0},
+      {"two announced, one there", "\x06\x82\xff", 2,
+       DerHeaderFault::kLengthTruncated, 0},
+      {"127 announced", "\x06\xff\x01\x02", kWide,
+       DerHeaderFault::kLengthTruncated, 0},
+      {"long form of 127", "\x06\x81\x7f", 2, DerHeaderFault::kLengthNotMinimal,
+       0},
+      {"long form of 0", std::string("\x06\x81\x00", 3), 2,
+       DerHeaderFault::kLengthLeadingZero, 0},
+      {"long form 128", "\x06\x81\x80", 2, DerHeaderFault::kNone, 128},
+      {"long form 255", "\x06\x81\xff", 2, DerHeaderFault::kNone, 255},
+      {"leading zero before 255", std::string("\x06\x82\x00\xff", 4), 2,
+       DerHeaderFault::kLengthLeadingZero, 0},
+      {"two octets, 256", std::string("\x06\x82\x01\x00", 4), 2,
+       DerHeaderFault::kNone, 256},
+      {"two octets, 65535", "\x06\x82\xff\xff", 2, DerHeaderFault::kNone,
+       65535},
+      {"three octets at width 2", std::string("\x06\x83\x01\x00\x00", 5), 2,
+       DerHeaderFault::kLengthTooWide, 0},
+      {"three octets at full width", std::string("\x06\x83\x01\x00\x00", 5),
+       kWide, DerHeaderFault::kNone, 65536},
+      // The width is judged after the leading zero, as the tool reports it.
+      {"three octets with a leading zero at width 2",
+       std::string("\x06\x83\x00\x01\x00", 5), 2,
+       DerHeaderFault::kLengthLeadingZero, 0},
+      {"size_t octets",
+       "\x06" + std::string(1, char(0x80 | kWide)) + "\x01" +
+           std::string(kWide - 1, '\0'),
+       kWide, DerHeaderFault::kNone, size_t{1} << (8 * (kWide - 1))},
+      {"size_t octets, all ones",
+       "\x06" + std::string(1, char(0x80 | kWide)) + std::string(kWide, '\xff'),
+       kWide, DerHeaderFault::kNone, ~size_t{0}},
+      {"one octet beyond size_t",
+       "\x06" + std::string(1, char(0x80 | (kWide + 1))) + "\x01" +
+           std::string(kWide, '\0'),
+       kWide, DerHeaderFault::kLengthTooWide, 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    const auto* data = reinterpret_cast<const unsigned char*>(c.bytes.data());
+    ByteReader reader(data, c.bytes.size());
+    size_t length = 77;
+    EXPECT_EQ(ReadDerHeader(reader, 0x06, c.max_octets, &length), c.fault);
+    if (c.fault == DerHeaderFault::kNone) {
+      EXPECT_EQ(length, c.length);
+      const size_t header = c.bytes.size() - reader.left();
+      EXPECT_EQ(reader.data(), data + header);
+      const size_t first = static_cast<unsigned char>(c.bytes[1]);
+      EXPECT_EQ(header, first < 0x80 ? 2 : 2 + (first & 0x7F));
+    } else {
+      EXPECT_EQ(length, 77u);
+      EXPECT_EQ(reader.left(), c.bytes.size());
+      EXPECT_EQ(reader.data(), data);
     }
   }
 }

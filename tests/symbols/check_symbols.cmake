@@ -1,6 +1,6 @@
 # Checks the dynamic symbols that liborbi_name.so defines: every one belongs
-# to one of the three public classes, is one of the status, token or rule
-# functions or is exported data, and every public operation is there.
+# to one of the three public classes, is one of the status, token, rule or
+# OID rule functions or is exported data, and every public operation is there.
 #
 # cmake -DNM=nm -DLIBRARY=liborbi_name.so -P check_symbols.cmake
 
@@ -18,6 +18,9 @@ set(expected
   "orbi_name::TokenFieldName(orbi_name::TokenField)"
   "orbi_name::CheckMechanism(gss_OID_desc_struct*)"
   "orbi_name::KeepsText(void const*, unsigned long)"
+  "orbi_name::MeasureOidText(char const*, orbi_name::OidTextLayout*, orbi_name::OidTextRefusal*)"
+  "orbi_name::ReadOidTextArcs(orbi_name::OidTextLayout const&, unsigned int*, orbi_name::OidTextRefusal*)"
+  "orbi_name::CheckOidArcs(unsigned int const*, unsigned long)"
   "PLVORBIInternalName::PLVORBIInternalName()"
   "PLVORBIInternalName::~PLVORBIInternalName()"
   "PLVORBIInternalName::Clean()"

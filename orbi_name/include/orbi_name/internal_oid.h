@@ -40,6 +40,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
   // missing closing brace, an empty, leading, trailing or doubled separator),
   // an arc of 0 or an arc above 4294967295. On 38 the value is unchanged.
   // Returns 1, with the value unchanged, when no memory could be had.
+  // orbi_name/oid_rules.h reads a text by the same rules and says which one
+  // a refused text breaks.
   OM_uint32 set(const char* text);
 
   // get(text) hands out the text form: "{" + arcs in unsigned decimal divided
@@ -72,7 +74,8 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
   // 0; 38 when the arcs cannot be encoded (fewer than two, a first arc above
   // 2, a second arc of 40 or more under a first arc of 0 or 1), 1 when no
   // memory could be had; oid is null on both. The caller frees oid->elements
-  // and then oid.
+  // and then oid. CheckOidArcs (orbi_name/oid_rules.h) says which rule arcs
+  // without content octets break.
   OM_uint32 get(gss_OID& oid) const;
 
   // isEqual(other) is 1 when both values have the same text form (the same

@@ -5,7 +5,9 @@
 // into a block of a measured size it does not own. Every read or write checks
 // the bytes left first: one that does not fit fails and consumes or writes
 // nothing, and the writer's failure sticks, so a chain of writes can be
-// checked once at the end. Neither allocates.
+// checked once at the end. Neither allocates. ReadDerHeader reads the tag and
+// length octets of a DER element with a reader, for every caller that meets
+// one (the module's token reader, the tool's full OID encodings).
 #ifndef ORBI_SERVICES_SRC_DER_BYTES_H_
 #define ORBI_SERVICES_SRC_DER_BYTES_H_
 
@@ -130,6 +132,58 @@ class ByteWriter {
   size_t left_;
   bool ok_ = true;
 };
+
+// DerHeaderFault names the rule that a DER tag and length break, in the
+// order ReadDerHeader checks them; kNone where they break none.
+enum class DerHeaderFault {
+  kNone = 0,
+  kNoTag,              // no bytes at all
+  kWrongTag,           // the tag octet is not the one asked for
+  kNoLength,           // nothing follows the tag
+  kIndefiniteLength,   // the length octet 80, the indefinite form
+  kLengthTruncated,    // fewer length octets than the first one announces
+  kLengthLeadingZero,  // a long form whose first length octet is zero
+  kLengthTooWide,      // more length octets than the caller takes
+  kLengthNotMinimal,   // a long form for a length below 128
+};
+
+// ReadDerHeader reads the tag and length octets of one DER element: a
+// one-octet tag, which must be tag, then a length in its shortest form:
+// one octet below 0x80, or 0x80 | n followed by n octets, most significant
+// first, with no leading zero octet, giving 128 or more. n is at most
+// max_length_octets; callers pass the widest length they take (a two-byte
+// field's contents need 2, any length in memory sizeof(size_t)). On success
+// it sets *length to the content length (which it does not check against
+// the bytes left) and returns kNone, having consumed the tag and length
+// octets; on failure it returns the first rule broken and consumes nothing.
+// REQUIRES: 1 <= max_length_octets <= sizeof(size_t).
+[[nodiscard]] inline DerHeaderFault ReadDerHeader(ByteReader& in, uint32_t tag,
+                                                  size_t max_length_octets,
+                                                  size_t* length) {
+  ByteReader copy = in;  // read on a copy: a refusal consumes nothing
+  uint32_t found = 0;
+  if (!copy.ReadU8(&found)) return DerHeaderFault::kNoTag;
+  if (found != tag) return DerHeaderFault::kWrongTag;
+  uint32_t first = 0;
+  if (!copy.ReadU8(&first)) return DerHeaderFault::kNoLength;
+  size_t value = first;
+  if (first >= 0x80) {
+    if (first == 0x80) return DerHeaderFault::kIndefiniteLength;
+    const size_t count = first & 0x7F;
+    const unsigned char* octets = nullptr;
+    if (!copy.ReadBytes(count, &octets)) {
+      return DerHeaderFault::kLengthTruncated;
+    }
+    if (octets[0] == 0) return DerHeaderFault::kLengthLeadingZero;
+    if (count > max_length_octets) return DerHeaderFault::kLengthTooWide;
+    value = 0;
+    for (size_t i = 0; i < count; ++i) value = value << 8 | octets[i];
+    if (value < 0x80) return DerHeaderFault::kLengthNotMinimal;
+  }
+  *length = value;
+  in = copy;
+  return DerHeaderFault::kNone;
+}
 
 }  // namespace der
 }  // namespace orbi

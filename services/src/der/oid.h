@@ -84,18 +84,40 @@ void DecodeOidContent(const unsigned char* bytes, size_t length, Arc* arcs) {
   }
 }
 
-// OidArcsEncodable is true when the count arcs form an OID that has content
-// octets: at least two arcs, the first at most 2, the second below 40 under
-// a first of 0 or 1, every arc at most 4294967295.
+// ArcsFault names the rule that keeps arcs from having content octets, in
+// the order FindOidArcsFault checks them; kNone where they break none.
+enum class ArcsFault {
+  kNone = 0,
+  kTooFewArcs,        // fewer than two arcs (or no arcs array)
+  kTooManyArcs,       // more than kMaxArcCount arcs
+  kFirstArcAbove2,    // the first arc is above 2
+  kSecondArcAbove39,  // the second arc is 40 or more under a first of 0 or 1
+  kArcAbove32Bits,    // an arc above 4294967295
+};
+
+// FindOidArcsFault returns the first rule that the count arcs break, or
+// kNone when they form an OID that has content octets: at least two arcs,
+// the first at most 2, the second below 40 under a first of 0 or 1, every
+// arc at most 4294967295.
+template <typename Arc>
+[[nodiscard]] ArcsFault FindOidArcsFault(const Arc* arcs, size_t count) {
+  if (arcs == nullptr || count < 2) return ArcsFault::kTooFewArcs;
+  if (count > kMaxArcCount) return ArcsFault::kTooManyArcs;
+  if (arcs[0] > 2) return ArcsFault::kFirstArcAbove2;
+  if (arcs[0] < 2 && arcs[1] >= 40) return ArcsFault::kSecondArcAbove39;
+  for (size_t i = 0; i < count; ++i) {
+    if (static_cast<uint64_t>(arcs[i]) > kMaxArc) {
+      return ArcsFault::kArcAbove32Bits;
+    }
+  }
+  return ArcsFault::kNone;
+}
+
+// OidArcsEncodable is true when the count arcs break none of the rules of
+// FindOidArcsFault.
 template <typename Arc>
 [[nodiscard]] bool OidArcsEncodable(const Arc* arcs, size_t count) {
-  if (arcs == nullptr || count < 2 || count > kMaxArcCount) return false;
-  if (arcs[0] > 2) return false;
-  if (arcs[0] < 2 && arcs[1] >= 40) return false;
-  for (size_t i = 0; i < count; ++i) {
-    if (static_cast<uint64_t>(arcs[i]) > kMaxArc) return false;
-  }
-  return true;
+  return FindOidArcsFault(arcs, count) == ArcsFault::kNone;
 }
 
 // SubidentifierLength is the number of base-128 bytes of value.
