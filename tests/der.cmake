@@ -1,5 +1,6 @@
-# Suites of the DER module (services/src/der: bounded byte cursors and the
-# rules of OID content octets), linked with its object library alone.
+# Suites of the DER module (der/: bounded byte cursors, the tag and length
+# reader and the rules of OID content octets), linked with its object library
+# alone.
 set(_orbi_der_dir ${CMAKE_CURRENT_SOURCE_DIR}/der)
 file(GLOB _orbi_der_suites CONFIGURE_DEPENDS ${_orbi_der_dir}/*_test.cc)
 foreach(source IN LISTS _orbi_der_suites)

@@ -8,8 +8,8 @@
 // checked once at the end. Neither allocates. ReadDerHeader reads the tag and
 // length octets of a DER element with a reader, for every caller that meets
 // one (the module's token reader, the tool's full OID encodings).
-#ifndef ORBI_SERVICES_SRC_DER_BYTES_H_
-#define ORBI_SERVICES_SRC_DER_BYTES_H_
+#ifndef ORBI_DER_BYTES_H_
+#define ORBI_DER_BYTES_H_
 
 #include <stddef.h>
 #include <stdint.h>
@@ -188,4 +188,4 @@ enum class DerHeaderFault {
 }  // namespace der
 }  // namespace orbi
 
-#endif  // ORBI_SERVICES_SRC_DER_BYTES_H_
+#endif  // ORBI_DER_BYTES_H_

@@ -8,8 +8,8 @@
 // 40 * first + second with first at most 2, so it may reach 4294967295 + 80;
 // a valid encoding has at most 2^32 - 1 arcs. DER is canonical: two valid
 // encodings are the same OID exactly when their bytes are the same.
-#ifndef ORBI_SERVICES_SRC_DER_OID_H_
-#define ORBI_SERVICES_SRC_DER_OID_H_
+#ifndef ORBI_DER_OID_H_
+#define ORBI_DER_OID_H_
 
 #include <stddef.h>
 #include <stdint.h>
@@ -164,4 +164,4 @@ unsigned char* PutOidContent(const Arc* arcs, size_t count,
 }  // namespace der
 }  // namespace orbi
 
-#endif  // ORBI_SERVICES_SRC_DER_OID_H_
+#endif  // ORBI_DER_OID_H_
