@@ -93,14 +93,13 @@ ORBI_ALWAYS_INLINE OidTextFault ScanArcs(const OidTextLayout& layout,
   }
 }
 
-// CheckArcs is CheckOidArcs; on kNone it also sets *length to the length of
-// the content octets.
-ORBI_ALWAYS_INLINE OidArcsFault CheckArcs(const uint32_t* arcs, size_t count,
-                                          size_t* length) {
+// ArcsFaultOf turns the DER module's reason into the public one; off the
+// hot path, which only tests for kNone.
+ORBI_COLD inline OidArcsFault ArcsFaultOf(orbi::der::ArcsFault fault) {
   using orbi::der::ArcsFault;
-  switch (orbi::der::FindOidArcsFault(arcs, count)) {
+  switch (fault) {
     case ArcsFault::kNone:
-      break;
+      return OidArcsFault::kNone;
     case ArcsFault::kTooFewArcs:
       return OidArcsFault::kTooFewArcs;
     case ArcsFault::kFirstArcAbove2:
@@ -111,6 +110,15 @@ ORBI_ALWAYS_INLINE OidArcsFault CheckArcs(const uint32_t* arcs, size_t count,
     case ArcsFault::kArcAbove32Bits:  // not for 32-bit arcs
       return OidArcsFault::kTooLong;
   }
+  return OidArcsFault::kTooLong;
+}
+
+// CheckArcs is CheckOidArcs; on kNone it also sets *length to the length of
+// the content octets.
+ORBI_ALWAYS_INLINE OidArcsFault CheckArcs(const uint32_t* arcs, size_t count,
+                                          size_t* length) {
+  const orbi::der::ArcsFault fault = orbi::der::FindOidArcsFault(arcs, count);
+  if (fault != orbi::der::ArcsFault::kNone) return ArcsFaultOf(fault);
   const size_t measured = orbi::der::EncodedOidLength(arcs, count);
   // The length must fit the 32-bit gss_OID length.
   if (measured > 0xFFFFFFFFu) return OidArcsFault::kTooLong;
