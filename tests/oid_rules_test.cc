@@ -188,9 +188,8 @@ TEST(OidRules, ArcsWithoutContentOctetsNameTheRule) {
     // object, which stores whatever it is given.
     std::vector<unsigned long> wide(c.arcs.begin(), c.arcs.end());
     PLVASNObjectID object(0);
-    static_cast<void>(
-        object.set_value(wide.empty() ? nullptr : wide.data(),
-                         static_cast<unsigned int>(wide.size())));
+    static_cast<void>(object.set_value(wide.empty() ? nullptr : wide.data(),
+                                       static_cast<unsigned int>(wide.size())));
     PLVORBIInternalOID value;
     ASSERT_EQ(value.set(&object), status::SUCCESS);
     gss_OID oid = nullptr;
