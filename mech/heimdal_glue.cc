@@ -65,11 +65,16 @@ namespace {
 
 namespace status = orbi_name::status;
 namespace minor = orbi_mech::minor;
+using orbi_mech::Enter;
 using orbi_mech::Fail;
 using orbi_mech::FromHandle;
 using orbi_mech::Guarded;
+using orbi_mech::NoInput;
 using orbi_mech::NoMemory;
+using orbi_mech::NoName;
+using orbi_mech::NoOutput;
 using orbi_mech::OtherMechanism;
+using orbi_mech::Readable;
 
 // The OID table's RFC 2744 user name, 1.2.840.113554.1.2.1.1
 // (orbi_services/oid_table.h).
@@ -80,28 +85,11 @@ OM_uint32 MechanismSet(OM_uint32* minor, gss_OID_set* out) {
   return orbi_mech::NewOidSet(minor, ORBIGetOID(kORBIMechanismIndex), 1, out);
 }
 
-// The outputs of the entry points the mechanism does not have, emptied.
-void Clear(gss_buffer_t buffer) {
-  if (buffer != GSS_C_NO_BUFFER) *buffer = {0, nullptr};
-}
-void Clear(OM_uint32* value) {
-  if (value != nullptr) *value = 0;
-}
-void Clear(int* value) {
-  if (value != nullptr) *value = 0;
-}
-// Names, OIDs, OID sets, contexts and credentials.
-template <typename Handle>
-void Clear(Handle** handle) {
-  if (handle != nullptr) *handle = nullptr;
-}
-
 // Unavailable empties every output and reports that the mechanism does not
 // have the operation.
 template <typename... Outputs>
 OM_uint32 Unavailable(OM_uint32* minor, Outputs... outputs) {
-  (Clear(outputs), ...);
-  if (minor == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
+  if (!Enter(minor, outputs...)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   return Fail(minor, minor::UNAVAILABLE, GSS_S_UNAVAILABLE);
 }
 
@@ -146,18 +134,15 @@ OM_uint32 KRB5_CALLCONV gss_canonicalize_name(OM_uint32* minor_status,
                                               const gss_name_t input_name,
                                               const gss_OID mech_type,
                                               gss_name_t* output_name) {
-  if (output_name != nullptr) *output_name = GSS_C_NO_NAME;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, output_name)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (output_name == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   if (input_name == GSS_C_NO_NAME) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor_status);
   }
   if (mech_type == GSS_C_NO_OID) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+    return NoInput(minor_status);
   }
   const OM_uint32 other = OtherMechanism(minor_status, mech_type);
   if (other != GSS_S_COMPLETE) return other;
@@ -169,11 +154,9 @@ OM_uint32 KRB5_CALLCONV gss_canonicalize_name(OM_uint32* minor_status,
 
 OM_uint32 KRB5_CALLCONV gss_indicate_mechs(OM_uint32* minor_status,
                                            gss_OID_set* mech_set) {
-  if (mech_set != nullptr) *mech_set = GSS_C_NO_OID_SET;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, mech_set)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (mech_set == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   return MechanismSet(minor_status, mech_set);
 }
@@ -181,15 +164,12 @@ OM_uint32 KRB5_CALLCONV gss_indicate_mechs(OM_uint32* minor_status,
 OM_uint32 KRB5_CALLCONV gss_inquire_mechs_for_name(OM_uint32* minor_status,
                                                    const gss_name_t input_name,
                                                    gss_OID_set* mech_types) {
-  if (mech_types != nullptr) *mech_types = GSS_C_NO_OID_SET;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, mech_types)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (mech_types == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   if (input_name == GSS_C_NO_NAME) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor_status);
   }
   // Every name of the module is a name of the mechanism.
   return MechanismSet(minor_status, mech_types);
@@ -198,15 +178,12 @@ OM_uint32 KRB5_CALLCONV gss_inquire_mechs_for_name(OM_uint32* minor_status,
 OM_uint32 KRB5_CALLCONV gss_inquire_mech_for_saslname(
     OM_uint32* minor_status, const gss_buffer_t sasl_mech_name,
     gss_OID* mech_type) {
-  if (mech_type != nullptr) *mech_type = GSS_C_NO_OID;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, mech_type)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (mech_type == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
-  if (sasl_mech_name == GSS_C_NO_BUFFER ||
-      (sasl_mech_name->value == nullptr && sasl_mech_name->length != 0)) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+  if (!Readable(sasl_mech_name)) {
+    return NoInput(minor_status);
   }
   gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
   char gs2[orbi_mech::kGs2NameLength + 1];

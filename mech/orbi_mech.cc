@@ -97,12 +97,17 @@ namespace {
 
 namespace status = orbi_name::status;
 namespace minor = orbi_mech::minor;
+using orbi_mech::Enter;
 using orbi_mech::Fail;
 using orbi_mech::FromHandle;
 using orbi_mech::FromLibrary;
 using orbi_mech::Guarded;
+using orbi_mech::NoInput;
 using orbi_mech::NoMemory;
+using orbi_mech::NoName;
+using orbi_mech::NoOutput;
 using orbi_mech::OtherMechanism;
+using orbi_mech::Readable;
 using orbi_mech::ToHandle;
 
 // The name types gss_inquire_names_for_mech reports, in this order; the
@@ -376,12 +381,10 @@ OM_uint32 SaslNames(OM_uint32* minor, gss_buffer_t sasl_mech_name,
 OM_uint32 CheckNameAndAttribute(OM_uint32* minor, gss_name_t name,
                                 gss_buffer_t attr) {
   if (name == GSS_C_NO_NAME) {
-    return Fail(minor, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor);
   }
-  if (attr == GSS_C_NO_BUFFER ||
-      (attr->value == nullptr && attr->length != 0)) {
-    return Fail(minor, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+  if (!Readable(attr)) {
+    return NoInput(minor);
   }
   return GSS_S_COMPLETE;
 }
@@ -428,16 +431,12 @@ OM_uint32 KRB5_CALLCONV gss_import_name(OM_uint32* minor_status,
                                         gss_buffer_t input_name_buffer,
                                         gss_OID input_name_type,
                                         gss_name_t* output_name) {
-  if (output_name != nullptr) *output_name = GSS_C_NO_NAME;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, output_name)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (output_name == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
-  if (input_name_buffer == GSS_C_NO_BUFFER ||
-      (input_name_buffer->value == nullptr && input_name_buffer->length != 0)) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+  if (!Readable(input_name_buffer)) {
+    return NoName(minor_status);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return ImportName(minor_status, *input_name_buffer, input_name_type,
@@ -449,19 +448,14 @@ OM_uint32 KRB5_CALLCONV gss_display_name(OM_uint32* minor_status,
                                          gss_name_t input_name,
                                          gss_buffer_t output_name_buffer,
                                          gss_OID* output_name_type) {
-  if (output_name_buffer != GSS_C_NO_BUFFER) {
-    output_name_buffer->length = 0;
-    output_name_buffer->value = nullptr;
+  if (!Enter(minor_status, output_name_buffer, output_name_type)) {
+    return GSS_S_CALL_INACCESSIBLE_WRITE;
   }
-  if (output_name_type != nullptr) *output_name_type = GSS_C_NO_OID;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
   if (output_name_buffer == GSS_C_NO_BUFFER) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   if (input_name == GSS_C_NO_NAME) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor_status);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
     Text text;
@@ -480,15 +474,12 @@ OM_uint32 KRB5_CALLCONV gss_display_name(OM_uint32* minor_status,
 OM_uint32 KRB5_CALLCONV gss_compare_name(OM_uint32* minor_status,
                                          gss_name_t name1, gss_name_t name2,
                                          int* name_equal) {
-  if (name_equal != nullptr) *name_equal = 0;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, name_equal)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (name_equal == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   if (name1 == GSS_C_NO_NAME || name2 == GSS_C_NO_NAME) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor_status);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return CompareNames(minor_status, FromHandle(name1), FromHandle(name2),
@@ -498,11 +489,9 @@ OM_uint32 KRB5_CALLCONV gss_compare_name(OM_uint32* minor_status,
 
 OM_uint32 KRB5_CALLCONV gss_release_name(OM_uint32* minor_status,
                                          gss_name_t* input_name) {
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (input_name == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor_status);
   }
   // The glue also releases a name for which it never got one from the
   // module (a failed canonicalization).
@@ -517,15 +506,12 @@ OM_uint32 KRB5_CALLCONV gss_release_name(OM_uint32* minor_status,
 OM_uint32 KRB5_CALLCONV gss_duplicate_name(OM_uint32* minor_status,
                                            const gss_name_t src_name,
                                            gss_name_t* dest_name) {
-  if (dest_name != nullptr) *dest_name = GSS_C_NO_NAME;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, dest_name)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (dest_name == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   if (src_name == GSS_C_NO_NAME) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor_status);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return orbi_mech::DuplicateName(minor_status, FromHandle(src_name),
@@ -536,18 +522,12 @@ OM_uint32 KRB5_CALLCONV gss_duplicate_name(OM_uint32* minor_status,
 OM_uint32 KRB5_CALLCONV gss_export_name(OM_uint32* minor_status,
                                         const gss_name_t input_name,
                                         gss_buffer_t exported_name) {
-  if (exported_name != GSS_C_NO_BUFFER) {
-    exported_name->length = 0;
-    exported_name->value = nullptr;
-  }
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, exported_name)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (exported_name == GSS_C_NO_BUFFER) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   if (input_name == GSS_C_NO_NAME) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor_status);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return ExportName(minor_status, FromHandle(input_name), exported_name);
@@ -557,14 +537,12 @@ OM_uint32 KRB5_CALLCONV gss_export_name(OM_uint32* minor_status,
 OM_uint32 KRB5_CALLCONV gss_inquire_names_for_mech(OM_uint32* minor_status,
                                                    gss_OID mechanism,
                                                    gss_OID_set* name_types) {
-  if (name_types != nullptr) *name_types = GSS_C_NO_OID_SET;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, name_types)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (name_types == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   if (mechanism == GSS_C_NO_OID) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+    return NoInput(minor_status);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
     const OM_uint32 other = OtherMechanism(minor_status, mechanism);
@@ -578,14 +556,9 @@ OM_uint32 KRB5_CALLCONV gss_display_status(OM_uint32* minor_status,
                                            int status_type, gss_OID mech_type,
                                            OM_uint32* message_context,
                                            gss_buffer_t status_string) {
-  if (status_string != GSS_C_NO_BUFFER) {
-    status_string->length = 0;
-    status_string->value = nullptr;
-  }
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, status_string)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   if (message_context == nullptr || status_string == GSS_C_NO_BUFFER) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   // Each status has one message, so the only context handed back is 0; a
   // caller's other value is not one of this module's.
@@ -621,12 +594,11 @@ OM_uint32 KRB5_CALLCONV gss_internal_release_oid(OM_uint32* minor_status,
 OM_uint32 KRB5_CALLCONV gss_inquire_attrs_for_mech(
     OM_uint32* minor_status, gss_const_OID mech, gss_OID_set* mech_attrs,
     gss_OID_set* known_mech_attrs) {
-  if (mech_attrs != nullptr) *mech_attrs = GSS_C_NO_OID_SET;
-  if (known_mech_attrs != nullptr) *known_mech_attrs = GSS_C_NO_OID_SET;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, mech_attrs, known_mech_attrs)) {
+    return GSS_S_CALL_INACCESSIBLE_WRITE;
+  }
   if (mech == GSS_C_NO_OID) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+    return NoInput(minor_status);
   }
   const OM_uint32 other = OtherMechanism(minor_status, mech);
   if (other != GSS_S_COMPLETE) return other;
@@ -639,13 +611,11 @@ OM_uint32 KRB5_CALLCONV gss_inquire_saslname_for_mech(
     OM_uint32* minor_status, const gss_OID desired_mech,
     gss_buffer_t sasl_mech_name, gss_buffer_t mech_name,
     gss_buffer_t mech_description) {
-  for (gss_buffer_t out : {sasl_mech_name, mech_name, mech_description}) {
-    if (out != GSS_C_NO_BUFFER) *out = {0, nullptr};
+  if (!Enter(minor_status, sasl_mech_name, mech_name, mech_description)) {
+    return GSS_S_CALL_INACCESSIBLE_WRITE;
   }
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
   if (desired_mech == GSS_C_NO_OID) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_READ);
+    return NoInput(minor_status);
   }
   const OM_uint32 other = OtherMechanism(minor_status, desired_mech);
   if (other != GSS_S_COMPLETE) return other;
@@ -658,14 +628,11 @@ OM_uint32 KRB5_CALLCONV gss_inquire_name(OM_uint32* minor_status,
                                          gss_name_t name, int* name_is_MN,
                                          gss_OID* MN_mech,
                                          gss_buffer_set_t* attrs) {
-  if (name_is_MN != nullptr) *name_is_MN = 0;
-  if (MN_mech != nullptr) *MN_mech = GSS_C_NO_OID;
-  if (attrs != nullptr) *attrs = GSS_C_NO_BUFFER_SET;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status, name_is_MN, MN_mech, attrs)) {
+    return GSS_S_CALL_INACCESSIBLE_WRITE;
+  }
   if (name == GSS_C_NO_NAME) {
-    return Fail(minor_status, status::BAD_INPUT,
-                GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+    return NoName(minor_status);
   }
   return Guarded(minor_status, [&]() -> OM_uint32 {
     if (attrs != nullptr) {
@@ -685,15 +652,11 @@ OM_uint32 KRB5_CALLCONV gss_get_name_attribute(
     OM_uint32* minor_status, gss_name_t name, gss_buffer_t attr,
     int* authenticated, int* complete, gss_buffer_t value,
     gss_buffer_t display_value, int* more) {
-  if (authenticated != nullptr) *authenticated = 0;
-  if (complete != nullptr) *complete = 0;
-  for (gss_buffer_t out : {value, display_value}) {
-    if (out != GSS_C_NO_BUFFER) *out = {0, nullptr};
+  if (!Enter(minor_status, authenticated, complete, value, display_value)) {
+    return GSS_S_CALL_INACCESSIBLE_WRITE;
   }
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
   if (more == nullptr) {
-    return Fail(minor_status, status::BAD_INPUT, GSS_S_CALL_INACCESSIBLE_WRITE);
+    return NoOutput(minor_status);
   }
   const OM_uint32 unreadable = CheckNameAndAttribute(minor_status, name, attr);
   if (unreadable != GSS_S_COMPLETE) return unreadable;
@@ -710,8 +673,7 @@ OM_uint32 KRB5_CALLCONV gss_set_name_attribute(OM_uint32* minor_status,
                                                gss_buffer_t value) {
   (void)complete;
   (void)value;
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   const OM_uint32 unreadable = CheckNameAndAttribute(minor_status, name, attr);
   if (unreadable != GSS_S_COMPLETE) return unreadable;
   return orbi_mech::RefuseChange(minor_status, *attr);
@@ -720,8 +682,7 @@ OM_uint32 KRB5_CALLCONV gss_set_name_attribute(OM_uint32* minor_status,
 OM_uint32 KRB5_CALLCONV gss_delete_name_attribute(OM_uint32* minor_status,
                                                   gss_name_t name,
                                                   gss_buffer_t attr) {
-  if (minor_status == nullptr) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  *minor_status = 0;
+  if (!Enter(minor_status)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   const OM_uint32 unreadable = CheckNameAndAttribute(minor_status, name, attr);
   if (unreadable != GSS_S_COMPLETE) return unreadable;
   return orbi_mech::RefuseChange(minor_status, *attr);

@@ -31,6 +31,33 @@ inline OM_uint32 NoMemory(OM_uint32* minor) {
   return FromLibrary(minor, orbi_name::status::NO_MEMORY);
 }
 
+// NoOutput reports an output the entry point needs and the caller did not
+// pass.
+inline OM_uint32 NoOutput(OM_uint32* minor) {
+  return Fail(minor, orbi_name::status::BAD_INPUT,
+              GSS_S_CALL_INACCESSIBLE_WRITE);
+}
+
+// NoName reports a name the caller did not pass.
+inline OM_uint32 NoName(OM_uint32* minor) {
+  return Fail(minor, orbi_name::status::BAD_INPUT,
+              GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+}
+
+// NoInput reports an input other than a name (an OID, a buffer) that the
+// caller did not pass or that cannot be read.
+inline OM_uint32 NoInput(OM_uint32* minor) {
+  return Fail(minor, orbi_name::status::BAD_INPUT,
+              GSS_S_CALL_INACCESSIBLE_READ);
+}
+
+// Readable is true for a buffer that can be read: there is one, and its
+// value is null only when it is empty.
+inline bool Readable(const gss_buffer_desc* buffer) {
+  return buffer != GSS_C_NO_BUFFER &&
+         (buffer->value != nullptr || buffer->length == 0);
+}
+
 // OtherMechanism returns GSS_S_COMPLETE when mech is the mechanism by
 // value, else GSS_S_BAD_MECH with the library's reason (23 for bytes of no
 // OID, 24 for another OID). REQUIRES: mech is not null.
@@ -38,6 +65,35 @@ inline OM_uint32 OtherMechanism(OM_uint32* minor, gss_const_OID mech) {
   const OM_uint32 why = orbi_name::CheckMechanism(const_cast<gss_OID>(mech));
   return why == orbi_name::status::SUCCESS ? GSS_S_COMPLETE
                                            : Fail(minor, why, GSS_S_BAD_MECH);
+}
+
+// Empty gives an output the caller passed its empty value, so that no way
+// out leaves the caller's variable as it was: a buffer {0, null}, a number
+// 0, a handle (name, OID, OID set, buffer set, context, credential) null. A
+// null output is left alone.
+inline void Empty(gss_buffer_t buffer) {
+  if (buffer != GSS_C_NO_BUFFER) *buffer = {0, nullptr};
+}
+inline void Empty(OM_uint32* value) {
+  if (value != nullptr) *value = 0;
+}
+inline void Empty(int* value) {
+  if (value != nullptr) *value = 0;
+}
+template <typename Handle>
+void Empty(Handle** handle) {
+  if (handle != nullptr) *handle = nullptr;
+}
+
+// Enter opens an entry point: it empties every output given and, when
+// there is a minor status to write, sets it to 0. False when there is none;
+// the entry point then returns GSS_S_CALL_INACCESSIBLE_WRITE.
+template <typename... Outputs>
+[[nodiscard]] bool Enter(OM_uint32* minor, Outputs... outputs) {
+  (Empty(outputs), ...);
+  if (minor == nullptr) return false;
+  *minor = 0;
+  return true;
 }
 
 // Guarded runs body and turns an exception that would cross the C boundary
