@@ -2,9 +2,8 @@
 // the rule.
 #include "orbi_name/rules.h"
 
-#include <string.h>
-
 #include "orbi_name/status.h"
+#include "short_bytes.h"
 #include "table_oids.h"
 
 namespace orbi_name {
@@ -16,12 +15,10 @@ OM_uint32 CheckMechanism(gss_OID mech) {
 
 bool KeepsText(const void* bytes, size_t length) {
   if (length == 0) return true;
+  // Where the import ends the text (text_block.h's TextEnd, for any length).
   const auto* first = static_cast<const unsigned char*>(bytes);
-  const void* nul = memchr(first, '\0', length);
-  if (nul == nullptr) return true;
-  for (auto* p = static_cast<const unsigned char*>(nul); p < first + length;
-       ++p) {
-    if (*p != 0) return false;
+  for (size_t i = internal::FirstNul(first, length); i < length; ++i) {
+    if (first[i] != 0) return false;
   }
   return true;
 }
