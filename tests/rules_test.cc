@@ -75,6 +75,13 @@ TEST(Rules, KeepsTextExactlyWhenTheImportKeepsTheBytes) {
       {"a byte behind a NUL", std::string("al\0ce", 5), false},
       {"the last byte behind zeros", std::string("a\0\0\0\x01", 5), false},
       {"a NUL first", std::string("\0a", 2), false},
+      // 16 to 32 bytes: the NUL scan's wide path.
+      {"20 bytes, zeros behind a NUL at 3",
+       std::string("abc") + std::string(17, '\0'), true},
+      {"20 bytes, a byte behind a NUL at 17",
+       std::string(17, 'a') + std::string("\0\0b", 3), false},
+      {"32 bytes, a byte behind a NUL at 0",
+       std::string(1, '\0') + std::string(31, 'a'), false},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
