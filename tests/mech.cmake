@@ -37,16 +37,22 @@ if(TARGET orbi_mech)
   add_test(NAME mech_threads COMMAND orbi_mech_threads)
   set(_orbi_mech_glue_tests mech_client mech_threads)
 
-  # valgrind and the sanitizers do not mix.
+  # valgrind and the sanitizers do not mix. ORBI_MEMCHECK, set only where
+  # valgrind runs, is memcheck as every *_memcheck test here and in
+  # tests/mech_clients.cmake and tests/mech_heimdal.cmake runs it: any error
+  # or a definite or possible leak fails; each test adds its suppressions
+  # and the program.
   find_program(ORBI_VALGRIND valgrind)
+  unset(ORBI_MEMCHECK)
   if(ORBI_VALGRIND AND NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES
      "-fsanitize")
+    set(ORBI_MEMCHECK ${ORBI_VALGRIND} --tool=memcheck --error-exitcode=99
+      --leak-check=full --errors-for-leak-kinds=definite,possible
+      --show-leak-kinds=definite,possible)
     # The suppressions cover two findings inside the glue
     # (tests/mech/valgrind.supp says which).
     add_test(NAME mech_client_memcheck
-      COMMAND ${ORBI_VALGRIND} --tool=memcheck --error-exitcode=99
-        --leak-check=full --errors-for-leak-kinds=definite,possible
-        --show-leak-kinds=definite,possible
+      COMMAND ${ORBI_MEMCHECK}
         --suppressions=${_orbi_mech_tests}/valgrind.supp
         $<TARGET_FILE:orbi_mech_client>)
     # Fewer rounds: helgrind runs the threads one at a time.
@@ -89,24 +95,33 @@ if(TARGET orbi_mech)
     orbi_der GTest::gtest GTest::gtest_main orbi_name_warnings)
   gtest_discover_tests(standard_name_token_test DISCOVERY_TIMEOUT 60)
 
-  # The module's sources once more, against the seam build of the library
-  # and wrapped as it is (tests/alloc.cmake).
-  if(TARGET orbi_name_seam)
-    add_library(orbi_mech_seam SHARED ${ORBI_MECH_SOURCES})
-    target_compile_definitions(orbi_mech_seam PRIVATE
+  # orbi_add_mech_alloc_test(SUITE SOURCE MODULE MODULE_SOURCES...): the
+  # allocation suite SUITE (SOURCE) linked to MODULE, a module built once
+  # more from MODULE_SOURCES against the seam build of the library and
+  # wrapped as it is (tests/alloc.cmake), so that the module's allocations
+  # and the library's are counted alike. Also for orbi_mech_heimdal.so
+  # (tests/mech_heimdal.cmake).
+  function(orbi_add_mech_alloc_test suite source module)
+    add_library(${module} SHARED ${ARGN})
+    target_compile_definitions(${module} PRIVATE
       ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}")
-    get_target_property(_orbi_mech_wrap orbi_name_seam LINK_OPTIONS)
-    target_link_options(orbi_mech_seam PRIVATE ${_orbi_mech_wrap})
-    target_link_libraries(orbi_mech_seam PRIVATE
+    get_target_property(wrap orbi_name_seam LINK_OPTIONS)
+    target_link_options(${module} PRIVATE ${wrap})
+    target_link_libraries(${module} PRIVATE
       orbi_name_seam orbi_der orbi_mit_gssapi_headers orbi_name_warnings)
-    set_target_properties(orbi_mech_seam PROPERTIES
+    set_target_properties(${module} PROPERTIES
       CXX_VISIBILITY_PRESET hidden
       VISIBILITY_INLINES_HIDDEN ON)
-    add_executable(mech_alloc_test ${_orbi_mech_tests}/mech_alloc_test.cc)
-    target_link_libraries(mech_alloc_test PRIVATE
-      orbi_build_oids orbi_mech_seam orbi_name_seam orbi_mit_gssapi_headers GTest::gtest
-      GTest::gtest_main orbi_name_warnings)
-    gtest_discover_tests(mech_alloc_test DISCOVERY_TIMEOUT 60)
+    add_executable(${suite} ${source})
+    target_link_libraries(${suite} PRIVATE
+      orbi_build_oids ${module} orbi_name_seam orbi_mit_gssapi_headers
+      GTest::gtest GTest::gtest_main orbi_name_warnings)
+    gtest_discover_tests(${suite} DISCOVERY_TIMEOUT 60)
+  endfunction()
+  if(TARGET orbi_name_seam)
+    orbi_add_mech_alloc_test(mech_alloc_test
+      ${_orbi_mech_tests}/mech_alloc_test.cc orbi_mech_seam
+      ${ORBI_MECH_SOURCES})
   endif()
 
   add_test(NAME mech_exported_symbols

@@ -7,7 +7,7 @@
 #    under valgrind;
 #  - *_ntlmssp: the enumeration (also under valgrind) and the C client with
 #    gss-ntlmssp's module loaded beside ORBI, where gss-ntlmssp is installed.
-# ORBI_VALGRIND is looked up in tests/mech.cmake, included before this file.
+# ORBI_MEMCHECK is set in tests/mech.cmake, included before this file.
 if(TARGET orbi_mech)
   set(_orbi_clients_dir ${CMAKE_CURRENT_SOURCE_DIR}/mech)
   set(_orbi_clients_env
@@ -23,12 +23,9 @@ if(TARGET orbi_mech)
   set_tests_properties(mech_enumerate PROPERTIES
     ENVIRONMENT "GSS_MECH_CONFIG=${ORBI_MECH_BUILD_CONFIG};${_orbi_clients_env}"
     FAIL_REGULAR_EXPRESSION "FAIL: " TIMEOUT 300)
-  if(ORBI_VALGRIND AND NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES
-     "-fsanitize")
+  if(ORBI_MEMCHECK)
     add_test(NAME mech_enumerate_memcheck
-      COMMAND ${ORBI_VALGRIND} --tool=memcheck --error-exitcode=99
-        --leak-check=full --errors-for-leak-kinds=definite,possible
-        --show-leak-kinds=definite,possible
+      COMMAND ${ORBI_MEMCHECK}
         --suppressions=${_orbi_clients_dir}/valgrind.supp
         $<TARGET_FILE:orbi_mech_enumerate> ${ORBI_MECH_OID})
     set_tests_properties(mech_enumerate_memcheck PROPERTIES
@@ -64,13 +61,10 @@ gssntlmssp_v1 1.3.6.1.4.1.311.2.2.10 ${ORBI_NTLMSSP_MODULE}
     set_tests_properties(mech_enumerate_ntlmssp mech_client_ntlmssp PROPERTIES
       ENVIRONMENT "GSS_MECH_CONFIG=${_orbi_two_mechs};${_orbi_clients_env}"
       FAIL_REGULAR_EXPRESSION "FAIL: " TIMEOUT 300)
-    if(ORBI_VALGRIND AND NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES
-       "-fsanitize")
+    if(ORBI_MEMCHECK)
       # The enumeration calls into gss-ntlmssp's module too.
       add_test(NAME mech_enumerate_ntlmssp_memcheck
-        COMMAND ${ORBI_VALGRIND} --tool=memcheck --error-exitcode=99
-          --leak-check=full --errors-for-leak-kinds=definite,possible
-          --show-leak-kinds=definite,possible
+        COMMAND ${ORBI_MEMCHECK}
           --suppressions=${_orbi_clients_dir}/valgrind.supp
           $<TARGET_FILE:orbi_mech_enumerate> ${ORBI_MECH_OID})
       set_tests_properties(mech_enumerate_ntlmssp_memcheck PROPERTIES

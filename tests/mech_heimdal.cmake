@@ -32,25 +32,12 @@ target_compile_definitions(mech_heimdal_module_test PRIVATE
 add_dependencies(mech_heimdal_module_test orbi_mech_heimdal)
 gtest_discover_tests(mech_heimdal_module_test DISCOVERY_TIMEOUT 60)
 
-# The module's sources once more, against the seam build of the library and
-# wrapped as it is (tests/alloc.cmake), as orbi_mech_seam in tests/mech.cmake.
+# The module's sources once more, against the seam build of the library
+# (orbi_add_mech_alloc_test, tests/mech.cmake).
 if(TARGET orbi_name_seam)
-  add_library(orbi_mech_heimdal_seam SHARED ${ORBI_MECH_HEIMDAL_SOURCES})
-  target_compile_definitions(orbi_mech_heimdal_seam PRIVATE
-    ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}")
-  get_target_property(_orbi_heimdal_wrap orbi_name_seam LINK_OPTIONS)
-  target_link_options(orbi_mech_heimdal_seam PRIVATE ${_orbi_heimdal_wrap})
-  target_link_libraries(orbi_mech_heimdal_seam PRIVATE
-    orbi_name_seam orbi_der orbi_mit_gssapi_headers orbi_name_warnings)
-  set_target_properties(orbi_mech_heimdal_seam PROPERTIES
-    CXX_VISIBILITY_PRESET hidden
-    VISIBILITY_INLINES_HIDDEN ON)
-  add_executable(mech_heimdal_alloc_test
-    ${_orbi_heimdal_tests}/mech_heimdal_alloc_test.cc)
-  target_link_libraries(mech_heimdal_alloc_test PRIVATE
-    orbi_build_oids orbi_mech_heimdal_seam orbi_name_seam orbi_mit_gssapi_headers
-    GTest::gtest GTest::gtest_main orbi_name_warnings)
-  gtest_discover_tests(mech_heimdal_alloc_test DISCOVERY_TIMEOUT 60)
+  orbi_add_mech_alloc_test(mech_heimdal_alloc_test
+    ${_orbi_heimdal_tests}/mech_heimdal_alloc_test.cc orbi_mech_heimdal_seam
+    ${ORBI_MECH_HEIMDAL_SOURCES})
 endif()
 
 # The 29 entry points Heimdal's glue requires (less the eight name
@@ -91,16 +78,12 @@ set(_orbi_heimdal_run
 add_test(NAME mech_heimdal_client
   COMMAND ${_orbi_heimdal_run} $<TARGET_FILE:orbi_heimdal_client>)
 set(_orbi_heimdal_client_tests mech_heimdal_client)
-find_program(ORBI_VALGRIND valgrind)
-if(ORBI_VALGRIND AND NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES
-   "-fsanitize")
+# ORBI_MEMCHECK: tests/mech.cmake, included before this file.
+if(ORBI_MEMCHECK)
   # The suppressions cover findings inside Heimdal's libraries only
   # (tests/mech/heimdal_valgrind.supp says which).
   add_test(NAME mech_heimdal_client_memcheck
-    COMMAND ${_orbi_heimdal_run}
-      ${ORBI_VALGRIND} --tool=memcheck --error-exitcode=99
-      --leak-check=full --errors-for-leak-kinds=definite,possible
-      --show-leak-kinds=definite,possible
+    COMMAND ${_orbi_heimdal_run} ${ORBI_MEMCHECK}
       --suppressions=${_orbi_heimdal_tests}/heimdal_valgrind.supp
       $<TARGET_FILE:orbi_heimdal_client>)
   list(APPEND _orbi_heimdal_client_tests mech_heimdal_client_memcheck)

@@ -16,23 +16,12 @@ extern "C" {
 #include <functional>
 #include <string>
 
-#include "alloc_loop.h"
 #include "alloc_seam.h"
 #include "gtest/gtest.h"
-#include "orbi_build_oids.h"
+#include "mech_alloc_support.h"
 
+namespace orbi_mech_test {
 namespace {
-
-// The mechanism, arc 1 of the build's OID arc (orbi_build_oids.h), and RFC
-// 2743's exported and anonymous name types, 1.3.6.1.5.6.4 and .3.
-gss_OID_desc kMech = {ORBI_MECH_OID_DER_LENGTH,
-                      const_cast<char*>(ORBI_MECH_OID_DER)};
-gss_OID_desc kExportType = {6, const_cast<char*>("\x2b\x06\x01\x05\x06\x04")};
-gss_OID_desc kAnonymousType = {6,
-                               const_cast<char*>("\x2b\x06\x01\x05\x06\x03")};
-
-constexpr OM_uint32 kNoMemory = 1;
-constexpr OM_uint32 kBadNameType = 36;
 
 // The standard token of "alice" under the mechanism OID mech.
 std::string TokenOf(const std::string& mech) {
@@ -55,29 +44,6 @@ gss_name_t MakeName(const char* text) {
 void Release(gss_name_t* name) {
   OM_uint32 minor = 0;
   if (*name != GSS_C_NO_NAME) gss_release_name(&minor, name);
-}
-
-// Runs call with the k-th allocation failed, for every k until it
-// succeeds. A failed call must give GSS_S_FAILURE and NO_MEMORY; after each
-// call, after(failed) checks its outputs and releases what it handed out
-// (through the module or orbi_alloc::Free).
-void ExpectNoMemoryOrSuccess(const std::function<OM_uint32(OM_uint32*)>& call,
-                             const std::function<void(bool failed)>& after) {
-  const int points = RunAllocLoop([&](long k) {
-    OM_uint32 minor = 77;
-    OM_uint32 major;
-    bool failed;
-    {
-      orbi_alloc::FailNth fail(k);
-      major = call(&minor);
-      failed = fail.failed();
-    }
-    EXPECT_EQ(major, failed ? GSS_S_FAILURE : GSS_S_COMPLETE);
-    EXPECT_EQ(minor, failed ? kNoMemory : 0u);
-    after(failed);
-    return failed;
-  });
-  EXPECT_GT(points, 0);
 }
 
 TEST(MechAlloc, Import) {
@@ -361,3 +327,4 @@ TEST(MechAlloc, StatusText) {
 }
 
 }  // namespace
+}  // namespace orbi_mech_test

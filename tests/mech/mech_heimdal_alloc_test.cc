@@ -15,18 +15,12 @@ extern "C" {
 
 #include <functional>
 
-#include "alloc_loop.h"
 #include "alloc_seam.h"
 #include "gtest/gtest.h"
-#include "orbi_build_oids.h"
+#include "mech_alloc_support.h"
 
+namespace orbi_mech_test {
 namespace {
-
-// The mechanism: the build's OID arc with arc 1 (orbi_build_oids.h).
-gss_OID_desc kMech = {ORBI_MECH_OID_DER_LENGTH,
-                      const_cast<char*>(ORBI_MECH_OID_DER)};
-
-constexpr OM_uint32 kNoMemory = 1;
 
 // As Heimdal's gss_release_oid_set: the array and the set.
 void ReleaseAsHeimdal(gss_OID_set* set) {
@@ -34,28 +28,6 @@ void ReleaseAsHeimdal(gss_OID_set* set) {
   orbi_alloc::Free((*set)->elements);
   orbi_alloc::Free(*set);
   *set = GSS_C_NO_OID_SET;
-}
-
-// Runs call with the k-th allocation failed, for every k until it
-// succeeds. A failed call must give GSS_S_FAILURE and NO_MEMORY; after each
-// call, after(failed) checks the outputs and releases what was handed out.
-void ExpectNoMemoryOrSuccess(const std::function<OM_uint32(OM_uint32*)>& call,
-                             const std::function<void(bool failed)>& after) {
-  const int points = RunAllocLoop([&](long k) {
-    OM_uint32 minor = 77;
-    OM_uint32 major;
-    bool failed;
-    {
-      orbi_alloc::FailNth fail(k);
-      major = call(&minor);
-      failed = fail.failed();
-    }
-    EXPECT_EQ(major, failed ? GSS_S_FAILURE : GSS_S_COMPLETE);
-    EXPECT_EQ(minor, failed ? kNoMemory : 0u);
-    after(failed);
-    return failed;
-  });
-  EXPECT_GT(points, 0);
 }
 
 TEST(MechHeimdalAlloc, OidSets) {
@@ -135,3 +107,4 @@ TEST(MechHeimdalAlloc, Canonicalize) {
 }
 
 }  // namespace
+}  // namespace orbi_mech_test

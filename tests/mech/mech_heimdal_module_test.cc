@@ -20,34 +20,10 @@
 #include <vector>
 
 #include "gtest/gtest.h"
-#include "orbi_build_oids.h"
+#include "module_test_support.h"
 
+namespace orbi_mech_test {
 namespace {
-
-// OIDs by value (content octets). The mechanism is the build's OID arc
-// with arc 1, its default name type arc 1.1 (orbi_build_oids.h).
-// 1.3.6.1.5.6.3 and .4 are RFC 2743's anonymous and exported name types;
-// 1.2.840.113554.1.2.1.1 is RFC 2744's user name and 1.2.840.113554.1.2.2
-// the Kerberos V5 mechanism (RFC 1964).
-gss_OID_desc kMech = {ORBI_MECH_OID_DER_LENGTH,
-                      const_cast<char*>(ORBI_MECH_OID_DER)};
-gss_OID_desc kDefaultType = {ORBI_DEFAULT_NAME_TYPE_DER_LENGTH,
-                             const_cast<char*>(ORBI_DEFAULT_NAME_TYPE_DER)};
-gss_OID_desc kExportType = {6, const_cast<char*>("\x2b\x06\x01\x05\x06\x04")};
-gss_OID_desc kAnonymousType = {6,
-                               const_cast<char*>("\x2b\x06\x01\x05\x06\x03")};
-gss_OID_desc kUserNameType = {
-    10, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x01\x01")};
-gss_OID_desc kKerberosMech = {
-    9, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x02")};
-// Bytes that decode to no OID: a subidentifier may not start with 0x80.
-gss_OID_desc kUndecodable = {3, const_cast<char*>("\x2b\x80\x01")};
-
-// The library's statuses and the module's own, as minor statuses.
-constexpr OM_uint32 kBadInput = 10;
-constexpr OM_uint32 kInvalidMech = 23;
-constexpr OM_uint32 kMechNotSupported = 24;
-constexpr OM_uint32 kUnavailable = 106;
 
 // The entry points, looked up in the module as the glue looks them up.
 struct Module {
@@ -66,11 +42,6 @@ struct Module {
   decltype(&gss_inquire_saslname_for_mech) inquire_saslname_for_mech = nullptr;
   void* (*mech_initialize)(gss_const_OID) = nullptr;
 };
-
-template <typename F>
-void Resolve(void* handle, const char* symbol, F* out) {
-  *out = reinterpret_cast<F>(dlsym(handle, symbol));
-}
 
 const Module& Mech() {
   static const Module module = [] {
@@ -96,11 +67,6 @@ const Module& Mech() {
     return m;
   }();
   return module;
-}
-
-bool SameOid(const gss_OID_desc* a, const gss_OID_desc& b) {
-  return a != nullptr && a->length == b.length &&
-         memcmp(a->elements, b.elements, b.length) == 0;
 }
 
 // Releases a set as Heimdal's gss_release_oid_set does: the array and the
@@ -143,9 +109,6 @@ std::string Export(const Name& name) {
   free(token.value);
   return bytes;
 }
-
-// A value that no call may leave in an output it does not fill.
-void* const kJunk = reinterpret_cast<void*>(0x5a5a5a5a);
 
 // The 29 entry points without which Heimdal's glue leaves a module out.
 TEST(MechHeimdalModule, DefinesEveryEntryPointTheGlueRequires) {
@@ -570,3 +533,4 @@ TEST(MechHeimdalModule, FindsTheMechanismByItsSaslName) {
 }
 
 }  // namespace
+}  // namespace orbi_mech_test

@@ -17,47 +17,13 @@
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "module_test_support.h"
 #include "orbi_build_oids.h"
 
+namespace orbi_mech_test {
 namespace {
 
-// OIDs by value (content octets). The mechanism is arc 1 of the build's
-// OID arc and the default name type arc 1.1 (orbi_build_oids.h).
-// 1.3.6.1.5.6.2, .3 and .4 are RFC 2743's host-based, anonymous and exported
-// name types; 1.2.840.113554.1.2.1.1 is RFC 2744's user name and
-// 1.2.840.113554.1.2.2 the Kerberos V5 mechanism (RFC 1964).
-gss_OID_desc kMech = {ORBI_MECH_OID_DER_LENGTH,
-                      const_cast<char*>(ORBI_MECH_OID_DER)};
-gss_OID_desc kDefaultType = {ORBI_DEFAULT_NAME_TYPE_DER_LENGTH,
-                             const_cast<char*>(ORBI_DEFAULT_NAME_TYPE_DER)};
-gss_OID_desc kExportType = {6, const_cast<char*>("\x2b\x06\x01\x05\x06\x04")};
-gss_OID_desc kAnonymousType = {6,
-                               const_cast<char*>("\x2b\x06\x01\x05\x06\x03")};
-gss_OID_desc kHostBasedType = {6,
-                               const_cast<char*>("\x2b\x06\x01\x05\x06\x02")};
-gss_OID_desc kUserNameType = {
-    10, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x01\x01")};
-gss_OID_desc kKerberosMech = {
-    9, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x02")};
-// Bytes that decode to no OID: a subidentifier may not start with 0x80.
-gss_OID_desc kUndecodable = {3, const_cast<char*>("\x2b\x80\x01")};
-
 const std::string kMechBytes(ORBI_MECH_OID_DER, ORBI_MECH_OID_DER_LENGTH);
-
-// The library's statuses the module reports as minor statuses.
-constexpr OM_uint32 kNoMemory = 1;
-constexpr OM_uint32 kBadInput = 10;
-constexpr OM_uint32 kInvalidMech = 23;
-constexpr OM_uint32 kMechNotSupported = 24;
-constexpr OM_uint32 kBadNameType = 36;
-// The module's own minor statuses.
-constexpr OM_uint32 kMalformedToken = 100;
-constexpr OM_uint32 kForeignToken = 101;
-constexpr OM_uint32 kNameHasNul = 102;
-constexpr OM_uint32 kNoSuchAttribute = 103;
-constexpr OM_uint32 kReadOnlyAttribute = 104;
-constexpr OM_uint32 kUnexpected = 105;
-constexpr OM_uint32 kUnavailable = 106;
 
 // The attribute names of a name's database path and entries.
 const std::string kPathAttribute =
@@ -87,11 +53,6 @@ struct Module {
   decltype(&gss_set_name_attribute) set_name_attribute = nullptr;
   decltype(&gss_delete_name_attribute) delete_name_attribute = nullptr;
 };
-
-template <typename F>
-void Resolve(void* handle, const char* symbol, F* out) {
-  *out = reinterpret_cast<F>(dlsym(handle, symbol));
-}
 
 const Module& Mech() {
   static const Module module = [] {
@@ -143,11 +104,6 @@ std::string StringOf(const gss_buffer_desc& buffer) {
   return std::string(static_cast<const char*>(buffer.value), buffer.length);
 }
 
-bool SameOid(const gss_OID_desc* a, const gss_OID_desc& b) {
-  return a != nullptr && a->length == b.length &&
-         memcmp(a->elements, b.elements, b.length) == 0;
-}
-
 // A name of the module, released at the end of the scope.
 class Name {
  public:
@@ -193,9 +149,6 @@ int Compare(const Name& a, const Name& b) {
             GSS_S_COMPLETE);
   return equal;
 }
-
-// A value that no call may leave in an output it does not fill.
-void* const kJunk = reinterpret_cast<void*>(0x5a5a5a5a);
 
 TEST(MechModule, LoadsWithTheGlueFlagsAndExportsTheNameEntryPoints) {
   const Module& m = Mech();
@@ -1065,3 +1018,4 @@ TEST(MechModule, RefusalsResetEveryOutput) {
 }
 
 }  // namespace
+}  // namespace orbi_mech_test
