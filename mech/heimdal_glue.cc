@@ -76,10 +76,6 @@ using orbi_mech::NoOutput;
 using orbi_mech::OtherMechanism;
 using orbi_mech::Readable;
 
-// The OID table's RFC 2744 user name, 1.2.840.113554.1.2.1.1
-// (orbi_services/oid_table.h).
-constexpr int kUserNameTypeIndex = 2;
-
 // MechanismSet hands out the set of the one mechanism.
 OM_uint32 MechanismSet(OM_uint32* minor, gss_OID_set* out) {
   return orbi_mech::NewOidSet(minor, ORBIGetOID(kORBIMechanismIndex), 1, out);
@@ -119,7 +115,7 @@ OM_uint32 NewOidSet(OM_uint32* minor, const gss_OID_desc* oids, size_t count,
   return GSS_S_COMPLETE;
 }
 
-gss_OID UntypedNameType() { return ORBIGetOID(kUserNameTypeIndex); }
+gss_OID UntypedNameType() { return ORBIGetOID(kORBIUserNameTypeIndex); }
 
 }  // namespace orbi_mech
 

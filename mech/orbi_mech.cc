@@ -118,15 +118,6 @@ constexpr int kNameTypeIndices[] = {kORBIDefaultNameTypeIndex,
 
 gss_OID Mechanism() { return ORBIGetOID(kORBIMechanismIndex); }
 
-// SameOid is true when oid holds exactly table_oid's content octets. DER is
-// a canonical encoding, so for the table's valid OIDs equal bytes are equal
-// values.
-[[nodiscard]] bool SameOid(const gss_OID_desc* oid, gss_OID table_oid) {
-  return oid != nullptr && oid->length == table_oid->length &&
-         oid->elements != nullptr &&
-         memcmp(oid->elements, table_oid->elements, oid->length) == 0;
-}
-
 // The mechanism attributes of RFC 5587, section 3.4: 1.3.6.1.5.5.13.N for N
 // from 1 (GSS_C_MA_MECH_CONCRETE) to 27 (GSS_C_MA_CTX_TRANS). Defined here
 // because the module links no glue, which exports its own copies.
@@ -190,18 +181,21 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
   // the bytes, which the glue lets a caller leave out.
   gss_buffer_desc bytes = input;
   gss_OID library_type = type;
+  orbi_name::NameTypeKind kind = orbi_name::ClassifyNameType(type);
   // A glue that hands over an untyped text under a type of its own
   // (glue.h) has it read as the untyped text it is.
   if (gss_OID untyped = orbi_mech::UntypedNameType();
-      untyped != GSS_C_NO_OID && SameOid(type, untyped)) {
+      untyped != GSS_C_NO_OID && type != GSS_C_NO_OID &&
+      orbi_name::FindTableEntry(type) == ORBIOIDTableIndex(untyped)) {
     library_type = GSS_C_NO_OID;
+    kind = orbi_name::NameTypeKind::kText;
   }
-  if (SameOid(type, ORBIGetOID(kORBIExportedNameTypeIndex))) {
+  if (kind == orbi_name::NameTypeKind::kExportedToken) {
     const OM_uint32 major = ReadToken(minor, input, &bytes);
     if (major != GSS_S_COMPLETE) return major;
     library_type = GSS_C_NO_OID;
   } else if (bytes.value == nullptr &&
-             SameOid(type, ORBIGetOID(kORBIAnonymousNameTypeIndex))) {
+             kind == orbi_name::NameTypeKind::kAnonymous) {
     bytes.value = const_cast<char*>("");
   }
   std::unique_ptr<PLVORBIInternalName> name(new (std::nothrow)
@@ -216,7 +210,7 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
   // the library ends a text at its first NUL and zeroes what follows. Bytes
   // that would not survive that make two different inputs one name, so
   // they are refused (a token's name was checked above).
-  if (!SameOid(type, ORBIGetOID(kORBIAnonymousNameTypeIndex)) &&
+  if (kind != orbi_name::NameTypeKind::kAnonymous &&
       !orbi_name::KeepsText(bytes.value, bytes.length)) {
     return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
   }

@@ -1,6 +1,8 @@
 // The public answers of orbi_name/rules.h.
 #include "orbi_name/rules.h"
 
+#include <stdlib.h>
+
 #include <string>
 
 #include "gtest/gtest.h"
@@ -98,6 +100,76 @@ TEST(Rules, KeepsTextExactlyWhenTheImportKeepsTheBytes) {
     free(shown.value);
   }
   EXPECT_TRUE(orbi_name::KeepsText(nullptr, 0));
+}
+
+// Every entry is found by value, from its own object and from a copy of its
+// bytes; bytes the table does not hold, and bytes that are no OID, are not.
+TEST(Rules, FindTableEntryByValue) {
+  for (int i = 0; i < kORBIOIDTableSize; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(orbi_name::FindTableEntry(ORBIGetOID(i)), i);
+    const std::string bytes = BytesOf(ORBIGetOID(i));
+    gss_OID_desc copy = Desc(bytes);
+    EXPECT_EQ(orbi_name::FindTableEntry(&copy), i);
+    gss_OID_desc shorter = Desc(bytes.substr(0, bytes.size() - 1));
+    EXPECT_NE(orbi_name::FindTableEntry(&shorter), i);
+  }
+  const struct {
+    const char* label;
+    std::string bytes;
+  } kMissing[] = {
+      // 1.2.840.113554.1.2.2, Kerberos V5 (RFC 1964).
+      {"an OID the table lacks", "\x2a\x86\x48\x86\xf7\x12\x01\x02\x02"},
+      {"no bytes", ""},
+      {"a subidentifier that starts with 0x80", "\x2b\x80\x01"},
+  };
+  for (const auto& c : kMissing) {
+    SCOPED_TRACE(c.label);
+    gss_OID_desc oid = Desc(c.bytes);
+    EXPECT_EQ(orbi_name::FindTableEntry(&oid), -1);
+  }
+  EXPECT_EQ(orbi_name::FindTableEntry(nullptr), -1);
+  gss_OID_desc no_elements = {6, nullptr};
+  EXPECT_EQ(orbi_name::FindTableEntry(&no_elements), -1);
+}
+
+// ClassifyNameType is the answer Set acts on: a refused type is refused by
+// the import with 36, an accepted one is not, and copies of a table type's
+// bytes are classified as the type.
+TEST(Rules, ClassifyNameTypeIsTheRuleOfTheImport) {
+  using orbi_name::NameTypeKind;
+  EXPECT_EQ(orbi_name::ClassifyNameType(nullptr), NameTypeKind::kText);
+  for (int i = 0; i < kORBIOIDTableSize; ++i) {
+    SCOPED_TRACE(i);
+    NameTypeKind expected = NameTypeKind::kRefused;
+    if (i == kORBIDefaultNameTypeIndex) expected = NameTypeKind::kText;
+    if (i == kORBIAnonymousNameTypeIndex) expected = NameTypeKind::kAnonymous;
+    if (i == kORBIExportedNameTypeIndex) {
+      expected = NameTypeKind::kExportedToken;
+    }
+    const std::string bytes = BytesOf(ORBIGetOID(i));
+    gss_OID_desc copy = Desc(bytes);
+    EXPECT_EQ(orbi_name::ClassifyNameType(ORBIGetOID(i)), expected);
+    EXPECT_EQ(orbi_name::ClassifyNameType(&copy), expected);
+    // The exported-name type reads a token, which a bound name writes.
+    PLVORBIInternalName source;
+    char text[] = "alice";
+    gss_buffer_desc input = {5, text};
+    ASSERT_EQ(source.Set(static_cast<gss_OID>(nullptr), &input),
+              status::SUCCESS);
+    ASSERT_EQ(source.CanonicalizeName(ORBIGetOID(kORBIMechanismIndex)),
+              status::SUCCESS);
+    gss_buffer_desc token = {0, nullptr};
+    ASSERT_EQ(source.Export(&token), status::SUCCESS);
+    PLVORBIInternalName name;
+    EXPECT_EQ(name.Set(&copy, expected == NameTypeKind::kExportedToken
+                                  ? &token
+                                  : &input) == status::BAD_NAME_TYPE,
+              expected == NameTypeKind::kRefused);
+    free(token.value);
+  }
+  gss_OID_desc no_elements = {6, nullptr};
+  EXPECT_EQ(orbi_name::ClassifyNameType(&no_elements), NameTypeKind::kRefused);
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "gtest/gtest.h"
+#include "openssl/objects.h"
 #include "orbi_build_oids.h"
 #include "orbi_name/internal_oid.h"
 #include "orbi_name/status.h"
@@ -49,6 +51,63 @@ TEST(OidTable, IndexOfTheTablesOwnObjects) {
   EXPECT_EQ(ORBIOIDTableIndex(nullptr), -1);
 }
 
+// The role list names each index once, inside the table; every index below
+// the first reserved one has a role, so a reserved entry is exactly an index
+// the list leaves out.
+TEST(OidTable, RolesCoverTheIndicesBelowTheReservedOnes) {
+  std::set<int> listed;
+  for (const ORBIOIDRole& entry : kORBIOIDRoles) {
+    SCOPED_TRACE(entry.index);
+    EXPECT_GE(entry.index, 0);
+    EXPECT_LT(entry.index, kORBIOIDTableSize);
+    EXPECT_TRUE(listed.insert(entry.index).second);
+    ASSERT_NE(entry.role, nullptr);
+    EXPECT_STRNE(entry.role, "");
+    EXPECT_STREQ(ORBIOIDRoleOf(entry.index), entry.role);
+  }
+  for (int i = 0; i < kORBIFirstReservedIndex; ++i) {
+    EXPECT_NE(ORBIOIDRoleOf(i), nullptr) << i;
+  }
+  EXPECT_EQ(ORBIOIDRoleOf(-1), nullptr);
+  EXPECT_EQ(ORBIOIDRoleOf(kORBIOIDTableSize), nullptr);
+}
+
+// Every entry's bytes are the DER content octets of the dotted text it
+// stands for, as OpenSSL encodes that text: the entries typed as bytes in
+// the table's source (the well-known OIDs, each with its dotted text below,
+// from the RFC that assigns it) and the entries under the build's arc alike.
+TEST(OidTable, EveryEntryIsItsDottedTextAsOpenSslEncodesIt) {
+  const std::string arc = ORBI_OID_ARC_TEXT;
+  std::map<int, std::string> dotted = {
+      {kORBIExportedNameTypeIndex, "1.3.6.1.5.6.4"},  // RFC 2743
+      {kORBIDefaultNameTypeIndex, arc + ".1.1"},
+      {kORBIUserNameTypeIndex, "1.2.840.113554.1.2.1.1"},        // RFC 2744
+      {kORBIMachineUidNameTypeIndex, "1.2.840.113554.1.2.1.2"},  // RFC 2744
+      {kORBIStringUidNameTypeIndex, "1.2.840.113554.1.2.1.3"},   // RFC 2744
+      {kORBIHostBasedServiceNameTypeIndex, "1.3.6.1.5.6.2"},     // RFC 2743
+      {kORBIAnonymousNameTypeIndex, "1.3.6.1.5.6.3"},            // RFC 2743
+      {kORBIMechanismIndex, arc + ".1"},
+      {kORBIAlgorithm768Index, "1.2.840.113549.3.4"},  // rc4, RFC 8018
+      {kORBIAlgorithm256Index, "1.2.840.113549.3.7"},  // des-ede3-cbc
+      {kORBIAlgorithm512Index, "1.3.14.3.2.7"},        // desCBC, OIW
+  };
+  for (int i = kORBIFirstReservedIndex; i < kORBIOIDTableSize; ++i) {
+    if (ORBIOIDRoleOf(i) == nullptr)
+      dotted[i] = arc + ".2." + std::to_string(i);
+  }
+  ASSERT_EQ(dotted.size(), static_cast<size_t>(kORBIOIDTableSize));
+  for (const auto& [index, text] : dotted) {
+    SCOPED_TRACE(text);
+    ASN1_OBJECT* object = OBJ_txt2obj(text.c_str(), /*no_name=*/1);
+    ASSERT_NE(object, nullptr);
+    const unsigned char* content = OBJ_get0_data(object);
+    const std::vector<unsigned char> expected(content,
+                                              content + OBJ_length(object));
+    ASN1_OBJECT_free(object);
+    EXPECT_EQ(OidBytes(ORBIGetOID(index)), expected);
+  }
+}
+
 TEST(OidTable, WellKnownEntries) {
   // RFC 2743 section 4: exported name 1.3.6.1.5.6.4, anonymous 1.3.6.1.5.6.3.
   EXPECT_EQ(OidBytes(ORBIGetOID(kORBIExportedNameTypeIndex)),
@@ -79,8 +138,8 @@ TEST(OidTable, EntriesUnderTheBuildArcAgreeWithTheLibrary) {
   std::vector<std::pair<int, std::string>> cases = {
       {kORBIMechanismIndex, arc + ".1"},
       {kORBIDefaultNameTypeIndex, arc + ".1.1"}};
-  for (int i = 8; i < kORBIOIDTableSize; ++i) {
-    if (i < kORBIAlgorithm768Index || i > kORBIAlgorithm512Index) {
+  for (int i = kORBIFirstReservedIndex; i < kORBIOIDTableSize; ++i) {
+    if (ORBIOIDRoleOf(i) == nullptr) {
       cases.emplace_back(i, arc + ".2." + std::to_string(i));
     }
   }

@@ -14,10 +14,12 @@
 #include "table_oids.h"
 #include "text_block.h"
 
+using orbi_name::NameTypeKind;
 using orbi_name::TokenField;
 using orbi_name::TokenView;
 using orbi_name::internal::AllocateText;
 using orbi_name::internal::CheckMechanism;
+using orbi_name::internal::ClassifyNameType;
 using orbi_name::internal::CopyBytes;
 using orbi_name::internal::FindTableOid;
 using orbi_name::internal::kNameSource;
@@ -44,30 +46,6 @@ constexpr char kSetTextPathText[] =
 constexpr char kAnonymousSentinel[] = "!@#$%&:ORBI-ANONYMOUS:!@#$%&";
 constexpr size_t kSentinelSize = sizeof(kAnonymousSentinel);
 constexpr size_t kSentinelLength = kSentinelSize - 1;
-
-// How Set reads the caller's buffer, decided by the name type.
-enum class ImportKind { kText, kAnonymous, kExportedToken };
-
-// ClassifyNameType tells how a name of the given type is read, or returns
-// false for a type that Set does not take.
-[[nodiscard]] bool ClassifyNameType(gss_OID type, ImportKind* kind) {
-  const TableOids& oids = Oids();
-  const struct {
-    gss_OID type;
-    ImportKind kind;
-  } kAccepted[] = {
-      {oids.default_type, ImportKind::kText},
-      {oids.exported_type, ImportKind::kExportedToken},
-      {oids.anonymous_type, ImportKind::kAnonymous},
-  };
-  for (const auto& accepted : kAccepted) {
-    if (MatchesTableOid(type, accepted.type)) {
-      *kind = accepted.kind;
-      return true;
-    }
-  }
-  return false;
-}
 
 // What an import gives the name.
 struct NewState {
@@ -171,10 +149,8 @@ struct Reading {
     reading.status = status::BAD_INPUT;
   }
   // A name given without a type is read as a text.
-  ImportKind kind = ImportKind::kText;
-  if (type != nullptr && !ClassifyNameType(type, &kind)) {
-    reading.status = status::BAD_NAME_TYPE;
-  }
+  const NameTypeKind kind = ClassifyNameType(type);
+  if (kind == NameTypeKind::kRefused) reading.status = status::BAD_NAME_TYPE;
   if (reading.status != status::SUCCESS) return reading;
   // nameLength and the token's name length are 32-bit: a longer buffer is
   // refused before a byte of it is read, and the name stays as it was.
@@ -185,7 +161,7 @@ struct Reading {
   const auto* bytes = static_cast<const unsigned char*>(input->value);
   const auto length = static_cast<uint32_t>(input->length);
   switch (kind) {
-    case ImportKind::kText:
+    case NameTypeKind::kText:
       // A text block needs length + 1 bytes, which a nameLength of
       // 4294967295 cannot count: no block can be had for it.
       if (length != UINT32_MAX) {
@@ -194,13 +170,15 @@ struct Reading {
         reading.state.length = length;
       }
       break;
-    case ImportKind::kAnonymous:
+    case NameTypeKind::kAnonymous:
       // The buffer's bytes are ignored.
       reading.state = AnonymousState();
       break;
-    case ImportKind::kExportedToken:
+    case NameTypeKind::kExportedToken:
       reading.status = TokenState(layout, bytes, length, &reading.state);
       reading.text_path = false;
+      break;
+    case NameTypeKind::kRefused:  // refused above
       break;
   }
   return reading;

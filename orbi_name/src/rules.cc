@@ -23,4 +23,10 @@ bool KeepsText(const void* bytes, size_t length) {
   return true;
 }
 
+int FindTableEntry(gss_OID oid) { return internal::FindTableIndex(oid); }
+
+NameTypeKind ClassifyNameType(gss_OID type) {
+  return internal::ClassifyNameType(type);
+}
+
 }  // namespace orbi_name

@@ -49,12 +49,37 @@ OM_uint32 CheckMechanism(gss_OID mech) {
   return status::MECH_NOT_SUPPORTED;
 }
 
-gss_OID FindTableOid(gss_OID oid) {
+int FindTableIndex(gss_OID oid) {
+  if (oid == nullptr) return -1;
+  // The table's own objects are known by their address.
+  const int own = ORBIOIDTableIndex(oid);
+  if (own >= 0) return own;
   for (int i = 0; i < kORBIOIDTableSize; ++i) {
-    gss_OID entry = ORBIGetOID(i);
-    if (MatchesTableOid(oid, entry)) return entry;
+    if (MatchesTableOid(oid, ORBIGetOID(i))) return i;
   }
-  return nullptr;
+  return -1;
+}
+
+gss_OID FindTableOid(gss_OID oid) {
+  const int index = FindTableIndex(oid);
+  return index < 0 ? nullptr : ORBIGetOID(index);
+}
+
+NameTypeKind ClassifyNameType(gss_OID type) {
+  if (type == nullptr) return NameTypeKind::kText;
+  const TableOids& oids = Oids();
+  const struct {
+    gss_OID type;
+    NameTypeKind kind;
+  } kAccepted[] = {
+      {oids.default_type, NameTypeKind::kText},
+      {oids.exported_type, NameTypeKind::kExportedToken},
+      {oids.anonymous_type, NameTypeKind::kAnonymous},
+  };
+  for (const auto& accepted : kAccepted) {
+    if (MatchesTableOid(type, accepted.type)) return accepted.kind;
+  }
+  return NameTypeKind::kRefused;
 }
 
 }  // namespace internal

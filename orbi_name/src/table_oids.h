@@ -3,6 +3,7 @@
 #ifndef ORBI_NAME_SRC_TABLE_OIDS_H_
 #define ORBI_NAME_SRC_TABLE_OIDS_H_
 
+#include "orbi_name/rules.h"
 #include "orbi_services/gss_types.h"
 
 namespace orbi_name {
@@ -36,6 +37,13 @@ extern const TableOids kTableOids;
 // FindTableOid returns the table's own object holding the same OID as oid,
 // or null when the table holds none. The table's entries are distinct OIDs.
 [[nodiscard]] gss_OID FindTableOid(gss_OID oid);
+
+// FindTableIndex is FindTableOid's entry as its index, or -1.
+[[nodiscard]] int FindTableIndex(gss_OID oid);
+
+// ClassifyNameType tells how Set reads a name of type (rules.h); a null
+// type is read as a text.
+[[nodiscard]] NameTypeKind ClassifyNameType(gss_OID type);
 
 }  // namespace internal
 }  // namespace orbi_name

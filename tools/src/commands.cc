@@ -14,6 +14,7 @@
 #include "orbi_name/internal_name.h"
 #include "orbi_name/internal_name_set.h"
 #include "orbi_name/internal_oid.h"
+#include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 #include "orbi_services/gss_types.h"
 #include "orbi_services/oid_table.h"
@@ -264,7 +265,7 @@ int RunOid(Session* session, const Args& args) {
                             der.get(), &code) == orbi_name::status::SUCCESS;
   session->Field("algorithm:", has_code ? std::to_string(code) : "none",
                  "algorithm", has_code ? std::to_string(code) : "null");
-  const int index = TableIndex(der.get());
+  const int index = orbi_name::FindTableEntry(der.get());
   session->Field(
       "OID table:",
       index < 0

@@ -7,6 +7,7 @@
 #include "json.h"
 #include "oid_view.h"
 #include "orbi_name/internal_oid.h"
+#include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 #include "orbi_services/oid_table.h"
 #include "token_view.h"
@@ -32,7 +33,7 @@ bool ReadNameType(const char* value, NameType* type, std::string* error) {
       return false;
     }
     type->oid = type->owned.get();
-    index = TableIndex(type->oid);
+    index = orbi_name::FindTableEntry(type->oid);
   }
   type->exported = index == kORBIExportedNameTypeIndex;
   return true;
@@ -59,7 +60,7 @@ int ReadNameInput(const Session& session, const Args& args,
   if (arg == nullptr) {
     // The anonymous type ignores the bytes; any other needs them.
     if (type.oid != nullptr &&
-        TableIndex(type.oid) == kORBIAnonymousNameTypeIndex) {
+        orbi_name::FindTableEntry(type.oid) == kORBIAnonymousNameTypeIndex) {
       bytes->clear();
       return kExitOk;
     }

@@ -8,6 +8,7 @@
 #include "der/bytes.h"
 #include "json.h"
 #include "orbi_name/oid_rules.h"
+#include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 #include "orbi_services/asn.h"
 #include "orbi_services/oid_table.h"
@@ -108,40 +109,9 @@ std::string ZeroArcHex(const std::vector<uint32_t>& arcs) {
 
 }  // namespace
 
-int TableIndex(gss_OID oid) {
-  for (int i = 0; i < kORBIOIDTableSize; ++i) {
-    if (PLVORBIInternalOID::OIDChecker(oid, ORBIGetOID(i)) != 0) return i;
-  }
-  return -1;
-}
-
 std::string TableRole(int index) {
-  switch (index) {
-    case kORBIExportedNameTypeIndex:
-      return "exported name type";
-    case kORBIDefaultNameTypeIndex:
-      return "default name type";
-    case 2:
-      return "user name type";
-    case 3:
-      return "machine uid name type";
-    case 4:
-      return "string uid name type";
-    case 5:
-      return "host-based service name type";
-    case kORBIAnonymousNameTypeIndex:
-      return "anonymous name type";
-    case kORBIMechanismIndex:
-      return "the library's mechanism";
-    case kORBIAlgorithm768Index:
-      return "RC4";
-    case kORBIAlgorithm256Index:
-      return "DES-EDE3-CBC";
-    case kORBIAlgorithm512Index:
-      return "DES-CBC";
-    default:
-      return "reserved entry " + std::to_string(index);
-  }
+  const char* role = ORBIOIDRoleOf(index);
+  return role != nullptr ? role : "reserved entry " + std::to_string(index);
 }
 
 std::string DottedForm(const std::string& text) {
@@ -184,7 +154,7 @@ OidInfo DescribeOid(gss_OID oid) {
     return info;
   }
   info.decodes = true;
-  info.index = TableIndex(oid);
+  info.index = orbi_name::FindTableEntry(oid);
   return info;
 }
 

@@ -14,11 +14,8 @@
 
 namespace orbi_tool {
 
-// TableIndex returns the index of the OID table entry with the same value as
-// oid, or -1.
-int TableIndex(gss_OID oid);
-
-// TableRole names what the OID table entry index stands for.
+// TableRole names what the OID table entry index stands for: its role in
+// the table's list, or "reserved entry INDEX".
 std::string TableRole(int index);
 
 // DottedForm turns the text form "{1 2 840}" into "1.2.840".

@@ -6,6 +6,7 @@
 #include "holders.h"
 #include "oid_view.h"
 #include "orbi_name/exported_name_token.h"
+#include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 
 namespace orbi_tool {
@@ -75,7 +76,7 @@ std::string TokenRefusal(const TokenFields& fields, OM_uint32 status) {
     return "mechanism OID: the library cannot read it: " + StatusText(status);
   }
   if (status == s::BAD_NAME_TYPE && fields.has_type &&
-      TableIndex(const_cast<gss_OID>(&fields.type)) < 0) {
+      orbi_name::FindTableEntry(const_cast<gss_OID>(&fields.type)) < 0) {
     return "name type OID: not in the OID table: " + StatusText(status);
   }
   return "the library refuses the token: " + StatusText(status);

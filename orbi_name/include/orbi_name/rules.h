@@ -30,6 +30,25 @@ ORBI_NAME_EXPORT OM_uint32 CheckMechanism(gss_OID mech);
 // REQUIRES: bytes is not null when length is not 0.
 ORBI_NAME_EXPORT bool KeepsText(const void* bytes, size_t length);
 
+// FindTableEntry returns the index of the OID table entry (ORBIGetOID) that
+// holds the same OID as oid, by value: the table's own object or any copy of
+// its content octets. Returns -1 for a null oid, null elements, bytes that
+// are no OID and an OID the table does not hold. Allocates nothing.
+ORBI_NAME_EXPORT int FindTableEntry(gss_OID oid);
+
+// How the import (PLVORBIInternalName::Set) reads a name of a given type.
+enum class NameTypeKind : int {
+  kText = 0,           // no type or the default name type: the bytes are a
+                       // text, its first line the database path
+  kAnonymous = 1,      // the anonymous name type: the bytes are ignored
+  kExportedToken = 2,  // the exported-name type: the bytes are a token
+  kRefused = 3,        // any other type: refused with BAD_NAME_TYPE (36)
+};
+
+// ClassifyNameType tells how Set reads a name of type, by value: the
+// answer the import itself acts on. A null type is kText. Allocates nothing.
+ORBI_NAME_EXPORT NameTypeKind ClassifyNameType(gss_OID type);
+
 }  // namespace orbi_name
 
 #endif  // ORBI_NAME_RULES_H_

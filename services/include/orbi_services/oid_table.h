@@ -28,14 +28,56 @@
 // Number of entries in the table; valid indices are 0 to kORBIOIDTableSize-1.
 constexpr int kORBIOIDTableSize = 40;
 
-// Indices of the entries whose roles the name library relies on.
+// Indices of the entries that have a role. The name library relies on 0, 1,
+// 6, 7 and 17 to 19; the others name well-known name types for callers that
+// show or classify an OID (the tool, the module).
 constexpr int kORBIExportedNameTypeIndex = 0;
 constexpr int kORBIDefaultNameTypeIndex = 1;
+constexpr int kORBIUserNameTypeIndex = 2;
+constexpr int kORBIMachineUidNameTypeIndex = 3;
+constexpr int kORBIStringUidNameTypeIndex = 4;
+constexpr int kORBIHostBasedServiceNameTypeIndex = 5;
 constexpr int kORBIAnonymousNameTypeIndex = 6;
 constexpr int kORBIMechanismIndex = 7;
 constexpr int kORBIAlgorithm768Index = 17;
 constexpr int kORBIAlgorithm256Index = 18;
 constexpr int kORBIAlgorithm512Index = 19;
+// The first reserved entry (ARC.2.8). Every index from here to the end of
+// the table that kORBIOIDRoles does not list is a reserved entry ARC.2.INDEX.
+constexpr int kORBIFirstReservedIndex = 8;
+
+// ORBIOIDRole names what one table entry stands for.
+struct ORBIOIDRole {
+  int index;
+  const char* role;
+};
+
+// The entries that have a role, by index, and what each stands for; an
+// index not listed is a reserved entry. Adding an entry with a role is one
+// row here (and its bytes in oid_table.cc); the tool's role names and the
+// tests read this list.
+constexpr ORBIOIDRole kORBIOIDRoles[] = {
+    {kORBIExportedNameTypeIndex, "exported name type"},
+    {kORBIDefaultNameTypeIndex, "default name type"},
+    {kORBIUserNameTypeIndex, "user name type"},
+    {kORBIMachineUidNameTypeIndex, "machine uid name type"},
+    {kORBIStringUidNameTypeIndex, "string uid name type"},
+    {kORBIHostBasedServiceNameTypeIndex, "host-based service name type"},
+    {kORBIAnonymousNameTypeIndex, "anonymous name type"},
+    {kORBIMechanismIndex, "the library's mechanism"},
+    {kORBIAlgorithm768Index, "RC4"},
+    {kORBIAlgorithm256Index, "DES-EDE3-CBC"},
+    {kORBIAlgorithm512Index, "DES-CBC"},
+};
+
+// ORBIOIDRoleOf returns what the entry index stands for, or null for a
+// reserved entry and for an index outside the table.
+constexpr const char* ORBIOIDRoleOf(int index) {
+  for (const ORBIOIDRole& entry : kORBIOIDRoles) {
+    if (entry.index == index) return entry.role;
+  }
+  return nullptr;
+}
 
 // ORBIGetOID returns the table's object for index, or null for an index
 // outside the table. The object is owned by the table: never release or
