@@ -31,8 +31,7 @@ bool WriteDerLength(orbi::der::ByteWriter& out, size_t length) {
   const size_t size = DerLengthSize(length);
   if (size == 1) return out.WriteU8(static_cast<uint32_t>(length));
   return out.WriteU8(static_cast<uint32_t>(0x80 | (size - 1))) &&
-         out.WriteBigEndian(static_cast<uint32_t>(size - 1),
-                            static_cast<uint32_t>(length));
+         out.WriteBigEndian(size - 1, length);
 }
 
 // WrappedOidSize is the size of the DER-wrapped OID (tag, length, content),
@@ -63,11 +62,11 @@ bool WriteStandardToken(const unsigned char* mech, size_t mech_length,
   // The sizes were checked against the fields' widths above.
   orbi::der::ByteWriter writer(out, size);
   writer.WriteBytes(kTokenId, sizeof(kTokenId));
-  writer.WriteBigEndian(2, static_cast<uint32_t>(WrappedOidSize(mech_length)));
+  writer.WriteU16(static_cast<uint32_t>(WrappedOidSize(mech_length)));
   writer.WriteU8(kOidTag);
   WriteDerLength(writer, mech_length);
   writer.WriteBytes(mech, mech_length);
-  writer.WriteBigEndian(4, static_cast<uint32_t>(name_length));
+  writer.WriteU32(static_cast<uint32_t>(name_length));
   writer.WriteBytes(name, name_length);
   // The measured size and the writes follow the same layout; a difference
   // is a fault in this file.
@@ -84,7 +83,7 @@ bool ParseStandardToken(const unsigned char* data, size_t length,
   const unsigned char* wrapped = nullptr;
   if (!token.ReadBytes(sizeof(kTokenId), &id) ||
       memcmp(id, kTokenId, sizeof(kTokenId)) != 0 ||
-      !token.ReadBigEndian(2, &wrapped_length) ||
+      !token.ReadU16(&wrapped_length) ||
       !token.ReadBytes(wrapped_length, &wrapped)) {
     return false;
   }
@@ -101,8 +100,8 @@ bool ParseStandardToken(const unsigned char* data, size_t length,
   }
   uint32_t name_length = 0;
   const unsigned char* name = nullptr;
-  if (!token.ReadBigEndian(4, &name_length) ||
-      !token.ReadBytes(name_length, &name) || token.left() != 0) {
+  if (!token.ReadU32(&name_length) || !token.ReadBytes(name_length, &name) ||
+      token.left() != 0) {
     return false;
   }
   fields->mech = mech;

@@ -3,14 +3,13 @@
 #include <stdint.h>
 #include <stdlib.h>
 
-#include "exported_name_token_codec.h"
 #include "hints.h"
+#include "library_token_codec.h"
 #include "orbi_name/internal_name.h"
 #include "scoped.h"
 
 using orbi_name::internal::IsLibraryLayout;
 using orbi_name::internal::kNameSource;
-using orbi_name::internal::kTokenLayout;
 using orbi_name::internal::MutexLock;
 using orbi_name::internal::TokenSize;
 using orbi_name::internal::WriteLibraryToken;
@@ -45,15 +44,15 @@ OM_uint32 PLVORBIInternalName::Export(gss_buffer_t token) {
     return ExportRefusal(token, mechType, nameType);
   }
 
-  // Every name holds the standard layout (the constructor writes the
+  // Every name holds the library's layout (the constructor writes the
   // constants and nothing changes them), so the token is measured once and
   // written straight through.
-  assert(IsLibraryLayout({tokenIdSize, tokenId, mechOidLengthSize,
-                          nameLengthSize, nameTypeOidLengthSize}));
+  assert(IsLibraryLayout(tokenIdSize, tokenId, mechOidLengthSize,
+                         nameLengthSize, nameTypeOidLengthSize));
   // The OID length fields carry 16 bits; M and T are what they announce.
   const uint32_t m = mechType->length & kOidLengthMask;
   const uint32_t t = nameType->length & kOidLengthMask;
-  const size_t total = TokenSize(kTokenLayout, m, nameLength, t);
+  const size_t total = TokenSize(m, nameLength, t);
   token->value = nullptr;
   token->length = 0;
   auto* block = static_cast<unsigned char*>(malloc(total));

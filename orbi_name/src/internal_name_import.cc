@@ -1,12 +1,13 @@
 // Name import: both Set forms. The new text is measured, checked and copied
 // into a sealed block before the lock is taken; under the lock the fields
 // are only exchanged.
+#include <assert.h>
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "exported_name_token_codec.h"
 #include "hints.h"
+#include "library_token_codec.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
@@ -14,14 +15,15 @@
 #include "table_oids.h"
 #include "text_block.h"
 
+using orbi_name::LibraryTokenView;
 using orbi_name::NameTypeKind;
 using orbi_name::TokenField;
-using orbi_name::TokenView;
 using orbi_name::internal::AllocateText;
 using orbi_name::internal::CheckMechanism;
 using orbi_name::internal::ClassifyNameType;
 using orbi_name::internal::CopyBytes;
 using orbi_name::internal::FindTableOid;
+using orbi_name::internal::IsLibraryLayout;
 using orbi_name::internal::kNameSource;
 using orbi_name::internal::MatchesTableOid;
 using orbi_name::internal::MutexLock;
@@ -30,7 +32,6 @@ using orbi_name::internal::ParseToken;
 using orbi_name::internal::SealText;
 using orbi_name::internal::TableOids;
 using orbi_name::internal::TextEnd;
-using orbi_name::internal::TokenLayout;
 namespace status = orbi_name::status;
 
 namespace {
@@ -99,11 +100,10 @@ struct NewState {
 // name-type field) or a name type the table does not hold; 23 for a
 // mechanism OID that does not decode; 24 for one that is not the library's.
 // The name bytes are kept verbatim, embedded NULs included.
-[[nodiscard]] OM_uint32 TokenState(const TokenLayout& layout,
-                                   const unsigned char* data, size_t length,
+[[nodiscard]] OM_uint32 TokenState(const unsigned char* data, size_t length,
                                    NewState* state) {
-  TokenView view;
-  if (ParseToken(layout, data, length, &view, nullptr) != TokenField::kNone) {
+  LibraryTokenView view;
+  if (ParseToken(data, length, &view, nullptr) != TokenField::kNone) {
     return status::BAD_NAME_TYPE;
   }
   gss_OID_desc mech = {view.mechanism_length,
@@ -142,8 +142,7 @@ struct Reading {
 // ReadOther is Import for every case but a measurable text of the default
 // type: the refusals of bad arguments, the other name types and a text too
 // long to hold.
-[[nodiscard]] ORBI_COLD Reading ReadOther(const TokenLayout& layout,
-                                          gss_OID type, gss_buffer_t input) {
+[[nodiscard]] ORBI_COLD Reading ReadOther(gss_OID type, gss_buffer_t input) {
   Reading reading;
   if (input == nullptr || input->value == nullptr) {
     reading.status = status::BAD_INPUT;
@@ -175,7 +174,7 @@ struct Reading {
       reading.state = AnonymousState();
       break;
     case NameTypeKind::kExportedToken:
-      reading.status = TokenState(layout, bytes, length, &reading.state);
+      reading.status = TokenState(bytes, length, &reading.state);
       reading.text_path = false;
       break;
     case NameTypeKind::kRefused:  // refused above
@@ -232,11 +231,11 @@ OM_uint32 PLVORBIInternalName::Import(gss_OID inputNameType,
                             static_cast<uint32_t>(inputName->length)),
                   /*text_path=*/true);
   }
-  // The layout constants are written by the constructor only, so they are
-  // read without the lock.
-  const TokenLayout layout = {tokenIdSize, tokenId, mechOidLengthSize,
-                              nameLengthSize, nameTypeOidLengthSize};
-  const Reading reading = ReadOther(layout, inputNameType, inputName);
+  // A token is read in the library's layout, which every name holds (the
+  // constructor writes the constants and nothing changes them).
+  assert(IsLibraryLayout(tokenIdSize, tokenId, mechOidLengthSize,
+                         nameLengthSize, nameTypeOidLengthSize));
+  const Reading reading = ReadOther(inputNameType, inputName);
   if (reading.status != status::SUCCESS) return reading.status;
   return commit(reading.state, reading.text_path);
 }

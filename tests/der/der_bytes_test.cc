@@ -21,7 +21,7 @@ TEST(ByteWriter, AWriteThatDoesNotFitFailsAndTheFailureSticks) {
   unsigned char block[4] = {0xAA, 0xAA, 0xAA, 0xAA};
   ByteWriter writer(block, sizeof(block));
   EXPECT_TRUE(writer.WriteU8(0x01));
-  EXPECT_FALSE(writer.WriteBigEndian(4, 0x02030405));  // 3 bytes left
+  EXPECT_FALSE(writer.WriteU32(0x02030405));  // 3 bytes left
   EXPECT_FALSE(writer.ok());
   EXPECT_EQ(writer.left(), 3u);
   // Nothing was written by the failed call, nor by later ones that fit.
@@ -38,7 +38,7 @@ TEST(ByteWriter, FillsItsBlockExactly) {
   ByteWriter writer(block, sizeof(block));
   const unsigned char bytes[2] = {0x05, 0x06};
   EXPECT_TRUE(writer.WriteU8(0x01));
-  EXPECT_TRUE(writer.WriteBigEndian(4, 0x01020304));
+  EXPECT_TRUE(writer.WriteU32(0x01020304));
   EXPECT_TRUE(writer.WriteBytes(bytes, 2));
   EXPECT_TRUE(writer.WriteBytes(nullptr, 0));
   EXPECT_TRUE(writer.ok());
@@ -50,13 +50,13 @@ TEST(ByteReader, AReadThatDoesNotFitConsumesNothing) {
   const unsigned char data[3] = {0x01, 0x02, 0x03};
   ByteReader reader(data, sizeof(data));
   uint32_t value = 77;
-  EXPECT_FALSE(reader.ReadBigEndian(4, &value));
+  EXPECT_FALSE(reader.ReadU32(&value));
   EXPECT_EQ(value, 77u);
   EXPECT_EQ(reader.left(), 3u);
   const unsigned char* bytes = nullptr;
   EXPECT_FALSE(reader.ReadBytes(4, &bytes));
   EXPECT_EQ(bytes, nullptr);
-  EXPECT_TRUE(reader.ReadBigEndian(2, &value));
+  EXPECT_TRUE(reader.ReadU16(&value));
   EXPECT_EQ(value, 0x0102u);
   EXPECT_TRUE(reader.ReadU8(&value));
   EXPECT_EQ(value, 0x03u);
@@ -64,26 +64,48 @@ TEST(ByteReader, AReadThatDoesNotFitConsumesNothing) {
   EXPECT_EQ(reader.left(), 0u);
 }
 
-// Every width at its smallest, largest and a mixed value, written and read
-// back; the bytes are most significant first.
+// The fixed widths at their smallest, largest and a mixed value, written
+// and read back; the bytes are most significant first. The run-time width
+// of a DER long form writes the same bytes, and refuses a width it cannot
+// hold, writing nothing.
 TEST(ByteCursors, EveryWidthRoundTripsAtItsEdges) {
-  for (uint32_t width = 1; width <= 4; ++width) {
+  const struct {
+    size_t width;
+    bool (ByteWriter::*write)(uint32_t);
+    bool (ByteReader::*read)(uint32_t*);
+  } kWidths[] = {
+      {2, &ByteWriter::WriteU16, &ByteReader::ReadU16},
+      {4, &ByteWriter::WriteU32, &ByteReader::ReadU32},
+  };
+  for (const auto& w : kWidths) {
     const uint32_t max =
-        width == 4 ? 0xFFFFFFFFu : (uint32_t{1} << (8 * width)) - 1;
+        w.width == 4 ? 0xFFFFFFFFu : (uint32_t{1} << (8 * w.width)) - 1;
     for (uint32_t value : {uint32_t{0}, uint32_t{1}, max, max & 0x80402010u}) {
-      SCOPED_TRACE(::testing::Message() << width << " bytes, " << value);
-      std::vector<unsigned char> block(width);
-      ByteWriter writer(block.data(), width);
-      ASSERT_TRUE(writer.WriteBigEndian(width, value));
+      SCOPED_TRACE(::testing::Message() << w.width << " bytes, " << value);
+      std::vector<unsigned char> block(w.width), runtime(w.width);
+      ByteWriter writer(block.data(), w.width);
+      ASSERT_TRUE((writer.*w.write)(value));
       EXPECT_EQ(writer.left(), 0u);
       EXPECT_EQ(block[0],
-                static_cast<unsigned char>(value >> (8 * (width - 1))));
-      EXPECT_EQ(block[width - 1], static_cast<unsigned char>(value));
-      ByteReader reader(block.data(), width);
+                static_cast<unsigned char>(value >> (8 * (w.width - 1))));
+      EXPECT_EQ(block[w.width - 1], static_cast<unsigned char>(value));
+      ByteWriter runtime_writer(runtime.data(), w.width);
+      ASSERT_TRUE(runtime_writer.WriteBigEndian(w.width, value));
+      EXPECT_EQ(runtime, block);
+      ByteReader reader(block.data(), w.width);
       uint32_t back = 0;
-      ASSERT_TRUE(reader.ReadBigEndian(width, &back));
+      ASSERT_TRUE((reader.*w.read)(&back));
       EXPECT_EQ(back, value);
+      EXPECT_EQ(reader.left(), 0u);
     }
+  }
+  unsigned char block[sizeof(size_t) + 1] = {};
+  for (size_t width : {size_t{0}, sizeof(size_t) + 1}) {
+    SCOPED_TRACE(width);
+    ByteWriter writer(block, sizeof(block));
+    EXPECT_FALSE(writer.WriteBigEndian(width, 1));
+    EXPECT_FALSE(writer.ok());
+    EXPECT_EQ(writer.left(), sizeof(block));
   }
 }
 

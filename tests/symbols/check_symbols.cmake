@@ -14,6 +14,7 @@ set(expected
   "orbi_name::StatusName(unsigned int)"
   "orbi_name::StatusMessage(unsigned int)"
   "orbi_name::GssMajorStatus(unsigned int)"
+  "orbi_name::ParseLibraryToken(void const*, unsigned long, orbi_name::LibraryTokenView*, orbi_name::TokenRefusal*)"
   "orbi_name::ParseExportedNameToken(void const*, unsigned long, orbi_name::TokenView*, orbi_name::TokenRefusal*)"
   "orbi_name::TokenFieldName(orbi_name::TokenField)"
   "orbi_name::CheckMechanism(gss_OID_desc_struct*)"
@@ -79,7 +80,7 @@ foreach(symbol IN LISTS found)
      symbol STREQUAL "plvorbiname_LegalNotice")
     continue()
   endif()
-  # The functions of orbi_name/status.h and exported_name_token.h, each in
+  # The functions of orbi_name/status.h, library_token.h and rules.h, each in
   # the public list.
   if(symbol MATCHES "^orbi_name::")
     list(FIND expected "${symbol}" index)

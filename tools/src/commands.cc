@@ -33,9 +33,9 @@ int RunShow(Session* session, const Args& args) {
   std::vector<unsigned char> token;
   result = ExportToken(*session, &name, &token);
   if (result != kExitOk) return result;
-  TokenFields fields;
+  InspectedToken fields;
   std::string error;
-  if (!ParseToken(token, &fields, &error)) {
+  if (!InspectToken(token, &fields, &error)) {
     return session->Refuse("the exported token does not read back: " + error);
   }
   BytesField(session, "name:", "name", text.data(), text.size());
@@ -82,11 +82,11 @@ int RunInspect(Session* session, const Args& args) {
     return session->Refuse("HEX: " + error);
   }
 
-  TokenFields fields;
-  if (!ParseToken(token, &fields, &error)) return session->Refuse(error);
+  InspectedToken fields;
+  if (!InspectToken(token, &fields, &error)) return session->Refuse(error);
 
-  session->Field("identifier:", "0401 (exported name)", "identifier",
-                 "\"0401\"");
+  session->Field("identifier:", IdentifierHex() + " (exported name)",
+                 "identifier", JsonString(IdentifierHex()));
   const OidInfo mech = DescribeOid(&fields.mech);
   if (!mech.decodes) {
     session->Line("mechanism:", mech.failure);
@@ -121,7 +121,7 @@ int RunInspect(Session* session, const Args& args) {
   const OM_uint32 status =
       name.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &input);
   if (status != orbi_name::status::SUCCESS) {
-    return session->RefuseWithFields(TokenRefusal(fields, status));
+    return session->RefuseWithFields(ImportRefusalText(fields, status));
   }
   session->Field("import:", "accepted", "import", "\"accepted\"");
   return kExitOk;

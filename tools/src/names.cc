@@ -83,10 +83,10 @@ int ImportName(const Session& session, const NameType& type,
   const OM_uint32 status = name->Set(type.oid, &input);
   if (status == orbi_name::status::SUCCESS) return kExitOk;
   if (type.exported) {
-    TokenFields fields;
+    InspectedToken fields;
     std::string error;
-    if (!ParseToken(*bytes, &fields, &error)) return session.Refuse(error);
-    return session.Refuse(TokenRefusal(fields, status));
+    if (!InspectToken(*bytes, &fields, &error)) return session.Refuse(error);
+    return session.Refuse(ImportRefusalText(fields, status));
   }
   if (status == orbi_name::status::BAD_NAME_TYPE) {
     return session.Refuse(

@@ -5,39 +5,51 @@
 #include "byte_text.h"
 #include "holders.h"
 #include "oid_view.h"
-#include "orbi_name/exported_name_token.h"
+#include "orbi_name/library_token.h"
 #include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 
 namespace orbi_tool {
 
-bool ParseToken(const std::vector<unsigned char>& token, TokenFields* fields,
-                std::string* error) {
+std::string IdentifierHex() {
+  const unsigned char id[] = {
+      static_cast<unsigned char>(orbi_name::kLibraryTokenId >> 8),
+      static_cast<unsigned char>(orbi_name::kLibraryTokenId)};
+  static_assert(sizeof(id) == orbi_name::kLibraryTokenIdWidth);
+  return Hex(id, sizeof(id));
+}
+
+bool InspectToken(const std::vector<unsigned char>& token,
+                  InspectedToken* fields, std::string* error) {
   using orbi_name::TokenField;
-  orbi_name::TokenView view;
+  orbi_name::LibraryTokenView view;
   orbi_name::TokenRefusal refusal;
-  const TokenField wrong = orbi_name::ParseExportedNameToken(
-      token.data(), token.size(), &view, &refusal);
+  const TokenField wrong =
+      orbi_name::ParseLibraryToken(token.data(), token.size(), &view, &refusal);
   if (wrong != TokenField::kNone) {
     const std::string field = orbi_name::TokenFieldName(wrong);
     const std::string at = std::to_string(refusal.offset);
     const std::string left = std::to_string(refusal.left);
     switch (wrong) {
       case TokenField::kIdentifier:
-        *error = refusal.left < 2
+        *error = refusal.left < orbi_name::kLibraryTokenIdWidth
                      ? field + ": the token has " +
                            std::to_string(token.size()) +
-                           " bytes, the identifier needs 2"
-                     : field + ": 0401 expected, found " + Hex(token.data(), 2);
+                           " bytes, the identifier needs " +
+                           std::to_string(orbi_name::kLibraryTokenIdWidth)
+                     : field + ": " + IdentifierHex() + " expected, found " +
+                           Hex(token.data(), orbi_name::kLibraryTokenIdWidth);
         break;
       case TokenField::kMechanismLength:
       case TokenField::kNameTypeLength:
-        *error = field + ": the token ends at offset " + at +
-                 ", inside the 2-byte field";
+        *error = field + ": the token ends at offset " + at + ", inside the " +
+                 std::to_string(orbi_name::kLibraryTokenOidLengthWidth) +
+                 "-byte field";
         break;
       case TokenField::kNameLength:
-        *error = field + ": the token ends at offset " + at +
-                 ", inside the 4-byte field";
+        *error = field + ": the token ends at offset " + at + ", inside the " +
+                 std::to_string(orbi_name::kLibraryTokenNameLengthWidth) +
+                 "-byte field";
         break;
       case TokenField::kMechanism:
       case TokenField::kName:
@@ -67,7 +79,7 @@ bool ParseToken(const std::vector<unsigned char>& token, TokenFields* fields,
   return true;
 }
 
-std::string TokenRefusal(const TokenFields& fields, OM_uint32 status) {
+std::string ImportRefusalText(const InspectedToken& fields, OM_uint32 status) {
   namespace s = orbi_name::status;
   if (status == s::MECH_NOT_SUPPORTED) {
     return "mechanism OID: not the library's mechanism: " + StatusText(status);

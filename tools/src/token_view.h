@@ -12,10 +12,10 @@
 
 namespace orbi_tool {
 
-// The fields of an exported name token, pointing into the token's bytes:
-//   04 01 | M (2) | mechanism OID (M) | N (4) | name (N) | T (2) | type (T)
-// The name type fields may be missing altogether.
-struct TokenFields {
+// The fields of the library's exported name token (orbi_name/library_token.h)
+// as the tool shows them, pointing into the token's bytes. The name type
+// fields may be missing altogether.
+struct InspectedToken {
   gss_OID_desc mech = {0, nullptr};
   const unsigned char* name = nullptr;
   uint32_t name_length = 0;
@@ -23,13 +23,17 @@ struct TokenFields {
   gss_OID_desc type = {0, nullptr};
 };
 
-// ParseToken splits token into its fields with the library's token reader.
-// On failure error names the field that is wrong and why.
-[[nodiscard]] bool ParseToken(const std::vector<unsigned char>& token,
-                              TokenFields* fields, std::string* error);
+// IdentifierHex is the library token's identifier in hex, "0401".
+std::string IdentifierHex();
 
-// TokenRefusal explains why the library refused fields' token with status.
-std::string TokenRefusal(const TokenFields& fields, OM_uint32 status);
+// InspectToken splits token into its fields with the library's token
+// reader. On failure error names the field that is wrong and why.
+[[nodiscard]] bool InspectToken(const std::vector<unsigned char>& token,
+                                InspectedToken* fields, std::string* error);
+
+// ImportRefusalText explains why the library's import refused fields' token
+// with status.
+std::string ImportRefusalText(const InspectedToken& fields, OM_uint32 status);
 
 // DecodeTokenInput turns the bytes of standard input or a file into a token:
 // hex when they look like it, else the bytes themselves. On failure error

@@ -34,23 +34,19 @@ class ByteReader {
     return true;
   }
 
-  // ReadBigEndian reads a width-byte unsigned integer, most significant byte
-  // first. REQUIRES: 1 <= width <= 4.
-  [[nodiscard]] bool ReadBigEndian(uint32_t width, uint32_t* value) {
-    if (left_ < width) return false;
-    const unsigned char* in = data_;
-    uint32_t result = 0;
-    // The widths in use, 2 and 4, take a path without a loop.
-    if (width == 2) {
-      result = (uint32_t{in[0]} << 8) | in[1];
-    } else if (width == 4) {
-      result = (uint32_t{in[0]} << 24) | (uint32_t{in[1]} << 16) |
-               (uint32_t{in[2]} << 8) | in[3];
-    } else {
-      for (uint32_t i = 0; i < width; ++i) result = (result << 8) | in[i];
-    }
-    Skip(width);
-    *value = result;
+  // ReadU16 and ReadU32 read a 16- and a 32-bit unsigned integer, most
+  // significant byte first.
+  [[nodiscard]] bool ReadU16(uint32_t* value) {
+    if (left_ < 2) return false;
+    *value = (uint32_t{data_[0]} << 8) | data_[1];
+    Skip(2);
+    return true;
+  }
+  [[nodiscard]] bool ReadU32(uint32_t* value) {
+    if (left_ < 4) return false;
+    *value = (uint32_t{data_[0]} << 24) | (uint32_t{data_[1]} << 16) |
+             (uint32_t{data_[2]} << 8) | data_[3];
+    Skip(4);
     return true;
   }
 
@@ -88,23 +84,35 @@ class ByteWriter {
     return true;
   }
 
-  // WriteBigEndian writes the low width bytes of value, most significant byte
-  // first. REQUIRES: 1 <= width <= 4.
-  bool WriteBigEndian(uint32_t width, uint32_t value) {
-    if (!Room(width)) return false;
-    unsigned char* out = data_;
-    if (width == 2) {
-      out[0] = static_cast<unsigned char>(value >> 8);
-      out[1] = static_cast<unsigned char>(value);
-    } else if (width == 4) {
-      out[0] = static_cast<unsigned char>(value >> 24);
-      out[1] = static_cast<unsigned char>(value >> 16);
-      out[2] = static_cast<unsigned char>(value >> 8);
-      out[3] = static_cast<unsigned char>(value);
-    } else {
-      for (uint32_t i = 0; i < width; ++i) {
-        out[i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
-      }
+  // WriteU16 and WriteU32 write the low 16 and all 32 bits of value, most
+  // significant byte first.
+  bool WriteU16(uint32_t value) {
+    if (!Room(2)) return false;
+    data_[0] = static_cast<unsigned char>(value >> 8);
+    data_[1] = static_cast<unsigned char>(value);
+    Skip(2);
+    return true;
+  }
+  bool WriteU32(uint32_t value) {
+    if (!Room(4)) return false;
+    data_[0] = static_cast<unsigned char>(value >> 24);
+    data_[1] = static_cast<unsigned char>(value >> 16);
+    data_[2] = static_cast<unsigned char>(value >> 8);
+    data_[3] = static_cast<unsigned char>(value);
+    Skip(4);
+    return true;
+  }
+
+  // WriteBigEndian writes the low width bytes of value, most significant
+  // byte first: a field whose width is only known at run time (the length
+  // octets of a DER long form). A width outside 1 to sizeof(size_t) fails.
+  bool WriteBigEndian(size_t width, size_t value) {
+    if (width < 1 || width > sizeof(size_t) || !Room(width)) {
+      ok_ = false;
+      return false;
+    }
+    for (size_t i = 0; i < width; ++i) {
+      data_[i] = static_cast<unsigned char>(value >> (8 * (width - 1 - i)));
     }
     Skip(width);
     return true;

@@ -1,11 +1,12 @@
-// Reading an exported name token field by field.
-#include "orbi_name/exported_name_token.h"
+// Reading the library's exported name token field by field.
+#include "orbi_name/library_token.h"
 
 #include <stdlib.h>
 
 #include <string>
 
 #include "gtest/gtest.h"
+#include "orbi_name/exported_name_token.h"
 #include "orbi_name/internal_name.h"
 #include "orbi_services/oid_table.h"
 
@@ -19,7 +20,7 @@ std::string Mech() {
   return std::string(static_cast<const char*>(mech->elements), mech->length);
 }
 
-TEST(ExportedNameToken, ReadsWhatExportWrote) {
+TEST(LibraryToken, ReadsWhatExportWrote) {
   char text[] = "db\nalice";
   gss_buffer_desc input = {8, text};
   PLVORBIInternalName name;
@@ -28,10 +29,10 @@ TEST(ExportedNameToken, ReadsWhatExportWrote) {
   gss_buffer_desc token = {0, nullptr};
   ASSERT_EQ(name.Export(&token), 0u);
 
-  orbi_name::TokenView view;
-  ASSERT_EQ(orbi_name::ParseExportedNameToken(token.value, token.length, &view,
-                                              nullptr),
-            TokenField::kNone);
+  orbi_name::LibraryTokenView view;
+  ASSERT_EQ(
+      orbi_name::ParseLibraryToken(token.value, token.length, &view, nullptr),
+      TokenField::kNone);
   EXPECT_EQ(view.token_id, 0x0401u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(view.mechanism),
                         view.mechanism_length),
@@ -45,7 +46,7 @@ TEST(ExportedNameToken, ReadsWhatExportWrote) {
   free(token.value);
 }
 
-TEST(ExportedNameToken, FirstWrongField) {
+TEST(LibraryToken, FirstWrongField) {
   // The mechanism's length M; the name length field follows it at 4 + M.
   const size_t m = Mech().size();
   const std::string head = std::string{'\x04', '\x01', '\0', char(m)} + Mech();
@@ -84,11 +85,11 @@ TEST(ExportedNameToken, FirstWrongField) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    orbi_name::TokenView view;
+    orbi_name::LibraryTokenView view;
     view.name_length = 77;
     orbi_name::TokenRefusal refusal;
-    EXPECT_EQ(orbi_name::ParseExportedNameToken(c.token.data(), c.token.size(),
-                                                &view, &refusal),
+    EXPECT_EQ(orbi_name::ParseLibraryToken(c.token.data(), c.token.size(),
+                                           &view, &refusal),
               c.field);
     EXPECT_EQ(refusal.field, c.field);
     EXPECT_EQ(refusal.offset, c.offset);
@@ -99,18 +100,56 @@ TEST(ExportedNameToken, FirstWrongField) {
   }
 }
 
-TEST(ExportedNameToken, WithoutNameTypeAndFromNull) {
+TEST(LibraryToken, WithoutNameTypeAndFromNull) {
   const std::string token =
       std::string{'\x04', '\x01', '\0', char(Mech().size())} + Mech() +
       std::string("\x00\x00\x00\x00", 4);
-  orbi_name::TokenView view;
-  ASSERT_EQ(orbi_name::ParseExportedNameToken(token.data(), token.size(), &view,
-                                              nullptr),
-            TokenField::kNone);
+  orbi_name::LibraryTokenView view;
+  ASSERT_EQ(
+      orbi_name::ParseLibraryToken(token.data(), token.size(), &view, nullptr),
+      TokenField::kNone);
   EXPECT_FALSE(view.has_name_type);
   EXPECT_EQ(view.name_length, 0u);
-  EXPECT_EQ(orbi_name::ParseExportedNameToken(nullptr, 10, &view, nullptr),
+  EXPECT_EQ(orbi_name::ParseLibraryToken(nullptr, 10, &view, nullptr),
             TokenField::kIdentifier);
 }
+
+// The earlier names stay for one release: the same answer, the same
+// fields, and a view left alone on a refusal.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+TEST(LibraryToken, DeprecatedNamesGiveTheSameAnswer) {
+  const std::string whole =
+      std::string{'\x04', '\x01', '\0', char(Mech().size())} + Mech() +
+      std::string("\x00\x00\x00\x02hi\x00\x01\x2a", 9);
+  for (size_t cut = 0; cut <= whole.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    const std::string token = whole.substr(0, cut);
+    orbi_name::LibraryTokenView view;
+    orbi_name::TokenView old_view;
+    old_view.name_length = 77;
+    orbi_name::TokenRefusal refusal, old_refusal;
+    const TokenField wrong = orbi_name::ParseLibraryToken(
+        token.data(), token.size(), &view, &refusal);
+    ASSERT_EQ(orbi_name::ParseExportedNameToken(token.data(), token.size(),
+                                                &old_view, &old_refusal),
+              wrong);
+    EXPECT_EQ(old_refusal.field, refusal.field);
+    EXPECT_EQ(old_refusal.offset, refusal.offset);
+    if (wrong != TokenField::kNone) {
+      EXPECT_EQ(old_view.name_length, 77u);
+      continue;
+    }
+    EXPECT_EQ(old_view.token_id, view.token_id);
+    EXPECT_EQ(old_view.mechanism, view.mechanism);
+    EXPECT_EQ(old_view.mechanism_length, view.mechanism_length);
+    EXPECT_EQ(old_view.name, view.name);
+    EXPECT_EQ(old_view.name_length, view.name_length);
+    EXPECT_EQ(old_view.has_name_type, view.has_name_type);
+    EXPECT_EQ(old_view.name_type, view.name_type);
+    EXPECT_EQ(old_view.name_type_length, view.name_type_length);
+  }
+}
+#pragma GCC diagnostic pop
 
 }  // namespace

@@ -1,13 +1,14 @@
 #include "der/bytes.h"
-#include "exported_name_token_codec.h"
+#include "library_token_codec.h"
+#include "orbi_name/exported_name_token.h"
 
 namespace orbi_name {
 namespace internal {
 
 using orbi::der::ByteReader;
 
-TokenField ParseToken(const TokenLayout& layout, const unsigned char* data,
-                      size_t length, TokenView* view, TokenRefusal* refusal) {
+TokenField ParseToken(const unsigned char* data, size_t length,
+                      LibraryTokenView* view, TokenRefusal* refusal) {
   if (data == nullptr) length = 0;
   ByteReader reader(data, length);
   size_t at = 0;  // offset of the field being read
@@ -22,16 +23,15 @@ TokenField ParseToken(const TokenLayout& layout, const unsigned char* data,
   };
   auto next = [&] { at = length - reader.left(); };
 
-  TokenView fields;
-  if (!reader.ReadBigEndian(layout.token_id_size, &fields.token_id)) {
+  LibraryTokenView fields;
+  if (!reader.ReadU16(&fields.token_id)) {
     return refuse(TokenField::kIdentifier, 0);
   }
-  if (fields.token_id != layout.token_id) {
+  if (fields.token_id != kLibraryTokenId) {
     return refuse(TokenField::kIdentifier, fields.token_id);
   }
   next();
-  if (!reader.ReadBigEndian(layout.mechanism_length_size,
-                            &fields.mechanism_length)) {
+  if (!reader.ReadU16(&fields.mechanism_length)) {
     return refuse(TokenField::kMechanismLength, 0);
   }
   next();
@@ -39,7 +39,7 @@ TokenField ParseToken(const TokenLayout& layout, const unsigned char* data,
     return refuse(TokenField::kMechanism, fields.mechanism_length);
   }
   next();
-  if (!reader.ReadBigEndian(layout.name_length_size, &fields.name_length)) {
+  if (!reader.ReadU32(&fields.name_length)) {
     return refuse(TokenField::kNameLength, 0);
   }
   next();
@@ -50,8 +50,7 @@ TokenField ParseToken(const TokenLayout& layout, const unsigned char* data,
   // follows must be exactly one length field and the OID it announces.
   if (reader.left() > 0) {
     next();
-    if (!reader.ReadBigEndian(layout.name_type_length_size,
-                              &fields.name_type_length)) {
+    if (!reader.ReadU16(&fields.name_type_length)) {
       return refuse(TokenField::kNameTypeLength, 0);
     }
     next();
@@ -68,13 +67,33 @@ TokenField ParseToken(const TokenLayout& layout, const unsigned char* data,
 
 }  // namespace internal
 
-TokenField ParseExportedNameToken(const void* token, size_t length,
-                                  TokenView* view, TokenRefusal* refusal) {
-  TokenView ignored;
-  return internal::ParseToken(internal::kTokenLayout,
-                              static_cast<const unsigned char*>(token), length,
+TokenField ParseLibraryToken(const void* token, size_t length,
+                             LibraryTokenView* view, TokenRefusal* refusal) {
+  LibraryTokenView ignored;
+  return internal::ParseToken(static_cast<const unsigned char*>(token), length,
                               view != nullptr ? view : &ignored, refusal);
 }
+
+// The earlier name, kept with its symbol for programs linked against it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+TokenField ParseExportedNameToken(const void* token, size_t length,
+                                  TokenView* view, TokenRefusal* refusal) {
+  LibraryTokenView fields;
+  const TokenField wrong = ParseLibraryToken(token, length, &fields, refusal);
+  if (wrong == TokenField::kNone && view != nullptr) {
+    view->token_id = fields.token_id;
+    view->mechanism = fields.mechanism;
+    view->mechanism_length = fields.mechanism_length;
+    view->name = fields.name;
+    view->name_length = fields.name_length;
+    view->has_name_type = fields.has_name_type;
+    view->name_type = fields.name_type;
+    view->name_type_length = fields.name_type_length;
+  }
+  return wrong;
+}
+#pragma GCC diagnostic pop
 
 const char* TokenFieldName(TokenField field) {
   switch (field) {
