@@ -29,8 +29,9 @@ constexpr char kCanonicalizeMechNotSupportedText[] =
     "PLVORBIInternalName::CanonicalizeName() returns MECH_NOT_SUPPORTED";
 
 // CheckCallersMechanism judges a mechanism that is not the table's own
-// object: 0 for an equal OID; 10, 23 or 24, each with its record, for a
-// missing, unreadable or other mechanism. Out of line but not cold: callers
+// object: SUCCESS for an equal OID; BAD_INPUT, INVALID_MECH or
+// MECH_NOT_SUPPORTED, each with its record, for a missing, unreadable or
+// other mechanism. Out of line but not cold: callers
 // that come through the mechanism glue hand in the glue's copy of the OID.
 ORBI_NOINLINE OM_uint32 CheckCallersMechanism(gss_OID mech) {
   if (mech == nullptr) {

@@ -110,8 +110,9 @@ PLVORBIInternalName* PLVORBIInternalName::CopyExpandedName() {
     entry = gss_buffer_desc{0, nullptr};
     read_status = Read(&entry, cursor);
   }
-  // Only 1 can end the loop here, unless the caller changed the text during
-  // the expansion (a stale cursor gives 10); either way nothing is handed out.
+  // Only NO_MEMORY can end the loop here, unless the caller changed the text
+  // during the expansion (a stale cursor gives BAD_INPUT); either way nothing
+  // is handed out.
   if (out_of_memory ||
       (read_status != status::SUCCESS && read_status != status::END_OF_LIST)) {
     ORBI_TRACE_LEVEL1(kNameSource, kExpandNoMemoryText);

@@ -94,11 +94,12 @@ struct NewState {
 
 // TokenState reads the length bytes at data as an exported name token. The
 // whole token is read before anything is judged by value, so a token whose
-// layout is broken gives 36 whatever its mechanism. Returns 0 and fills
-// *state; 36 for a token the codec refuses (a wrong identifier, a length
-// field running past the end, bytes left over that are not exactly one
-// name-type field) or a name type the table does not hold; 23 for a
-// mechanism OID that does not decode; 24 for one that is not the library's.
+// layout is broken gives BAD_NAME_TYPE whatever its mechanism. Returns
+// SUCCESS and fills *state; BAD_NAME_TYPE for a token the codec refuses (a
+// wrong identifier, a length field running past the end, bytes left over
+// that are not exactly one name-type field) or a name type the table does
+// not hold; INVALID_MECH for a mechanism OID that does not decode;
+// MECH_NOT_SUPPORTED for one that is not the library's.
 // The name bytes are kept verbatim, embedded NULs included.
 [[nodiscard]] OM_uint32 TokenState(const unsigned char* data, size_t length,
                                    NewState* state) {

@@ -28,8 +28,9 @@ extern const TableOids kTableOids;
 // without validating the bytes. A null oid matches nothing.
 [[nodiscard]] bool MatchesTableOid(gss_OID oid, gss_OID table_oid);
 
-// CheckMechanism returns 0 when mech is the library's mechanism by value, 23
-// when its bytes do not decode and 24 when it is another OID. Allocates
+// CheckMechanism returns SUCCESS when mech is the library's mechanism by
+// value, INVALID_MECH when its bytes do not decode and MECH_NOT_SUPPORTED
+// when it is another OID. Allocates
 // nothing, so a shortage of memory cannot pass for an unreadable mechanism.
 // REQUIRES: mech is not null.
 [[nodiscard]] OM_uint32 CheckMechanism(gss_OID mech);

@@ -46,30 +46,33 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // --- The record -------------------------------------------------------
 
   // Clean releases the text and clears the name type, mechanism and length;
-  // the next-member link is kept. Returns 0.
+  // the next-member link is kept. Returns SUCCESS (0).
   OM_uint32 Clean() ORBI_EXCLUDES(mutex);
 
-  // GetNameType returns the name type, or ORBIGetOID(1) (the default name
-  // type) when the name has none; the field itself stays null.
+  // GetNameType returns the name type, or the default name type
+  // (ORBIGetOID(kORBIDefaultNameTypeIndex)) when the name has none; the field
+  // itself stays null.
   gss_OID GetNameType() ORBI_EXCLUDES(mutex);
 
-  // SetMechType binds the name to mech. Returns 0 and stores mech when it is
-  // the very pointer ORBIGetOID(7); 10 for a null mech, 24 for any other
-  // pointer (an equal OID at another address included); the name is then
-  // unchanged. CanonicalizeName is the operation that takes a caller's OID.
+  // SetMechType binds the name to mech. Returns SUCCESS (0) and stores mech
+  // when it is the very pointer ORBIGetOID(kORBIMechanismIndex); BAD_INPUT
+  // (10) for a null mech, MECH_NOT_SUPPORTED (24) for any other pointer (an
+  // equal OID at another address included); the name is then unchanged.
+  // CanonicalizeName is the operation that takes a caller's OID.
   OM_uint32 SetMechType(gss_OID mech) ORBI_EXCLUDES(mutex);
 
   // ChangeExternalName replaces the text with a copy of the C string newName;
   // nameLength becomes its length plus 1 (the NUL is counted). Name type and
-  // mechanism are kept. Returns 0; 10 for a null newName (name unchanged,
-  // lock not taken); 1 when no memory could be had: the old text is then
-  // released and the name holds no text, with nameLength 0.
+  // mechanism are kept. Returns SUCCESS (0); BAD_INPUT (10) for a null
+  // newName (name unchanged, lock not taken); NO_MEMORY (1) when no memory
+  // could be had: the old text is then released and the name holds no text,
+  // with nameLength 0.
   OM_uint32 ChangeExternalName(char* newName) ORBI_EXCLUDES(mutex);
 
   // GetNextMember returns the next name of a name set's chain, or null.
   PLVORBIInternalName* GetNextMember() ORBI_EXCLUDES(mutex);
   // SetNextMember links next behind this name (null ends the chain); the
-  // name does not own next. Returns 0.
+  // name does not own next. Returns SUCCESS (0).
   OM_uint32 SetNextMember(PLVORBIInternalName* next) ORBI_EXCLUDES(mutex);
 
   // operator== is 1 when both names have the same nameLength, texts that agree
@@ -86,70 +89,76 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   PLVORBIInternalName& operator=(const PLVORBIInternalName& other)
       ORBI_EXCLUDES(mutex);
 
-  // CopyFrom is operator= with a status: 0 when this name is the copy; 1
-  // when no memory could be had for the copy of other's text, and this name
-  // is then unchanged. Locks and reads other as operator= does.
+  // CopyFrom is operator= with a status: SUCCESS (0) when this name is the
+  // copy; NO_MEMORY (1) when no memory could be had for the copy of other's
+  // text, and this name is then unchanged. Locks and reads other as operator=
+  // does.
   OM_uint32 CopyFrom(const PLVORBIInternalName& other) ORBI_EXCLUDES(mutex);
 
   // --- Import -----------------------------------------------------------
 
   // Set(inputNameType, inputName) fills the name from a caller's buffer.
   // Checks, without the lock, a later failing check overriding an earlier
-  // one: a null inputName or a null inputName->value gives 10; an
-  // inputNameType that is neither null nor, by value, one of ORBIGetOID(1)
-  // (default), ORBIGetOID(0) (exported name) or ORBIGetOID(6) (anonymous)
-  // gives 36. Then a length above 4294967295 (nameLength and the token's
-  // fields are 32-bit) gives 10 before a byte is read. The name is unchanged
-  // on 10 and 36.
+  // one: a null inputName or a null inputName->value gives BAD_INPUT (10);
+  // an inputNameType that ClassifyNameType (orbi_name/rules.h) refuses, that
+  // is one neither null nor, by value, the default, the exported-name or the
+  // anonymous name type of the OID table, gives BAD_NAME_TYPE (36). Then a
+  // length above 4294967295 (nameLength and the token's fields are 32-bit)
+  // gives BAD_INPUT before a byte is read. The name is unchanged on
+  // BAD_INPUT and BAD_NAME_TYPE.
   //  - Default type or none: the text is the buffer's bytes up to the first
   //    NUL, nameLength the buffer's length (NUL counted only if the buffer
-  //    holds one); the name type is ORBIGetOID(6) when the text is the
-  //    anonymous sentinel "!@#$%&:ORBI-ANONYMOUS:!@#$%&", else ORBIGetOID(1).
+  //    holds one); the name type is the anonymous name type when the text is
+  //    the anonymous sentinel "!@#$%&:ORBI-ANONYMOUS:!@#$%&", else the
+  //    default name type (the table's own objects).
   //  - Anonymous type: the bytes are ignored; the text is the sentinel,
-  //    nameLength 29 (the NUL counted), the type ORBIGetOID(6).
-  //  - Exported-name type: the bytes are read as a token in the layout that
-  //    Export writes. 36 for a token that cannot be read (wrong identifier, a
-  //    length field running past the buffer, trailing bytes that are not a
-  //    name-type field, a name type the table does not hold), 23 for a
-  //    mechanism OID that does not decode, 24 for a mechanism other than
-  //    ORBIGetOID(7); the name is then unchanged. On success the mechanism is
-  //    ORBIGetOID(7), the text the token's name bytes with a NUL behind them,
+  //    nameLength 29 (the NUL counted), the type the anonymous name type.
+  //  - Exported-name type: the bytes are read as a token in the library's
+  //    layout (orbi_name/library_token.h), which Export writes. BAD_NAME_TYPE
+  //    (36) for a token that cannot be read (wrong identifier, a length field
+  //    running past the buffer, trailing bytes that are not a name-type
+  //    field, a name type the table does not hold), INVALID_MECH (23) for a
+  //    mechanism OID that does not decode, MECH_NOT_SUPPORTED (24) for a
+  //    mechanism other than the library's; the name is then unchanged. On
+  //    success the mechanism is ORBIGetOID(kORBIMechanismIndex), the text the
+  //    token's name bytes with a NUL behind them,
   //    nameLength the token's name length, and the name type the table's own
   //    object equal to the token's (null when the token ends after the name).
   // The mechanism is left as it was, except by the exported-name type.
-  // 1 when no memory could be had, also for a length of 4294967295 (its text
-  // block cannot be had): the old text is released and the name holds no
-  // text, with nameLength 0; the name type is unchanged.
-  // Note: the overloads make Set(type, nullptr) ambiguous; cast the null.
+  // NO_MEMORY (1) when no memory could be had, also for a length of
+  // 4294967295 (its text block cannot be had): the old text is released and the
+  // name holds no text, with nameLength 0; the name type is unchanged. Note:
+  // the overloads make Set(type, nullptr) ambiguous; cast the null.
   OM_uint32 Set(gss_OID inputNameType, gss_buffer_t inputName)
       ORBI_EXCLUDES(mutex);
 
-  // Set(inputNameType, inputName) with an ASN.1 buffer: 10 for a null
-  // inputName or a null inputName->data; 36 when inputNameType is null or not
-  // ORBIGetOID(1) by value; 1 when no memory could be had for the name's
-  // new text, also for a buffer longer than 4294967295 bytes: unlike the
-  // gss_buffer_t form, this form then leaves the name unchanged, old text
-  // included. Otherwise as the gss_buffer_t form on the buffer's bytes.
-  // Takes no lock of its own.
+  // Set(inputNameType, inputName) with an ASN.1 buffer: BAD_INPUT (10) for
+  // a null inputName or a null inputName->data; BAD_NAME_TYPE (36) when
+  // inputNameType is null or not the default name type by value; NO_MEMORY
+  // (1) when no memory could be had for the name's new text, also for a buffer
+  // longer than 4294967295 bytes: unlike the gss_buffer_t form, this form then
+  // leaves the name unchanged, old text included. Otherwise as the gss_buffer_t
+  // form on the buffer's bytes. Takes no lock of its own.
   OM_uint32 Set(gss_OID inputNameType, PLVASNBuffer* inputName)
       ORBI_EXCLUDES(mutex);
 
   // CanonicalizeName binds the name to mech, the library's mechanism.
-  // Returns 10 for a null mech, 23 when mech does not decode, 24 when it is
-  // not ORBIGetOID(7) by value (these three without the lock), 36 when the
-  // name's type is not the default name type by value (a null type
-  // included). On 0 the name type is ORBIGetOID(1) and the mechanism
-  // ORBIGetOID(7), the table's own pointers: the caller may release mech at
-  // once. Nothing changes on failure.
+  // Returns BAD_INPUT (10) for a null mech, INVALID_MECH (23) when mech does
+  // not decode, MECH_NOT_SUPPORTED (24) when it is not the library's
+  // mechanism, ORBIGetOID(kORBIMechanismIndex), by value (these three
+  // without the lock), BAD_NAME_TYPE (36) when the name's type is not the
+  // default name type by value (a null type included). On SUCCESS (0) the
+  // name type and the mechanism are the table's own pointers: the caller may
+  // release mech at once. Nothing changes on failure.
   OM_uint32 CanonicalizeName(gss_OID mech) ORBI_EXCLUDES(mutex);
 
-  // Export writes the exported name token into a new block in *token:
-  //   04 01 | M (2 bytes) | mechanism OID (M bytes) | N (4 bytes) |
-  //   name (N bytes) | T (2 bytes) | name type OID (T bytes)
-  // all integers big-endian, no padding, 10 + M + N + T bytes. Checks, all
-  // made in this order, a later failing one overriding: token null 10,
-  // no mechanism 2, no name type 36; token is then not written. 1 when no
-  // memory could be had: token->value is then null and token->length 0. The
+  // Export writes the library's exported name token (orbi_name/library_token.h:
+  // the mechanism OID of M bytes, the name of N and the name type OID of T,
+  // 10 + M + N + T bytes) into a new block in *token. Checks, all made in
+  // this order, a later failing one overriding: token null BAD_INPUT (10),
+  // no mechanism NO_MECH (2), no name type BAD_NAME_TYPE (36); token is then
+  // not written. Returns SUCCESS (0); NO_MEMORY (1) when no memory could be
+  // had: token->value is then null and token->length 0. The
   // name never changes.
   OM_uint32 Export(gss_buffer_t token) ORBI_EXCLUDES(mutex);
 
@@ -157,42 +166,53 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // length is nameLength, and the name type itself (null when the name has
   // none; not a copy) through outputNameType when that is not null. A name
   // without text gives a one-byte block holding a NUL and length 0. Returns
-  // 0; 10 for a null outputName (nothing written); 1 when no memory could be
-  // had (outputName->value null, the type not written).
+  // SUCCESS (0); BAD_INPUT (10) for a null outputName (nothing written);
+  // NO_MEMORY (1) when no memory could be had (outputName->value null, the
+  // type not written).
   OM_uint32 Display(gss_buffer_t outputName, gss_OID* outputNameType)
       ORBI_EXCLUDES(mutex);
 
   // --- Database path and entries ----------------------------------------
 
   // GetDatabasePath hands out the text up to the first line feed (or the
-  // whole text) plus a zero byte; length counts the zero byte. Returns 0; 10
-  // when path is null or the name has no database path (no text, an empty
-  // text, a text that starts with a line feed): path is then untouched; 1
-  // when no memory could be had (path->value null).
+  // whole text) plus a zero byte; length counts the zero byte. Returns
+  // SUCCESS (0); BAD_INPUT (10) when path is null or the name has no database
+  // path (no text, an empty text, a text that starts with a line feed): path
+  // is then untouched; NO_MEMORY (1) when no memory could be had
+  // (path->value null).
   OM_uint32 GetDatabasePath(gss_buffer_t path) ORBI_EXCLUDES(mutex);
 
   // Read hands out the next entry and advances cursor. cursor is 0 before the
   // first entry and all ones (~0ul) after the last; any other value is a
   // position that only Read makes, valid for this name while its text is
   // unchanged. The entry comes as its characters plus a zero byte; length
-  // counts the zero byte. Returns 0; 5 when no entries are left (a cursor of
-  // 0 on a text with no line feed, or on a name without text, becomes all
-  // ones); 10 when entry is null or cursor is not a position of this name's
-  // current text (stale or made up): cursor and entry are then untouched; 1
-  // when no memory could be had (cursor unchanged, entry->value null).
+  // counts the zero byte. Returns SUCCESS (0); END_OF_LIST (5) when no
+  // entries are left (a cursor of 0 on a text with no line feed, or on a
+  // name without text, becomes all ones); BAD_INPUT (10) when entry is null
+  // or cursor is not a position of this name's current text (stale or made
+  // up): cursor and entry are then untouched; NO_MEMORY (1) when no memory
+  // could be had (cursor unchanged, entry->value null).
+  // A position is checked against a stamp of the text it was made for,
+  // drawn anew for every new text in the process, of which the cursor keeps
+  // 31 bits (it is 64 bits wide and holds the offset too). So a stale cursor
+  // can be accepted again only after 2^31 further texts in the process, and
+  // then only where it lands on the start of an entry of the current text,
+  // which it then reads.
   OM_uint32 Read(gss_buffer_t entry, unsigned long& cursor)
       ORBI_EXCLUDES(mutex);
 
-  // Read into an ASN.1 buffer: on 0 the buffer is cleared and holds the
+  // Read into an ASN.1 buffer: on SUCCESS the buffer is cleared and holds the
   // entry's characters and one zero byte; otherwise it is untouched.
   // Statuses as above. Takes no lock of its own.
   OM_uint32 Read(PLVASNBuffer* entry, unsigned long& cursor)
       ORBI_EXCLUDES(mutex);
 
   // Read into a label string: stores the entry as the visible string and
-  // selects alternative 1. Statuses as above, plus 36 when the name type is
-  // not the very pointer ORBIGetOID(1) (cursor untouched), and 4 when the
-  // label string refuses the entry (the cursor is then past it).
+  // selects alternative 1. Statuses as above, plus BAD_NAME_TYPE (36) when
+  // the name type is not the very pointer
+  // ORBIGetOID(kORBIDefaultNameTypeIndex) (cursor untouched), and
+  // LABEL_NOT_SET (4) when the label string refuses the entry (the cursor is
+  // then past it).
   OM_uint32 Read(PLVASNLabelString* label, unsigned long& cursor)
       ORBI_EXCLUDES(mutex);
 

@@ -39,20 +39,22 @@ class ORBI_NAME_EXPORT PLVORBIInternalNameSet {
   PLVORBIInternalNameSet& operator=(const PLVORBIInternalNameSet&) = delete;
 
   // AddMember adds a copy of *newMember at the end unless an equal member is
-  // present. Returns 0 with index the position (from 1) of the equal or new
-  // member; 6 for a null newMember (index untouched); 1 when no memory could
-  // be had for the copy (nothing added; index 0 for an empty set, else the
-  // number of members).
+  // present. Returns SUCCESS (0) with index the position (from 1) of the
+  // equal or new member; NO_SUCH_MEMBER (6) for a null newMember (index
+  // untouched); NO_MEMORY (1) when no memory could be had for the copy (nothing
+  // added; index 0 for an empty set, else the number of members).
   OM_uint32 AddMember(PLVORBIInternalName* newMember, int& index)
       ORBI_EXCLUDES(mutex);
 
   // RemoveMember takes out and destroys the first member equal to
-  // *memberToRemove. Returns 0; 6 when memberToRemove is null, the set is
-  // empty or no member is equal (set unchanged).
+  // *memberToRemove. Returns SUCCESS (0); NO_SUCH_MEMBER (6) when
+  // memberToRemove is null, the set is empty or no member is equal (set
+  // unchanged).
   OM_uint32 RemoveMember(PLVORBIInternalName* memberToRemove)
       ORBI_EXCLUDES(mutex);
 
-  // RemoveAllMembers takes out and destroys every member. Returns 0.
+  // RemoveAllMembers takes out and destroys every member. Returns SUCCESS
+  // (0).
   OM_uint32 RemoveAllMembers() ORBI_EXCLUDES(mutex);
 
   // GetCount returns the number of members.
@@ -65,11 +67,12 @@ class ORBI_NAME_EXPORT PLVORBIInternalNameSet {
 
   // CopyExpandedNameSet adds every name of every member's expansion
   // (PLVORBIInternalName::CopyExpandedName) to newNameSet through AddMember,
-  // in order, passing over names already present. Returns 0; 1 when a
-  // member's expansion failed: the walk stops there and what earlier members
-  // added stays; 10 when newNameSet is null or this set itself (nothing
-  // happens). Takes this set's lock, then newNameSet's through AddMember:
-  // never expand two sets into each other at the same time.
+  // in order, passing over names already present. Returns SUCCESS (0);
+  // NO_MEMORY (1) when a member's expansion failed: the walk stops there and
+  // what earlier members added stays; BAD_INPUT (10) when newNameSet is null
+  // or this set itself (nothing happens). Takes this set's lock, then
+  // newNameSet's through AddMember: never expand two sets into each other at
+  // the same time.
   OM_uint32 CopyExpandedNameSet(PLVORBIInternalNameSet* newNameSet)
       ORBI_EXCLUDES(mutex);
 

@@ -5,8 +5,8 @@
 // Thread safety: a value has no lock; use one value from one thread at a
 // time. The static operations touch no value and may run on any thread.
 //
-// Statuses are those of orbi_name/status.h: 0 SUCCESS, 1 NO_MEMORY,
-// 7 NO_ALGORITHM_CODE, 38 BAD_OID. Comparisons return 1 (equal) or 0.
+// Statuses are those of orbi_name/status.h: SUCCESS, NO_MEMORY,
+// NO_ALGORITHM_CODE and BAD_OID. Comparisons return 1 (equal) or 0.
 // Blocks handed out (text form, gss_OID_desc and its elements) come from
 // malloc: the caller releases them with free. A PLVASNObjectID handed out
 // comes from new: the caller releases it with delete.
@@ -29,53 +29,58 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
   PLVORBIInternalOID(const PLVORBIInternalOID&) = delete;
   PLVORBIInternalOID& operator=(const PLVORBIInternalOID&) = delete;
 
-  // Clean releases the arcs; the value is empty. Returns 0.
+  // Clean releases the arcs; the value is empty. Returns SUCCESS.
   OM_uint32 Clean();
 
   // set(text) reads the text form "{1 2 840 113549}" (arcs divided by one
   // blank, inside braces) or the dotted form "1.2.840.113549". Each arc is a
   // run of decimal digits (leading zeros allowed) whose value is 1 to
-  // 4294967295. Returns 0, or 38 for a null text, a text that breaks the
+  // 4294967295. Returns SUCCESS, or BAD_OID for a null text, a text that
+  // breaks the
   // layout (any character other than digits and the form's separator, a
   // missing closing brace, an empty, leading, trailing or doubled separator),
-  // an arc of 0 or an arc above 4294967295. On 38 the value is unchanged.
-  // Returns 1, with the value unchanged, when no memory could be had.
+  // an arc of 0 or an arc above 4294967295. On BAD_OID the value is
+  // unchanged. Returns NO_MEMORY, with the value unchanged, when no memory
+  // could be had.
   // orbi_name/oid_rules.h reads a text by the same rules and says which one
   // a refused text breaks.
   OM_uint32 set(const char* text);
 
   // get(text) hands out the text form: "{" + arcs in unsigned decimal divided
-  // by blanks + "}"; an empty value gives "}". Returns 0; 1 when no memory
-  // could be had (text is then null). The caller frees text.
+  // by blanks + "}"; an empty value gives "}". Returns SUCCESS; NO_MEMORY
+  // when no memory could be had (text is then null). The caller frees text.
   OM_uint32 get(char*& text) const;
 
   // set(value) takes the arcs of an ASN.1 object. The arcs held before are
-  // released first. Returns 0 (an object without arcs leaves the value
-  // empty); 1 when no memory could be had (the value is empty); 38 when value
-  // is null or holds an arc above 4294967295 (the value is empty).
+  // released first. Returns SUCCESS (an object without arcs leaves the value
+  // empty); NO_MEMORY when no memory could be had (the value is empty);
+  // BAD_OID when value is null or holds an arc above 4294967295 (the value
+  // is empty).
   OM_uint32 set(const PLVASNObjectID* value);
 
-  // get(value) hands out a new PLVASNObjectID holding the arcs. Returns 0; 1
-  // when no memory could be had (value is then null). The caller deletes it.
+  // get(value) hands out a new PLVASNObjectID holding the arcs. Returns
+  // SUCCESS; NO_MEMORY when no memory could be had (value is then null). The
+  // caller deletes it.
   OM_uint32 get(PLVASNObjectID*& value) const;
 
-  // writeTo gives value the arcs with PLVASNObjectID::set_value. Returns 0,
-  // also when the arcs are not DER-encodable; 1 when value could not take
-  // them for want of memory.
+  // writeTo gives value the arcs with PLVASNObjectID::set_value. Returns
+  // SUCCESS, also when the arcs are not DER-encodable; NO_MEMORY when value
+  // could not take them for want of memory.
   OM_uint32 writeTo(PLVASNObjectID& value) const;
 
-  // set(oid) decodes the DER content octets of oid. Returns 0; 38, with the
-  // value unchanged, when oid or its elements is null or the bytes do not
-  // decode; 1 when no memory could be had (the value is then empty).
+  // set(oid) decodes the DER content octets of oid. Returns SUCCESS;
+  // BAD_OID, with the value unchanged, when oid or its elements is null or
+  // the bytes do not decode; NO_MEMORY when no memory could be had (the value
+  // is then empty).
   OM_uint32 set(const gss_OID oid);
 
   // get(oid) hands out a new gss_OID_desc holding the DER content octets of
   // the arcs, followed by one zero byte that length does not count. Returns
-  // 0; 38 when the arcs cannot be encoded (fewer than two, a first arc above
-  // 2, a second arc of 40 or more under a first arc of 0 or 1), 1 when no
-  // memory could be had; oid is null on both. The caller frees oid->elements
-  // and then oid. CheckOidArcs (orbi_name/oid_rules.h) says which rule arcs
-  // without content octets break.
+  // SUCCESS; BAD_OID when the arcs cannot be encoded (fewer than two, a first
+  // arc above 2, a second arc of 40 or more under a first arc of 0 or 1),
+  // NO_MEMORY when no memory could be had; oid is null on both. The caller
+  // frees oid->elements and then oid. CheckOidArcs (orbi_name/oid_rules.h) says
+  // which rule arcs without content octets break.
   OM_uint32 get(gss_OID& oid) const;
 
   // isEqual(other) is 1 when both values have the same text form (the same
@@ -95,20 +100,24 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
   static int OIDChecker(gss_OID a, gss_OID b);
 
   // GetMatchingOIDFromTable returns oid when it is the very pointer of one of
-  // the OID table's entries 0 to 39, else null. Only pointers are compared.
+  // the OID table's entries (0 to kORBIOIDTableSize - 1), else null. Only
+  // pointers are compared.
   gss_OID GetMatchingOIDFromTable(const gss_OID oid) const;
 
   // ConvertFromOIDToTS sets *code to the algorithm code of oid (256 for the
-  // OID of table entry 18, 512 for entry 19, 768 for entry 17, compared by
-  // value) and returns 0; else *code is 7936 and the status 7. A null code
-  // gives 7 and writes nothing.
+  // OID of table entry kORBIAlgorithm256Index, 512 for
+  // kORBIAlgorithm512Index, 768 for kORBIAlgorithm768Index, compared by
+  // value) and returns SUCCESS; else *code is 7936 and the status
+  // NO_ALGORITHM_CODE. A null code gives NO_ALGORITHM_CODE and writes
+  // nothing.
   static OM_uint32 ConvertFromOIDToTS(gss_OID oid, unsigned int* code);
 
   // ConvertFromTSToOID sets *oid and *secondValue for code: 0 and 256 give
-  // the DES-EDE3-CBC record (1.2.840.113549.3.7) and 64, 512 table entry 19
-  // and 64, 768 table entry 17 and 40; returns 0. Any other code gives null,
-  // 0 and status 7. The OID handed out is never released by the caller. A
-  // null oid or secondValue gives 7 and writes nothing.
+  // the DES-EDE3-CBC record (1.2.840.113549.3.7) and 64, 512 table entry
+  // kORBIAlgorithm512Index and 64, 768 table entry kORBIAlgorithm768Index and
+  // 40; returns SUCCESS. Any other code gives null, 0 and status
+  // NO_ALGORITHM_CODE. The OID handed out is never released by the caller. A
+  // null oid or secondValue gives NO_ALGORITHM_CODE and writes nothing.
   static OM_uint32 ConvertFromTSToOID(unsigned int code, gss_OID* oid,
                                       unsigned int* secondValue);
 

@@ -108,7 +108,7 @@ enum class OidArcsFault {
 
 // CheckOidArcs tells whether the count arcs have DER content octets: kNone
 // when they do, else the first rule they break. PLVORBIInternalOID's
-// get(gss_OID&) refuses a value with 38 (BAD_OID) exactly when this is not
+// get(gss_OID&) refuses a value with BAD_OID (38) exactly when this is not
 // kNone for its arcs. A null arcs reads as no arcs.
 ORBI_NAME_EXPORT OidArcsFault CheckOidArcs(const uint32_t* arcs, size_t count);
 

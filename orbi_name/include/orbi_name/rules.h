@@ -15,10 +15,11 @@
 namespace orbi_name {
 
 // CheckMechanism tells whether mech is the library's mechanism,
-// ORBIGetOID(7), by value: the rule that CanonicalizeName and the token
-// import apply. Returns 0 when it is; 10 for a null mech; 23 (INVALID_MECH)
-// when its bytes are no OID (null elements, no bytes, not valid DER content
-// octets); 24 (MECH_NOT_SUPPORTED) when they are another OID. Allocates
+// ORBIGetOID(kORBIMechanismIndex), by value: the rule that CanonicalizeName
+// and the token import apply. Returns SUCCESS (0) when it is; BAD_INPUT (10)
+// for a null mech; INVALID_MECH (23) when its bytes are no OID (null
+// elements, no bytes, not valid DER content octets); MECH_NOT_SUPPORTED (24)
+// when they are another OID. Allocates
 // nothing, so a shortage of memory cannot pass for an unreadable mechanism.
 ORBI_NAME_EXPORT OM_uint32 CheckMechanism(gss_OID mech);
 

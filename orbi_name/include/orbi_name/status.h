@@ -15,27 +15,37 @@
 namespace orbi_name {
 namespace status {
 
-inline constexpr OM_uint32 SUCCESS = 0;        // success
-inline constexpr OM_uint32 NO_MEMORY = 1;      // no heap block could be had
-inline constexpr OM_uint32 NO_MECH = 2;        // Export: no mechanism
-inline constexpr OM_uint32 LABEL_NOT_SET = 4;  // label string refused an entry
-inline constexpr OM_uint32 END_OF_LIST = 5;    // no entries left
-inline constexpr OM_uint32 NO_SUCH_MEMBER =
-    6;  // null, empty set, no equal member
-inline constexpr OM_uint32 NO_ALGORITHM_CODE =
-    7;  // no code for the OID / OID for the code
-inline constexpr OM_uint32 BAD_INPUT = 10;     // required argument missing
-inline constexpr OM_uint32 INVALID_MECH = 23;  // mechanism OID cannot be read
-inline constexpr OM_uint32 MECH_NOT_SUPPORTED =
-    24;  // not the library's mechanism
-inline constexpr OM_uint32 BAD_NAME_TYPE =
-    36;                                   // name type not accepted or missing
-inline constexpr OM_uint32 BAD_OID = 38;  // malformed OID text or bytes
+// Success.
+inline constexpr OM_uint32 SUCCESS = 0;
+// No heap block could be had; for CopyExpandedNameSet also a member whose
+// expansion failed.
+inline constexpr OM_uint32 NO_MEMORY = 1;
+// Export: the name has no mechanism.
+inline constexpr OM_uint32 NO_MECH = 2;
+// The label string refused an entry.
+inline constexpr OM_uint32 LABEL_NOT_SET = 4;
+// No entries are left in the name's text.
+inline constexpr OM_uint32 END_OF_LIST = 5;
+// A null member, an empty set, or no equal member.
+inline constexpr OM_uint32 NO_SUCH_MEMBER = 6;
+// No algorithm code for the OID, or no OID for the code.
+inline constexpr OM_uint32 NO_ALGORITHM_CODE = 7;
+// A required argument or its data pointer is null; a name without a
+// database path; a cursor that is no position of the name's text.
+inline constexpr OM_uint32 BAD_INPUT = 10;
+// The mechanism OID cannot be read.
+inline constexpr OM_uint32 INVALID_MECH = 23;
+// The mechanism is not the library's.
+inline constexpr OM_uint32 MECH_NOT_SUPPORTED = 24;
+// The name type is not accepted, or missing where one is needed.
+inline constexpr OM_uint32 BAD_NAME_TYPE = 36;
+// A malformed OID text, a zero or empty arc, or OID bytes that do not decode.
+inline constexpr OM_uint32 BAD_OID = 38;
 
 }  // namespace status
 
-// StatusName returns the name of a status ("BAD_INPUT" for 10), or null for
-// a value that is not one of the statuses above. The text is static.
+// StatusName returns the name of a status ("BAD_INPUT" for BAD_INPUT), or null
+// for a value that is not one of the statuses above. The text is static.
 ORBI_NAME_EXPORT const char* StatusName(OM_uint32 status);
 
 // StatusMessage returns a short sentence that says what a status means, for
