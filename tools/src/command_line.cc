@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include <string>
+#include <utility>
 
 #include "args.h"
 #include "commands.h"
@@ -21,16 +22,6 @@ enum Option : unsigned {
   kIn = 1u << 1,
   kType = 1u << 2,
   kContent = 1u << 3,
-};
-
-struct Command {
-  const char* name;
-  int (*run)(Session*, const Args&);
-  size_t min_args;
-  size_t max_args;
-  unsigned options;
-  const char* usage;
-  const char* help;
 };
 
 #define ORBI_TOOL_TEXT_HELP                                                    \
@@ -132,8 +123,8 @@ int PrintVersion() {
 // OptionValue takes the value of an option that has one, given as
 // "--name=VALUE" or "--name VALUE"; null when arg is not that option. A
 // missing value sets *missing.
-const char* OptionValue(const char* name, int argc, char** argv, int* i,
-                        bool* missing) {
+const char* OptionValue(const char* name, int argc, const char* const* argv,
+                        int* i, bool* missing) {
   const size_t length = strlen(name);
   const char* arg = argv[*i];
   if (strncmp(arg, name, length) != 0) return nullptr;
@@ -156,29 +147,33 @@ int Finish(int result) {
   return result;
 }
 
-int Main(int argc, char** argv) {
+CommandLine ParseCommandLine(int argc, const char* const* argv) {
+  CommandLine line;
   // --json is known before anything else so that every error, usage errors
   // included, takes its form.
-  bool json = false;
   for (int j = 1; j < argc && strcmp(argv[j], "--") != 0; ++j) {
-    if (strcmp(argv[j], "--json") == 0) json = true;
+    if (strcmp(argv[j], "--json") == 0) line.json = true;
   }
-  auto usage_error = [&](const char* command, const std::string& message) {
-    Session::ReportError(command, json, kExitUsage, message, nullptr, nullptr);
-    return kExitUsage;
+  auto usage_error = [&line](const char* command, std::string message) {
+    line.request = Request::kUsageError;
+    line.error_command = command;
+    line.error = std::move(message);
+    return line;
   };
 
-  bool trace = false;
   int i = 1;
   for (; i < argc && argv[i][0] == '-'; ++i) {
     const char* arg = argv[i];
     if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-      PrintUsage(stdout);
-      return kExitOk;
+      line.request = Request::kUsage;
+      return line;
     }
-    if (strcmp(arg, "--version") == 0) return PrintVersion();
+    if (strcmp(arg, "--version") == 0) {
+      line.request = Request::kVersion;
+      return line;
+    }
     if (strcmp(arg, "--trace") == 0) {
-      trace = true;
+      line.trace = true;
       continue;
     }
     if (strcmp(arg, "--json") == 0) continue;
@@ -186,16 +181,16 @@ int Main(int argc, char** argv) {
   }
   if (i == argc) return usage_error(nullptr, "no command given");
 
-  const Command* command = nullptr;
   for (const Command& candidate : kCommands) {
-    if (strcmp(argv[i], candidate.name) == 0) command = &candidate;
+    if (strcmp(argv[i], candidate.name) == 0) line.command = &candidate;
   }
+  const Command* command = line.command;
   if (command == nullptr) {
     return usage_error(nullptr,
                        std::string("unknown command '") + argv[i] + "'");
   }
 
-  Args args;
+  Args& args = line.args;
   bool options_done = false;
   for (++i; i < argc; ++i) {
     const char* arg = argv[i];
@@ -208,10 +203,10 @@ int Main(int argc, char** argv) {
     if (strcmp(arg, "--") == 0) {
       options_done = true;
     } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
-      printf("usage: %s %s\n\n%s", kProgram, command->usage, command->help);
-      return kExitOk;
+      line.request = Request::kCommandHelp;
+      return line;
     } else if (strcmp(arg, "--trace") == 0) {
-      trace = true;
+      line.trace = true;
     } else if (strcmp(arg, "--json") == 0) {
       // Seen above.
     } else if ((command->options & kRaw) != 0 && strcmp(arg, "--raw") == 0) {
@@ -241,13 +236,35 @@ int Main(int argc, char** argv) {
     // The text form prints the "orbi-name: usage: ..." line that scripts
     // match.
     return usage_error(
-        json ? command->name : nullptr,
+        line.json ? command->name : nullptr,
         std::string("usage: ") + kProgram + " " + command->usage);
   }
+  line.request = Request::kRun;
+  return line;
+}
 
-  if (trace) TurnTracingOn();
-  Session session(command->name, json);
-  const int result = command->run(&session, args);
+int Main(int argc, char** argv) {
+  const CommandLine line = ParseCommandLine(argc, argv);
+  switch (line.request) {
+    case Request::kUsage:
+      PrintUsage(stdout);
+      return kExitOk;
+    case Request::kVersion:
+      return PrintVersion();
+    case Request::kCommandHelp:
+      printf("usage: %s %s\n\n%s", kProgram, line.command->usage,
+             line.command->help);
+      return kExitOk;
+    case Request::kUsageError:
+      Session::ReportError(line.error_command, line.json, kExitUsage,
+                           line.error, nullptr, nullptr);
+      return kExitUsage;
+    case Request::kRun:
+      break;
+  }
+  if (line.trace) TurnTracingOn();
+  Session session(line.command->name, line.json);
+  const int result = line.command->run(&session, line.args);
   if (result == kExitOk) session.Write();
   return result;
 }
