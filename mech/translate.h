@@ -1,6 +1,6 @@
 // How the module's entry points report an outcome: the major status that
-// the glue and the caller see, and the minor status (orbi_mech/minor_status.h)
-// that names the fault.
+// the glue and the caller see, and the minor status (minor_status.h) that
+// names the fault.
 #ifndef ORBI_MECH_TRANSLATE_H_
 #define ORBI_MECH_TRANSLATE_H_
 

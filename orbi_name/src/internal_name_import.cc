@@ -30,7 +30,6 @@ using orbi_name::internal::MutexLock;
 using orbi_name::internal::Oids;
 using orbi_name::internal::ParseToken;
 using orbi_name::internal::SealText;
-using orbi_name::internal::TableOids;
 using orbi_name::internal::TextEnd;
 namespace status = orbi_name::status;
 

@@ -1,6 +1,7 @@
 // The DER rules for OID content octets (the bytes of an OBJECT IDENTIFIER
 // after its tag and length), in one place for the ASN.1 stand-in, the OID
-// value and the name library's token code.
+// value and its text rules, the name library's checks of a caller's OID
+// against the OID table, and the module's fuzz target.
 //
 // Content octets are valid when they are not empty, every subidentifier is
 // minimal (does not start with 0x80), the last byte ends a subidentifier, and
@@ -13,8 +14,6 @@
 
 #include <stddef.h>
 #include <stdint.h>
-
-#include "der/bytes.h"
 
 namespace orbi {
 namespace der {
