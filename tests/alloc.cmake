@@ -54,3 +54,16 @@ target_compile_definitions(alloc_imports_guard PRIVATE
   ORBI_GUARD_PROBE="$<TARGET_FILE:alloc_guard_probe>")
 add_dependencies(alloc_imports_guard orbi_name orbi_services alloc_guard_probe)
 gtest_discover_tests(alloc_imports_guard DISCOVERY_TIMEOUT 60)
+
+# The tool's messages when the library runs out of memory: its parts linked
+# with the seam build (and the DER module the tool compiles in), not the real
+# library.
+if(TARGET orbi_tool)
+  add_executable(tool_alloc_test ${_orbi_alloc_dir}/tool_alloc.cc
+    $<TARGET_OBJECTS:orbi_tool> $<TARGET_OBJECTS:orbi_der>)
+  target_include_directories(tool_alloc_test PRIVATE
+    ${PROJECT_SOURCE_DIR}/tools/src)
+  target_link_libraries(tool_alloc_test PRIVATE orbi_name_seam GTest::gtest
+    GTest::gtest_main orbi_name_warnings)
+  gtest_discover_tests(tool_alloc_test DISCOVERY_TIMEOUT 60)
+endif()

@@ -620,6 +620,40 @@ json_oid_content|--json oid --content 06092a864886f70d010101|d["input"] == "cont
 json_type_exported|--json show --type exported $tok|d["name"]["text"] == "alice"
 END_OF_CASES
 
+  # Every OID table entry, given as its dotted text, shows its index and
+  # role: the entries with a role (their OIDs from the RFCs that assign
+  # them), then every other index up to the table's end, a reserved entry
+  # under the build's arc.
+  entries="0|1.3.6.1.5.6.4|exported name type
+1|$default_type_oid|default name type
+2|1.2.840.113554.1.2.1.1|user name type
+3|1.2.840.113554.1.2.1.2|machine uid name type
+4|1.2.840.113554.1.2.1.3|string uid name type
+5|1.3.6.1.5.6.2|host-based service name type
+6|1.3.6.1.5.6.3|anonymous name type
+7|$mech_oid|the library's mechanism
+17|1.2.840.113549.3.4|RC4
+18|1.2.840.113549.3.7|DES-EDE3-CBC
+19|1.3.14.3.2.7|DES-CBC"
+  for ((i = 8; i < 40; ++i)); do
+    grep -q "^$i|" <<<"$entries" || entries+=$'\n'"$i|$arc.2.$i|reserved entry $i"
+  done
+  : >"$scratch/entries"
+  while IFS='|' read -r index dotted role; do
+    run --json oid "$dotted"
+    [[ $rc == 0 ]] || fail "json_oid_entry_$index: exit $rc: $(cat "$scratch/err")"
+    printf '%s|%s|%s\n' "$index" "$role" "$(cat "$scratch/out")" >>"$scratch/entries"
+  done <<<"$entries"
+  result=$(python3 -c '
+import json, sys
+for line in open(sys.argv[1], encoding="utf-8"):
+    index, role, text = line.rstrip("\n").split("|", 2)
+    d = json.loads(text)
+    if d["table_entry"] != int(index) or d["role"] != role:
+        print("entry %s: table_entry %r, role %r" % (index, d["table_entry"], d["role"]))
+' "$scratch/entries" 2>&1)
+  [[ -z $result ]] || fail "json_oid_entries: $result"
+
   # Awkward name bytes: quote, backslash, C0 and C1 controls, DEL, a byte
   # that is no UTF-8, well-formed UTF-8 (e-acute, an emoji) and an encoded
   # surrogate, which is no UTF-8 either. The hex keeps the exact bytes, and
@@ -680,6 +714,19 @@ trace)
   ;;
 
 usage)
+  # Standard output that cannot be written (a full device): every way of
+  # writing it ends with one message and exit 1, not a silent success.
+  if [[ -c /dev/full ]]; then
+    for args in "show alice" "--help" "--json show alice" "export --raw alice" "--version"; do
+      eval "argv=($args)"
+      "$tool" "${argv[@]}" >/dev/full 2>"$scratch/err"
+      rc=$?
+      [[ $rc == 1 ]] || fail "full_output: $args: exit $rc, expected 1"
+      [[ $(cat "$scratch/err") == "orbi-name: cannot write to standard output" ]] ||
+        fail "full_output: $args: stderr '$(cat "$scratch/err")'"
+    done
+  fi
+
   run --version
   [[ $rc == 0 ]] || fail "version: exit $rc"
   [[ $(head -n 1 "$scratch/out") == "orbi-name $version" ]] ||

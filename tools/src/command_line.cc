@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <new>
 #include <string>
 #include <utility>
 
@@ -15,6 +16,8 @@
 namespace orbi_tool {
 
 namespace {
+
+constexpr char kOutOfMemory[] = "out of memory";
 
 // Options a command takes besides --trace, --json and --help.
 enum Option : unsigned {
@@ -244,29 +247,43 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
 }
 
 int Main(int argc, char** argv) {
-  const CommandLine line = ParseCommandLine(argc, argv);
-  switch (line.request) {
-    case Request::kUsage:
-      PrintUsage(stdout);
-      return kExitOk;
-    case Request::kVersion:
-      return PrintVersion();
-    case Request::kCommandHelp:
-      printf("usage: %s %s\n\n%s", kProgram, line.command->usage,
-             line.command->help);
-      return kExitOk;
-    case Request::kUsageError:
-      Session::ReportError(line.error_command, line.json, kExitUsage,
-                           line.error, nullptr, nullptr);
-      return kExitUsage;
-    case Request::kRun:
-      break;
+  bool json = false;
+  const char* command = nullptr;
+  // Running out of memory, in the tool's own strings or in the library, ends
+  // the command with one message and exit 1 (DescribeOid turns a library
+  // shortage into std::bad_alloc); what the command built is dropped, so
+  // nothing reaches standard output.
+  try {
+    const CommandLine line = ParseCommandLine(argc, argv);
+    json = line.json;
+    switch (line.request) {
+      case Request::kUsage:
+        PrintUsage(stdout);
+        return kExitOk;
+      case Request::kVersion:
+        return PrintVersion();
+      case Request::kCommandHelp:
+        printf("usage: %s %s\n\n%s", kProgram, line.command->usage,
+               line.command->help);
+        return kExitOk;
+      case Request::kUsageError:
+        Session::ReportError(line.error_command, line.json, kExitUsage,
+                             line.error, nullptr, nullptr);
+        return kExitUsage;
+      case Request::kRun:
+        break;
+    }
+    command = line.command->name;
+    if (line.trace) TurnTracingOn();
+    Session session(line.command->name, line.json);
+    const int result = line.command->run(&session, line.args);
+    if (result == kExitOk) session.Write();
+    return result;
+  } catch (const std::bad_alloc&) {
+    Session::ReportError(command, json, kExitRefused, kOutOfMemory, nullptr,
+                         nullptr);
+    return kExitRefused;
   }
-  if (line.trace) TurnTracingOn();
-  Session session(line.command->name, line.json);
-  const int result = line.command->run(&session, line.args);
-  if (result == kExitOk) session.Write();
-  return result;
 }
 
 }  // namespace orbi_tool

@@ -3,6 +3,7 @@
 #include <stdint.h>
 
 #include <memory>
+#include <new>
 
 #include "byte_text.h"
 #include "der/bytes.h"
@@ -142,6 +143,8 @@ OidInfo DescribeOid(gss_OID oid) {
   info.der = Hex(static_cast<const unsigned char*>(oid->elements), oid->length);
   PLVORBIInternalOID value;
   const OM_uint32 status = value.set(oid);
+  // A shortage is no property of the OID: it ends the command (Main).
+  if (status == orbi_name::status::NO_MEMORY) throw std::bad_alloc();
   if (status != orbi_name::status::SUCCESS) {
     info.failure =
         oid->length == 0
@@ -149,10 +152,7 @@ OidInfo DescribeOid(gss_OID oid) {
             : "bytes " + info.der + " do not decode: " + StatusText(status);
     return info;
   }
-  if (!TextForm(value, &info.text)) {
-    info.failure = "no memory for the text form";
-    return info;
-  }
+  if (!TextForm(value, &info.text)) throw std::bad_alloc();
   info.decodes = true;
   info.index = orbi_name::FindTableEntry(oid);
   return info;

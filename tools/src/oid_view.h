@@ -33,6 +33,8 @@ struct OidInfo {
   std::string failure;  // why it does not decode
 };
 
+// DescribeOid reads oid for showing. Throws std::bad_alloc when the library
+// or the tool runs out of memory, which is no fault of the OID.
 OidInfo DescribeOid(gss_OID oid);
 
 // OidLine gives "{1 2 3} = 1.2.3 (role)", or the failure.
