@@ -202,6 +202,11 @@ TEST(OidRules, ArcsWithoutContentOctetsNameTheRule) {
     }
   }
   EXPECT_EQ(orbi_name::CheckOidArcs(nullptr, 2), OidArcsFault::kTooFewArcs);
+  // A count beyond 32 bits is refused on the count alone, before the arcs
+  // (two here, well-formed) are read.
+  const uint32_t two[] = {1, 2};
+  EXPECT_EQ(orbi_name::CheckOidArcs(two, size_t{0xFFFFFFFFu} + 1),
+            OidArcsFault::kTooLong);
 }
 
 }  // namespace

@@ -64,4 +64,16 @@ TEST(DerOid, QuickAndFullChecksAgreeAtTheSubidentifierBoundaries) {
   }
 }
 
+// More arcs than a 32-bit count holds are refused on the count alone,
+// before any arc is read: the array here has two, and a check that read
+// them all would run far past it.
+TEST(DerOid, TooManyArcsIsRefusedBeforeAnArcIsRead) {
+  const uint32_t two[] = {3, 1};
+  EXPECT_EQ(
+      orbi::der::FindOidArcsFault(two, size_t{orbi::der::kMaxArcCount} + 1),
+      orbi::der::ArcsFault::kTooManyArcs);
+  EXPECT_EQ(orbi::der::FindOidArcsFault(two, 2),
+            orbi::der::ArcsFault::kFirstArcAbove2);
+}
+
 }  // namespace
