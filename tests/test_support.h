@@ -19,16 +19,21 @@
 #include "orbi_services/trace.h"
 #include "trace_texts.h"
 
-// Table entries the tests use beside the roles oid_table.h names. Each is a
-// table object, so a check that compares pointers sees it as the table's.
+// Table entries the tests use beside the roles the library relies on. Each
+// is a table object, so a check that compares pointers sees it as the
+// table's.
 //
 // Name types the library does not take (RFC 2744 user name, 10 content
 // octets like the default name type's; RFC 2743 host-based service).
-inline constexpr int kUserNameTypeIndex = 2;
-inline constexpr int kHostBasedServiceTypeIndex = 5;
+inline constexpr int kUserNameTypeIndex = kORBIUserNameTypeIndex;
+inline constexpr int kHostBasedServiceTypeIndex =
+    kORBIHostBasedServiceNameTypeIndex;
 // A reserved entry: an OID with no role at all, for an output that a call
 // must overwrite or leave alone, or an input that matches no role.
-inline constexpr int kReservedEntryIndex = 30;
+inline constexpr int kReservedEntryIndex = kORBIFirstReservedIndex + 22;
+static_assert(ORBIOIDRoleOf(kReservedEntryIndex) == nullptr &&
+                  kReservedEntryIndex < kORBIOIDTableSize,
+              "a reserved entry has no role");
 
 // The text that stands for an anonymous name: Display gives it with the
 // anonymous name type, and importing it with that type makes one.
