@@ -57,6 +57,8 @@ extern "C" void* KRB5_CALLCONV gss_mech_initialize(gss_const_OID mech);
 #include <string.h>
 
 #include "glue.h"
+#include "mechanism.h"
+#include "names.h"
 #include "orbi_services/oid_table.h"
 #include "sasl_name.h"
 #include "translate.h"
@@ -78,7 +80,7 @@ using orbi_mech::Readable;
 
 // MechanismSet hands out the set of the one mechanism.
 OM_uint32 MechanismSet(OM_uint32* minor, gss_OID_set* out) {
-  return orbi_mech::NewOidSet(minor, ORBIGetOID(kORBIMechanismIndex), 1, out);
+  return orbi_mech::NewOidSet(minor, orbi_mech::Mechanism(), 1, out);
 }
 
 // Unavailable empties every output and reports that the mechanism does not
@@ -181,7 +183,7 @@ OM_uint32 KRB5_CALLCONV gss_inquire_mech_for_saslname(
   if (!Readable(sasl_mech_name)) {
     return NoInput(minor_status);
   }
-  gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
+  gss_OID mech = orbi_mech::Mechanism();
   char gs2[orbi_mech::kGs2NameLength + 1];
   if (!orbi_mech::ComputeGs2Name(
           static_cast<const unsigned char*>(mech->elements), mech->length,
