@@ -354,7 +354,7 @@ OM_uint32 KRB5_CALLCONV gss_set_name_attribute(OM_uint32* minor_status,
   if (!Enter(minor_status)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   const OM_uint32 unreadable = CheckNameAndAttribute(minor_status, name, attr);
   if (unreadable != GSS_S_COMPLETE) return unreadable;
-  return orbi_mech::RefuseChange(minor_status, *attr);
+  return orbi_mech::ChangeAttribute(minor_status, *attr);
 }
 
 OM_uint32 KRB5_CALLCONV gss_delete_name_attribute(OM_uint32* minor_status,
@@ -363,7 +363,7 @@ OM_uint32 KRB5_CALLCONV gss_delete_name_attribute(OM_uint32* minor_status,
   if (!Enter(minor_status)) return GSS_S_CALL_INACCESSIBLE_WRITE;
   const OM_uint32 unreadable = CheckNameAndAttribute(minor_status, name, attr);
   if (unreadable != GSS_S_COMPLETE) return unreadable;
-  return orbi_mech::RefuseChange(minor_status, *attr);
+  return orbi_mech::ChangeAttribute(minor_status, *attr);
 }
 
 }  // extern "C"

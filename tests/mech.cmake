@@ -70,12 +70,25 @@ if(TARGET orbi_mech)
   add_executable(mech_module_test ${_orbi_mech_tests}/mech_module_test.cc)
   target_link_libraries(mech_module_test PRIVATE
     orbi_build_oids orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS}
-    orbi_name_warnings)
+    Threads::Threads orbi_name_warnings)
   target_compile_definitions(mech_module_test PRIVATE
     ORBI_MECH_PATH="$<TARGET_FILE:orbi_mech>"
     ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}")
   add_dependencies(mech_module_test orbi_mech)
   gtest_discover_tests(mech_module_test DISCOVERY_TIMEOUT 60)
+
+  # The last entry that RFC 6680's `more` can lead to, met with a short
+  # name: the module's objects built into the test with a limit of 3.
+  add_executable(mech_attribute_limit_test
+    ${_orbi_mech_tests}/mech_attribute_limit_test.cc ${ORBI_MECH_SOURCES})
+  target_compile_definitions(mech_attribute_limit_test PRIVATE
+    ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}" ORBI_MECH_LAST_REACHABLE_ENTRY=3)
+  target_include_directories(mech_attribute_limit_test PRIVATE
+    ${PROJECT_SOURCE_DIR}/mech)
+  target_link_libraries(mech_attribute_limit_test PRIVATE
+    orbi_name::orbi_name orbi_name::services orbi_der orbi_build_oids
+    orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main orbi_name_warnings)
+  gtest_discover_tests(mech_attribute_limit_test DISCOVERY_TIMEOUT 60)
 
   # The GS2 name computation against OpenSSL's SHA-1.
   add_executable(sasl_name_test ${_orbi_mech_tests}/sasl_name_test.cc

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -440,7 +441,8 @@ TEST(MechModule, StatusTextsNameEachMinorStatus) {
   for (OM_uint32 value :
        {kNoMemory, kBadInput, kInvalidMech, kMechNotSupported, kBadNameType,
         kMalformedToken, kForeignToken, kNameHasNul, kNoSuchAttribute,
-        kReadOnlyAttribute, kUnexpected, kUnavailable}) {
+        kReadOnlyAttribute, kUnexpected, kUnavailable, kValueOutOfReach,
+        kAttributesDisagree}) {
     SCOPED_TRACE(value);
     OM_uint32 minor = 77;
     OM_uint32 context = 0;
@@ -781,6 +783,10 @@ TEST(MechModule, AttributeIterationRefusesStatesItDidNotHandOut) {
       {"past the last", kEntriesAttribute, 2, GSS_S_UNAVAILABLE, "", 2},
       {"after the last", kEntriesAttribute, 0, GSS_S_UNAVAILABLE, "", 0},
       {"below -1", kEntriesAttribute, -2, GSS_S_UNAVAILABLE, "", -2},
+      {"far past the last", kEntriesAttribute, 2147483647, GSS_S_UNAVAILABLE,
+       "", 2147483647},
+      {"the lowest int", kEntriesAttribute, -2147483647 - 1, GSS_S_UNAVAILABLE,
+       "", -2147483647 - 1},
       {"the path's second", kPathAttribute, 1, GSS_S_UNAVAILABLE, "", 1},
       {"another attribute", "urn:oid:1.2.3", -1, GSS_S_UNAVAILABLE, "", -1},
       {"a prefix of one", kEntriesAttribute.substr(0, 10), -1,
@@ -807,6 +813,119 @@ TEST(MechModule, AttributeIterationRefusesStatesItDidNotHandOut) {
                                       nullptr, nullptr, nullptr, &more),
             GSS_S_COMPLETE);
   EXPECT_EQ(more, 1);
+}
+
+// EntriesText is a text of count entries "e0", "e1", ... behind the path
+// "db".
+std::string EntriesText(size_t count) {
+  std::string text = "db";
+  for (size_t i = 0; i < count; ++i) text += "\ne" + std::to_string(i);
+  return text;
+}
+
+std::vector<std::string> EntryNames(size_t count) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < count; ++i) names.push_back("e" + std::to_string(i));
+  return names;
+}
+
+// NextEntry reads the entry that more designates and moves more on.
+std::string NextEntry(const Name& name, int* more) {
+  OM_uint32 minor = 77;
+  gss_buffer_desc entries = BufferOf(kEntriesAttribute);
+  gss_buffer_desc value = {0, nullptr};
+  EXPECT_EQ(Mech().get_name_attribute(&minor, name.get(), &entries, nullptr,
+                                      nullptr, &value, nullptr, more),
+            GSS_S_COMPLETE);
+  std::string got = value.value != nullptr ? StringOf(value) : "";
+  free(value.value);
+  return got;
+}
+
+// The module keeps where each reading stands, so the order of the calls is
+// the caller's: every value comes out right however the readings of several
+// names interleave (more names than the module keeps places for), when a
+// *more is used again or out of order, and when another thread goes on
+// with a *more this one handed out.
+TEST(MechModule, EntryValuesComeOutRightInAnyOrderOfCalls) {
+  ASSERT_NE(Mech().handle, nullptr);
+  constexpr size_t kNames = 7;
+  constexpr size_t kCount = 5;
+  Name names[kNames];
+  for (size_t n = 0; n < kNames; ++n) {
+    OM_uint32 minor = 77;
+    ASSERT_EQ(Import("db\n" + std::to_string(n) + "\n" +
+                         EntriesText(kCount).substr(3),
+                     GSS_C_NO_OID, &names[n], &minor),
+              GSS_S_COMPLETE);
+  }
+  // Round robin over the names, one value of each in turn.
+  int more[kNames];
+  for (int& m : more) m = -1;
+  for (size_t i = 0; i <= kCount; ++i) {
+    for (size_t n = 0; n < kNames; ++n) {
+      SCOPED_TRACE(testing::Message() << "name " << n << " value " << i);
+      EXPECT_EQ(NextEntry(names[n], &more[n]),
+                i == 0 ? std::to_string(n) : "e" + std::to_string(i - 1));
+    }
+  }
+  for (int m : more) EXPECT_EQ(m, 0);
+  // A *more used twice, and out of order.
+  int first = -1;
+  EXPECT_EQ(NextEntry(names[0], &first), "0");
+  int again = first;
+  EXPECT_EQ(NextEntry(names[0], &first), "e0");
+  EXPECT_EQ(NextEntry(names[0], &again), "e0");
+  int third = 3;
+  EXPECT_EQ(NextEntry(names[0], &third), "e2");
+  EXPECT_EQ(third, 4);
+  // Another thread goes on with this thread's *more.
+  int handed = -1;
+  EXPECT_EQ(NextEntry(names[1], &handed), "1");
+  std::vector<std::string> rest;
+  std::thread other([&] {
+    while (handed != 0) rest.push_back(NextEntry(names[1], &handed));
+  });
+  other.join();
+  EXPECT_EQ(rest, EntryNames(kCount));
+}
+
+// A *more kept for a name that was released is no position in the name that
+// took its place, even at the same address: the entries read are the new
+// name's own.
+TEST(MechModule, EntryPlacesDoNotOutliveTheirName) {
+  ASSERT_NE(Mech().handle, nullptr);
+  OM_uint32 minor = 77;
+  Name old_name;
+  ASSERT_EQ(Import("db\nold-first-entry\nold-second-entry\nold-third",
+                   GSS_C_NO_OID, &old_name, &minor),
+            GSS_S_COMPLETE);
+  int more = -1;
+  EXPECT_EQ(NextEntry(old_name, &more), "old-first-entry");
+  ASSERT_EQ(more, 1);
+  old_name.Release();
+  for (int round = 0; round < 3; ++round) {
+    Name new_name;
+    ASSERT_EQ(Import("db\nx\ny\nz", GSS_C_NO_OID, &new_name, &minor),
+              GSS_S_COMPLETE);
+    int carried = more;
+    EXPECT_EQ(NextEntry(new_name, &carried), "y");
+    EXPECT_EQ(carried, 2);
+  }
+}
+
+// Reading every value of a name of many entries: each value in order, and
+// the last one ends the iteration.
+TEST(MechModule, EveryEntryOfALargeName) {
+  ASSERT_NE(Mech().handle, nullptr);
+  constexpr size_t kCount = 100000;
+  Name name;
+  OM_uint32 minor = 77;
+  ASSERT_EQ(Import(EntriesText(kCount), GSS_C_NO_OID, &name, &minor),
+            GSS_S_COMPLETE);
+  const AttributeValues entries = ReadAttribute(name.get(), kEntriesAttribute);
+  EXPECT_EQ(entries.major, GSS_S_COMPLETE);
+  EXPECT_TRUE(entries.values == EntryNames(kCount));
 }
 
 // The attributes come from the name's text, which never changes: setting
