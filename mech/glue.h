@@ -42,6 +42,14 @@ void FreeOidSet(gss_OID_set set);
 // type as one without a type, and gss_inquire_names_for_mech lists the type.
 gss_OID UntypedNameType();
 
+// CompositeUnderExportType is true when the glue hands the module an
+// exported composite name token (04 02) under GSS_C_NT_EXPORT_NAME: Heimdal's
+// glue knows no GSS_C_NT_COMPOSITE_EXPORT and routes both kinds of token
+// under that type. MIT's glue hands a composite token on under
+// GSS_C_NT_COMPOSITE_EXPORT, and under GSS_C_NT_EXPORT_NAME the module takes
+// the standard token alone, as it always has.
+bool CompositeUnderExportType();
+
 }  // namespace orbi_mech
 
 #endif  // ORBI_MECH_GLUE_H_

@@ -39,13 +39,31 @@ OM_uint32 DisplayText(OM_uint32* minor, PLVORBIInternalName* name, Text* text) {
   return GSS_S_COMPLETE;
 }
 
-// ReadToken checks a standard exported name token and points text at the
-// name it carries. Nothing is allocated, so a refused token costs no memory.
+// GSS_C_NT_COMPOSITE_EXPORT, 1.3.6.1.5.6.6 (RFC 6680), by value:
+// the library reads no composite token, so its classification refuses the
+// type, and the module recognises it here.
+constexpr unsigned char kCompositeExportType[] = {0x2B, 0x06, 0x01,
+                                                  0x05, 0x06, 0x06};
+
+bool IsCompositeExportType(gss_OID type) {
+  return type != GSS_C_NO_OID && type->elements != nullptr &&
+         type->length == sizeof(kCompositeExportType) &&
+         memcmp(type->elements, kCompositeExportType,
+                sizeof(kCompositeExportType)) == 0;
+}
+
+// ReadToken checks an exported name token, standard or (when composite_too)
+// composite, and points text at the name it carries. Nothing is allocated,
+// so a refused token costs no memory, and a token is taken whole or not at
+// all.
 OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
-                    gss_buffer_desc* text) {
+                    bool composite_too, gss_buffer_desc* text) {
+  const auto* bytes = static_cast<const unsigned char*>(input.value);
   TokenFields fields;
-  if (!ParseStandardToken(static_cast<const unsigned char*>(input.value),
-                          input.length, &fields)) {
+  const bool parsed =
+      ParseStandardToken(bytes, input.length, &fields) ||
+      (composite_too && ParseCompositeToken(bytes, input.length, &fields));
+  if (!parsed) {
     return Fail(minor, minor::MALFORMED_TOKEN, GSS_S_DEFECTIVE_TOKEN);
   }
   gss_OID_desc mech = {static_cast<OM_uint32>(fields.mech_length),
@@ -61,6 +79,12 @@ OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
   // taking it would make a name whose token differs from this one.
   if (!orbi_name::KeepsText(fields.name, fields.name_length)) {
     return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
+  }
+  // A name's attributes are its text's (name_attributes.h), and the tokens
+  // the module writes carry none beside it: an attribute part claims
+  // attributes this name does not have.
+  if (fields.attributes_length != 0) {
+    return Fail(minor, minor::ATTRIBUTES_DISAGREE, GSS_S_DEFECTIVE_TOKEN);
   }
   text->length = fields.name_length;
   text->value = const_cast<unsigned char*>(fields.name);
@@ -78,6 +102,16 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
   gss_buffer_desc bytes = input;
   gss_OID library_type = type;
   orbi_name::NameTypeKind kind = orbi_name::ClassifyNameType(type);
+  // Under the composite type a token of either kind is read (as MIT's
+  // krb5 mechanism does), under the exported-name type the standard one, and
+  // the composite one too where the glue routes it there (glue.h).
+  bool composite_too = kind == orbi_name::NameTypeKind::kExportedToken &&
+                       CompositeUnderExportType();
+  if (kind == orbi_name::NameTypeKind::kRefused &&
+      IsCompositeExportType(type)) {
+    kind = orbi_name::NameTypeKind::kExportedToken;
+    composite_too = true;
+  }
   // A glue that hands over an untyped text under a type of its own
   // (glue.h) has it read as the untyped text it is.
   if (gss_OID untyped = UntypedNameType();
@@ -87,7 +121,7 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
     kind = orbi_name::NameTypeKind::kText;
   }
   if (kind == orbi_name::NameTypeKind::kExportedToken) {
-    const OM_uint32 major = ReadToken(minor, input, &bytes);
+    const OM_uint32 major = ReadToken(minor, input, composite_too, &bytes);
     if (major != GSS_S_COMPLETE) return major;
     library_type = GSS_C_NO_OID;
   } else if (bytes.value == nullptr &&
@@ -147,28 +181,51 @@ OM_uint32 CompareNames(OM_uint32* minor, PLVORBIInternalName* name1,
   return GSS_S_COMPLETE;
 }
 
-OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
-                     gss_buffer_t token) {
+namespace {
+
+// WriteNameToken writes name's token, composite or standard.
+OM_uint32 WriteNameToken(OM_uint32* minor, PLVORBIInternalName* name,
+                         bool composite, gss_buffer_t token) {
   Text text;
   const OM_uint32 major = DisplayText(minor, name, &text);
   if (major != GSS_S_COMPLETE) return major;
   gss_OID mech = Mechanism();
-  const size_t size = StandardTokenSize(mech->length, text.buffer.length);
+  const auto* mech_bytes = static_cast<const unsigned char*>(mech->elements);
+  const auto* name_bytes = static_cast<const unsigned char*>(text.buffer.value);
+  // The composite token's attribute part is empty (names.h).
+  const size_t size =
+      composite ? CompositeTokenSize(mech->length, text.buffer.length, 0)
+                : StandardTokenSize(mech->length, text.buffer.length);
   // A name too long for the token's four-byte length is reported as the
   // library reports a token that would pass 4294967295 bytes.
   if (size == 0) return NoMemory(minor);
   auto* block = static_cast<unsigned char*>(malloc(size));
   if (block == nullptr) return NoMemory(minor);
-  if (!WriteStandardToken(static_cast<const unsigned char*>(mech->elements),
-                          mech->length,
-                          static_cast<const unsigned char*>(text.buffer.value),
-                          text.buffer.length, block, size)) {
+  const bool written =
+      composite
+          ? WriteCompositeToken(mech_bytes, mech->length, name_bytes,
+                                text.buffer.length, nullptr, 0, block, size)
+          : WriteStandardToken(mech_bytes, mech->length, name_bytes,
+                               text.buffer.length, block, size);
+  if (!written) {
     free(block);
     return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
   }
   token->length = size;
   token->value = block;
   return GSS_S_COMPLETE;
+}
+
+}  // namespace
+
+OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
+                     gss_buffer_t token) {
+  return WriteNameToken(minor, name, /*composite=*/false, token);
+}
+
+OM_uint32 ExportCompositeName(OM_uint32* minor, PLVORBIInternalName* name,
+                              gss_buffer_t token) {
+  return WriteNameToken(minor, name, /*composite=*/true, token);
 }
 
 OM_uint32 DuplicateName(OM_uint32* minor, PLVORBIInternalName* source,

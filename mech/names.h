@@ -24,13 +24,17 @@ namespace orbi_mech {
 
 // ImportName makes a name of input read under type: a text (no type, the
 // default name type, or the type under which the glue hands over an untyped
-// text, glue.h), the anonymous name (the bytes are ignored) or an exported
-// name token (GSS_C_NT_EXPORT_NAME). Every other type is refused with
-// GSS_S_BAD_NAMETYPE (36). A malformed token gives GSS_S_DEFECTIVE_TOKEN
-// (MALFORMED_TOKEN), another mechanism's token GSS_S_BAD_MECH, and a text or
-// token name with bytes behind a NUL GSS_S_BAD_NAME (NAME_HAS_NUL). On
-// success *output is the new name; else it is untouched and nothing is left
-// behind.
+// text, glue.h), the anonymous name (the bytes are ignored), an exported
+// name token (GSS_C_NT_EXPORT_NAME; an exported composite name token too
+// where the glue hands those over under that type, glue.h), or either kind
+// of token (GSS_C_NT_COMPOSITE_EXPORT, RFC 6680). Every other type is
+// refused with GSS_S_BAD_NAMETYPE (36). A malformed token gives
+// GSS_S_DEFECTIVE_TOKEN (MALFORMED_TOKEN); a composite token with a
+// non-empty attribute part GSS_S_DEFECTIVE_TOKEN (ATTRIBUTES_DISAGREE), since
+// a name's attributes are all read from its text (see ExportCompositeName);
+// another mechanism's token GSS_S_BAD_MECH; a text or token name with bytes
+// behind a NUL GSS_S_BAD_NAME (NAME_HAS_NUL). On success *output is the new
+// name; else it is untouched and nothing is left behind.
 [[nodiscard]] OM_uint32 ImportName(OM_uint32* minor,
                                    const gss_buffer_desc& input, gss_OID type,
                                    gss_name_t* output);
@@ -52,6 +56,18 @@ namespace orbi_mech {
 // standard_name_token.h) into *token.
 [[nodiscard]] OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
                                    gss_buffer_t token);
+
+// ExportCompositeName writes the name's exported composite name token (04
+// 02, standard_name_token.h) into *token: the standard token's fields and,
+// behind the name, an attribute part of no bytes (A = 0). Every attribute of
+// a name (name_attributes.h) is read from its text, which the token already
+// carries; a second copy of them would add nothing a reader could not get
+// from the name, and a reader would have to check it against the name. So
+// ImportName reads the token back to a name equal to this one, with the same
+// attributes, and refuses a token whose attribute part is not empty.
+[[nodiscard]] OM_uint32 ExportCompositeName(OM_uint32* minor,
+                                            PLVORBIInternalName* name,
+                                            gss_buffer_t token);
 
 // DuplicateName hands out in *output a new name equal to source, bound to the
 // mechanism as every name of the module is.

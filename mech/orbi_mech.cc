@@ -7,7 +7,9 @@
 // calls the one it finds with its own copies of the caller's arguments. The
 // module defines:
 //  - the name operations: gss_import_name, gss_display_name,
-//    gss_compare_name, gss_release_name, gss_duplicate_name, gss_export_name;
+//    gss_compare_name, gss_release_name, gss_duplicate_name, gss_export_name,
+//    and gss_export_name_composite (RFC 6680), whose token gss_import_name
+//    reads under GSS_C_NT_COMPOSITE_EXPORT;
 //  - a name's database path and entries as read-only name attributes (RFC
 //    6680): gss_inquire_name, gss_get_name_attribute, and
 //    gss_set_name_attribute and gss_delete_name_attribute, which refuse;
@@ -209,6 +211,24 @@ OM_uint32 KRB5_CALLCONV gss_export_name(OM_uint32* minor_status,
   return Guarded(minor_status, [&]() -> OM_uint32 {
     return orbi_mech::ExportName(minor_status, FromHandle(input_name),
                                  exported_name);
+  });
+}
+
+OM_uint32 KRB5_CALLCONV
+gss_export_name_composite(OM_uint32* minor_status, gss_name_t input_name,
+                          gss_buffer_t exp_composite_name) {
+  if (!Enter(minor_status, exp_composite_name)) {
+    return GSS_S_CALL_INACCESSIBLE_WRITE;
+  }
+  if (exp_composite_name == GSS_C_NO_BUFFER) {
+    return NoOutput(minor_status);
+  }
+  if (input_name == GSS_C_NO_NAME) {
+    return NoName(minor_status);
+  }
+  return Guarded(minor_status, [&]() -> OM_uint32 {
+    return orbi_mech::ExportCompositeName(minor_status, FromHandle(input_name),
+                                          exp_composite_name);
   });
 }
 
