@@ -111,7 +111,9 @@ TEST(Rules, FindTableEntryByValue) {
     const std::string bytes = BytesOf(ORBIGetOID(i));
     gss_OID_desc copy = Desc(bytes);
     EXPECT_EQ(orbi_name::FindTableEntry(&copy), i);
-    gss_OID_desc shorter = Desc(bytes.substr(0, bytes.size() - 1));
+    // The bytes live as long as the descriptor that points at them.
+    const std::string cut = bytes.substr(0, bytes.size() - 1);
+    gss_OID_desc shorter = Desc(cut);
     EXPECT_NE(orbi_name::FindTableEntry(&shorter), i);
   }
   const struct {
