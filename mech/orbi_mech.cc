@@ -57,12 +57,13 @@
 // site knows better (an argument that cannot be read or written, a malformed
 // token) the status that names the fault.
 //
-// Thread safety: the module keeps no state of its own. Each name carries the
-// library's lock, and a name is never changed after gss_import_name or
-// gss_duplicate_name made it, so any entry point may run on any thread, and
-// one name may be displayed, compared, duplicated and exported from several
-// threads at once. Releasing a name while another thread uses it is the
-// caller's fault, as for every GSS-API name.
+// Thread safety: the module keeps no shared state of its own (only each
+// thread's places in the entries it reads, name_attributes.h). Each name
+// carries the library's lock, and a name is never changed after
+// gss_import_name or gss_duplicate_name made it, so any entry point may run
+// on any thread, and one name may be displayed, compared, duplicated and
+// exported from several threads at once. Releasing a name while another
+// thread uses it is the caller's fault, as for every GSS-API name.
 
 // The GSS-API declarations give the entry points their C linkage; compiled
 // with default visibility, the definitions below are exported while
