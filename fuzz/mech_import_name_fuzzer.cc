@@ -1,9 +1,10 @@
 // The module's name entry points (mech/orbi_mech.cc) called directly, as
 // MIT's glue calls them: gss_import_name on arbitrary bytes under the name
 // type that the first input byte picks (none, the default type, anonymous,
-// exported name, or one the mechanism does not take), and on an accepted
-// name gss_display_name, gss_compare_name, gss_export_name and the token
-// read back, gss_duplicate_name and gss_release_name. The module exports no
+// exported name, RFC 6680's composite export, or one the mechanism does not
+// take), and on an accepted name gss_display_name, gss_compare_name,
+// gss_export_name and gss_export_name_composite and both tokens read back,
+// gss_duplicate_name and gss_release_name. The module exports no
 // gss_canonicalize_name (MIT's glue binds a name by importing it again), so
 // the displayed text imported under the displayed type stands in for it.
 //
@@ -16,10 +17,16 @@
 //    included, under the default type, or the anonymous type when it is the
 //    library's anonymous sentinel.
 //  - A token is refused with GSS_S_DEFECTIVE_TOKEN / MALFORMED_TOKEN exactly
-//    when the token reader refuses it, with GSS_S_BAD_MECH when its OID is
-//    not the build's mechanism (FOREIGN_TOKEN, or INVALID_MECH for bytes of
-//    no OID), and for bytes behind a NUL as a text is; an accepted token
-//    displays its name bytes and exports again byte for byte.
+//    when the token reader refuses it (under the composite type, when both
+//    the standard and the composite reader refuse it), with GSS_S_BAD_MECH when
+//    its OID is not the build's mechanism (FOREIGN_TOKEN, or INVALID_MECH for
+//    bytes of no OID), and for bytes behind a NUL as a text is; a composite
+//    token with an attribute part is then refused with GSS_S_DEFECTIVE_TOKEN /
+//    ATTRIBUTES_DISAGREE. An accepted token displays its name bytes and
+//    exports again byte for byte, in its own kind.
+//  - A name's composite token is its standard token with the identifier
+//    04 02 and an empty attribute part, and reads back under the composite
+//    type to a name that exports both tokens again.
 //  - The anonymous type takes any bytes; any other type is refused with
 //    GSS_S_BAD_NAMETYPE / BAD_NAME_TYPE whatever the bytes.
 //  - An anonymous name equals no name, itself included; every other name
@@ -35,8 +42,11 @@
 // The build's OIDs come from orbi_build_oids.h, so the target follows the
 // configured OID arc; the exported-name and anonymous types are RFC 2743's
 // (1.3.6.1.5.6.4 and 1.3.6.1.5.6.3), the host-based service type
-// 1.3.6.1.5.6.2.
+// 1.3.6.1.5.6.2, the composite export type RFC 6680's 1.3.6.1.5.6.6.
+extern "C" {
 #include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
+}
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
@@ -63,6 +73,7 @@ const std::string kDefaultType(ORBI_DEFAULT_NAME_TYPE_DER,
 const std::string kExportType("\x2b\x06\x01\x05\x06\x04", 6);
 const std::string kAnonymousType("\x2b\x06\x01\x05\x06\x03", 6);
 const std::string kHostBasedType("\x2b\x06\x01\x05\x06\x02", 6);
+const std::string kCompositeType("\x2b\x06\x01\x05\x06\x06", 6);
 
 // The text that the library reads as the anonymous name (its contract in
 // orbi_name/internal_name.h).
@@ -73,7 +84,7 @@ constexpr OM_uint32 kJunkMinor = 0x5a5a5a5a;
 const gss_name_t kJunkName = reinterpret_cast<gss_name_t>(0x5a5a5a5a);
 
 // How the module reads the bytes under a name type.
-enum class Kind { kText, kAnonymous, kToken, kRefusedType };
+enum class Kind { kText, kAnonymous, kToken, kComposite, kRefusedType };
 
 struct TypeChoice {
   bool none;  // GSS_C_NO_OID
@@ -98,6 +109,10 @@ const TypeChoice kChoices[] = {
     {false, kDefaultType + '\x01', Kind::kRefusedType},
     {false, Changed(kDefaultType), Kind::kRefusedType},
     {false, "", Kind::kRefusedType},  // an OID of no bytes
+    {false, kCompositeType, Kind::kComposite},
+    // One arc past the composite type (Changed would make it the
+    // exported-name type, 1.3.6.1.5.6.4).
+    {false, std::string("\x2b\x06\x01\x05\x06\x07", 6), Kind::kRefusedType},
 };
 constexpr size_t kChoiceCount = sizeof(kChoices) / sizeof(kChoices[0]);
 
@@ -155,12 +170,14 @@ Outcome Expected(Kind kind, const std::string& bytes) {
     case Kind::kRefusedType:
       return {GSS_S_BAD_NAMETYPE, status::BAD_NAME_TYPE};
     case Kind::kToken:
+    case Kind::kComposite:
       break;
   }
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   orbi_mech::TokenFields fields;
-  if (!orbi_mech::ParseStandardToken(
-          reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-          &fields)) {
+  if (!orbi_mech::ParseStandardToken(data, bytes.size(), &fields) &&
+      !(kind == Kind::kComposite &&
+        orbi_mech::ParseCompositeToken(data, bytes.size(), &fields))) {
     return {GSS_S_DEFECTIVE_TOKEN, minor::MALFORMED_TOKEN};
   }
   // DER is canonical: other content octets are another mechanism's OID,
@@ -172,10 +189,13 @@ Outcome Expected(Kind kind, const std::string& bytes) {
                 ? minor::FOREIGN_TOKEN
                 : status::INVALID_MECH};
   }
-  return KeptAsGiven(std::string(reinterpret_cast<const char*>(fields.name),
-                                 fields.name_length))
+  if (!KeptAsGiven(std::string(reinterpret_cast<const char*>(fields.name),
+                               fields.name_length))) {
+    return kHasNul;
+  }
+  return fields.attributes_length == 0
              ? kAccepted
-             : kHasNul;
+             : Outcome{GSS_S_DEFECTIVE_TOKEN, minor::ATTRIBUTES_DISAGREE};
 }
 
 // Import calls the module's gss_import_name and checks that it writes both
@@ -217,6 +237,17 @@ Shown Display(gss_name_t name) {
   Shown shown = {StringOf(buffer), type};
   free(buffer.value);
   return shown;
+}
+
+std::string ExportComposite(gss_name_t name) {
+  OM_uint32 minor_status = kJunkMinor;
+  gss_buffer_desc token = {0, nullptr};
+  FUZZ_CHECK(gss_export_name_composite(&minor_status, name, &token) ==
+             GSS_S_COMPLETE);
+  FUZZ_CHECK(minor_status == 0 && token.value != nullptr);
+  std::string bytes = StringOf(token);
+  free(token.value);
+  return bytes;
 }
 
 std::string Export(gss_name_t name) {
@@ -263,7 +294,13 @@ void CheckName(gss_name_t name, Kind kind, const std::string& bytes) {
                          fields.mech_length) == kMechOid);
   FUZZ_CHECK(std::string(reinterpret_cast<const char*>(fields.name),
                          fields.name_length) == shown.text);
+  const std::string composite = ExportComposite(name);
+  FUZZ_CHECK(composite == std::string("\x04\x02", 2) + token.substr(2) +
+                              std::string(4, '\0'));
   if (kind == Kind::kToken) FUZZ_CHECK(token == bytes);
+  if (kind == Kind::kComposite) {
+    FUZZ_CHECK(token == bytes || composite == bytes);
+  }
 
   OM_uint32 minor_status = 0;
   OidCopy export_type(kExportType);
@@ -276,6 +313,12 @@ void CheckName(gss_name_t name, Kind kind, const std::string& bytes) {
   FUZZ_CHECK(Compare(name, back) == !anonymous);
   FUZZ_CHECK(Compare(back, name) == !anonymous);
   FUZZ_CHECK(Export(back) == token);
+  Release(&back);
+  OidCopy composite_type(kCompositeType);
+  FUZZ_CHECK(Import(composite, composite_type.get(), &back, &minor_status) ==
+             GSS_S_COMPLETE);
+  FUZZ_CHECK(Compare(name, back) == !anonymous);
+  FUZZ_CHECK(Export(back) == token && ExportComposite(back) == composite);
   Release(&back);
 
   // The displayed text under the displayed type is the same name. The

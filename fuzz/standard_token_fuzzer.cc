@@ -1,5 +1,6 @@
-// The module's reader and writer of the standard exported name token
-// (mech/standard_name_token.h), on their own: no module, glue or library.
+// The module's reader and writer of the standard exported name token and
+// of the exported composite name token (mech/standard_name_token.h), on
+// their own: no module, glue or library.
 //
 // Invariants: an accepted token's fields lie inside the input and cover it
 // exactly, and writing them again gives the input byte for byte (the reader
@@ -39,6 +40,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                              fields.name, fields.name_length,
                                              again.data(), again.size()));
     FUZZ_CHECK(memcmp(again.data(), token.data(), size) == 0);
+  }
+
+  // The same bytes as a composite token: its fields lie inside the input in
+  // order and cover it, and the writer gives the input back.
+  orbi_mech::TokenFields composite;
+  composite.mech = &sentinel;
+  if (!orbi_mech::ParseCompositeToken(token.data(), size, &composite)) {
+    FUZZ_CHECK(composite.mech == &sentinel && composite.name == nullptr &&
+               composite.attributes == nullptr);
+  } else {
+    const unsigned char* end = token.data() + size;
+    FUZZ_CHECK(composite.mech_length > 0 && composite.mech > token.data());
+    FUZZ_CHECK(composite.mech + composite.mech_length + 4 <= composite.name);
+    FUZZ_CHECK(composite.name + composite.name_length + 4 ==
+               composite.attributes);
+    FUZZ_CHECK(composite.attributes + composite.attributes_length == end);
+    const size_t rewritten = orbi_mech::CompositeTokenSize(
+        composite.mech_length, composite.name_length,
+        composite.attributes_length);
+    FUZZ_CHECK(rewritten == size);
+    std::vector<unsigned char> again(rewritten);
+    FUZZ_CHECK(orbi_mech::WriteCompositeToken(
+        composite.mech, composite.mech_length, composite.name,
+        composite.name_length, composite.attributes,
+        composite.attributes_length, again.data(), again.size()));
+    FUZZ_CHECK(memcmp(again.data(), token.data(), size) == 0);
+    // A token is of one kind.
+    FUZZ_CHECK(fields.mech == &sentinel);
   }
 
   // The input as an OID and a name: the first byte chooses the cut.

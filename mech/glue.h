@@ -1,17 +1,17 @@
 // Where the two GSS-API mechanism glues that load the module differ, MIT
-// krb5's and Heimdal's, and what the entry points shared by both modules
-// offer the file of each glue.
+// krb5's and Heimdal's: what the shared objects ask of the file of each glue.
 //
 // orbi_mech.so (for MIT's glue) and orbi_mech_heimdal.so (for Heimdal's) are
-// linked from the same objects, the entry points of orbi_mech.cc and their
-// helpers, plus one file of their glue's: mit_glue.cc or heimdal_glue.cc,
-// which define the first three functions below. They are two modules, not
-// one that serves both, because the glues disagree on who owns the bytes of
-// the OIDs in a set the module hands out: MIT's gss_release_oid_set frees
-// each OID's bytes, Heimdal's only the set and its array. A module cannot
-// tell which glue loaded it without guessing, and any guess that is wrong
-// leaks or frees memory that is not the glue's. With one file per glue,
-// what Heimdal needs leaves orbi_mech.so as it is.
+// linked from the same objects, the entry points of orbi_mech.cc and the
+// files beside it, plus one file of their glue's: mit_glue.cc or
+// heimdal_glue.cc, which each define every function below. Nothing else is
+// declared here: a glue's file reaches the name logic through names.h. They are
+// two modules, not one that serves both, because the glues disagree on who owns
+// the bytes of the OIDs in a set the module hands out: MIT's
+// gss_release_oid_set frees each OID's bytes, Heimdal's only the set and its
+// array. A module cannot tell which glue loaded it without guessing, and any
+// guess that is wrong leaks or frees memory that is not the glue's. With one
+// file per glue, what Heimdal needs leaves orbi_mech.so as it is.
 //
 // Thread safety: the functions keep no state; any thread may call them.
 #ifndef ORBI_MECH_GLUE_H_
@@ -20,11 +20,7 @@
 #include <gssapi/gssapi.h>
 #include <stddef.h>
 
-#include "orbi_name/internal_name.h"
-
 namespace orbi_mech {
-
-// Defined by the glue's own file.
 
 // NewOidSet hands out in *out a set holding the count OIDs at oids, in the
 // form the glue's gss_release_oid_set releases. The set and its array of
@@ -46,15 +42,13 @@ void FreeOidSet(gss_OID_set set);
 // type as one without a type, and gss_inquire_names_for_mech lists the type.
 gss_OID UntypedNameType();
 
-// Defined by orbi_mech.cc, for the glue's file.
-
-// DuplicateName hands out in *output a new name (from new) equal to source,
-// bound to the mechanism as every name of the module is. On failure returns
-// the library's status translated and leaves *output unchanged.
-// REQUIRES: source is a name the module made.
-[[nodiscard]] OM_uint32 DuplicateName(OM_uint32* minor,
-                                      PLVORBIInternalName* source,
-                                      gss_name_t* output);
+// CompositeUnderExportType is true when the glue hands the module an
+// exported composite name token (04 02) under GSS_C_NT_EXPORT_NAME: Heimdal's
+// glue knows no GSS_C_NT_COMPOSITE_EXPORT and routes both kinds of token
+// under that type. MIT's glue hands a composite token on under
+// GSS_C_NT_COMPOSITE_EXPORT, and under GSS_C_NT_EXPORT_NAME the module takes
+// the standard token alone, as it always has.
+bool CompositeUnderExportType();
 
 }  // namespace orbi_mech
 

@@ -36,7 +36,8 @@
 //    under GSS_C_NT_USER_NAME (RFC 2744's user name), the same as one
 //    imported with that type. The module reads that type as no type, so an
 //    untyped name imports as it does under MIT's glue; an explicit user-name
-//    import is then taken as well, where orbi_mech.so refuses it (36).
+//    import is then taken as well, where orbi_mech.so refuses it
+//    (BAD_NAME_TYPE).
 //  - MIT's glue must not take this module, since its gss_release_oid_set
 //    would free those bytes. It reads /etc/gss/mech too, and asks a module for
 //    gss_mech_initialize before anything else and leaves out one whose
@@ -57,6 +58,8 @@ extern "C" void* KRB5_CALLCONV gss_mech_initialize(gss_const_OID mech);
 #include <string.h>
 
 #include "glue.h"
+#include "mechanism.h"
+#include "names.h"
 #include "orbi_services/oid_table.h"
 #include "sasl_name.h"
 #include "translate.h"
@@ -78,7 +81,7 @@ using orbi_mech::Readable;
 
 // MechanismSet hands out the set of the one mechanism.
 OM_uint32 MechanismSet(OM_uint32* minor, gss_OID_set* out) {
-  return orbi_mech::NewOidSet(minor, ORBIGetOID(kORBIMechanismIndex), 1, out);
+  return orbi_mech::NewOidSet(minor, orbi_mech::Mechanism(), 1, out);
 }
 
 // Unavailable empties every output and reports that the mechanism does not
@@ -116,6 +119,11 @@ OM_uint32 NewOidSet(OM_uint32* minor, const gss_OID_desc* oids, size_t count,
 }
 
 gss_OID UntypedNameType() { return ORBIGetOID(kORBIUserNameTypeIndex); }
+
+// Heimdal's glue reads the header of a token imported under
+// GSS_C_NT_EXPORT_NAME, takes the identifier 04 02 too, and hands the whole
+// token to the module under that type.
+bool CompositeUnderExportType() { return true; }
 
 }  // namespace orbi_mech
 
@@ -181,7 +189,7 @@ OM_uint32 KRB5_CALLCONV gss_inquire_mech_for_saslname(
   if (!Readable(sasl_mech_name)) {
     return NoInput(minor_status);
   }
-  gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
+  gss_OID mech = orbi_mech::Mechanism();
   char gs2[orbi_mech::kGs2NameLength + 1];
   if (!orbi_mech::ComputeGs2Name(
           static_cast<const unsigned char*>(mech->elements), mech->length,

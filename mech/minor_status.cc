@@ -26,6 +26,11 @@ constexpr MinorText kModuleTexts[] = {
     {minor::UNAVAILABLE, "UNAVAILABLE",
      "the mechanism has names only: no credentials, security contexts or "
      "message protection"},
+    {minor::VALUE_OUT_OF_REACH, "VALUE_OUT_OF_REACH",
+     "the attribute value lies past the 2147483647 values that the int `more` "
+     "can lead to"},
+    {minor::ATTRIBUTES_DISAGREE, "ATTRIBUTES_DISAGREE",
+     "the composite name token carries attributes its name does not have"},
 };
 
 const MinorText* ModuleText(OM_uint32 value) {

@@ -37,6 +37,14 @@ inline constexpr OM_uint32 UNEXPECTED = 105;
 // which the mechanism does not have: it has names only. The entry points
 // that Heimdal's glue requires of every module answer with it.
 inline constexpr OM_uint32 UNAVAILABLE = 106;
+// The attribute value asked for lies where RFC 6680's `more`, an int, cannot
+// lead past it: an entry at index 2^31 - 1 with more entries behind it
+// (name_attributes.h).
+inline constexpr OM_uint32 VALUE_OUT_OF_REACH = 107;
+// The exported composite name token carries attributes that are not those
+// its name has: a name's attributes come from its text alone, so the
+// module's tokens carry none beside it.
+inline constexpr OM_uint32 ATTRIBUTES_DISAGREE = 108;
 
 }  // namespace minor
 

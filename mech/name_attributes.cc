@@ -4,34 +4,28 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "orbi_services/oid_table.h"
+#include "orbi_name/rules.h"
 #include "translate.h"
 
 #ifndef ORBI_MECH_OID_DOTTED
 #error "ORBI_MECH_OID_DOTTED (the mechanism OID as dotted text) is not set"
 #endif
 
+// The index of the last entry that *more can lead to: INT_MAX, the largest
+// *more. A test build sets a small one to reach the refusal behind it with a
+// short name.
+#ifndef ORBI_MECH_LAST_REACHABLE_ENTRY
+#define ORBI_MECH_LAST_REACHABLE_ENTRY INT_MAX
+#endif
+
 namespace orbi_mech {
-
-const char kDatabasePathAttribute[] = "urn:oid:" ORBI_MECH_OID_DOTTED ".2.1";
-const char kEntriesAttribute[] = "urn:oid:" ORBI_MECH_OID_DOTTED ".2.2";
-
 namespace {
 
 namespace status = orbi_name::status;
 
-enum class Attribute { kOther, kDatabasePath, kEntries };
-
-Attribute Find(const gss_buffer_desc& attr) {
-  const auto is = [&attr](const char* name) {
-    const size_t length = strlen(name);
-    return attr.length == length && attr.value != nullptr &&
-           memcmp(attr.value, name, length) == 0;
-  };
-  if (is(kDatabasePathAttribute)) return Attribute::kDatabasePath;
-  if (is(kEntriesAttribute)) return Attribute::kEntries;
-  return Attribute::kOther;
-}
+constexpr int kLastReachableEntry = ORBI_MECH_LAST_REACHABLE_ENTRY;
+static_assert(kLastReachableEntry > 0 && kLastReachableEntry <= INT_MAX,
+              "an entry index that *more can carry");
 
 // Block owns a block that the library handed out.
 struct Block {
@@ -39,34 +33,218 @@ struct Block {
   Block() = default;
   Block(const Block&) = delete;
   Block& operator=(const Block&) = delete;
-  ~Block() { free(buffer.value); }
-  // Release hands the block over as a value without its terminating NUL,
-  // which the library counts in the length.
+  // Most blocks are handed over before the end of the scope: no call then.
+  ~Block() {
+    if (buffer.value != nullptr) free(buffer.value);
+  }
+  // The value the block holds: the library counts the terminating NUL in
+  // the length, a value does not.
+  gss_buffer_desc Value() const {
+    return {buffer.length == 0 ? 0 : buffer.length - 1, buffer.value};
+  }
+  // ReleaseAsValue hands the block over as Value().
   void ReleaseAsValue(gss_buffer_t value) {
-    value->length = buffer.length == 0 ? 0 : buffer.length - 1;
-    value->value = buffer.value;
+    *value = Value();
     buffer = {0, nullptr};
   }
 };
 
-// ReadEntry reads the entry at index (0 for the first) into entry and tells
-// through *last whether it is the last one. Returns the library's status:
-// END_OF_LIST when the name has no entry at index.
-OM_uint32 ReadEntry(PLVORBIInternalName* name, unsigned long index,
-                    Block* entry, bool* last) {
-  unsigned long cursor = 0;
-  for (unsigned long i = 0;; ++i) {
-    Block block;
-    const OM_uint32 read = name->Read(&block.buffer, cursor);
-    if (read != status::SUCCESS) return read;
-    if (i == index) {
-      entry->buffer = block.buffer;
-      block.buffer = {0, nullptr};
-      *last = cursor == ~0ul;
-      return status::SUCCESS;
-    }
-    if (cursor == ~0ul) return status::END_OF_LIST;
+// A value read for GetAttribute, and the *more that follows it (0 after the
+// last).
+struct Found {
+  Block value;
+  int next = 0;
+};
+
+// A reader hands out in *found the value that more designates (-1 the
+// first), or refuses with the major status and *minor.
+using ValueReader = OM_uint32 (*)(OM_uint32* minor, PLVORBIInternalName* name,
+                                  int more, Found* found);
+
+// A name has an attribute when Present says so of its text's layout.
+using Presence = bool (*)(const orbi_name::TextLayout& layout);
+
+struct AttributeRow {
+  const char* suffix;  // behind kUriPrefix: ".2.1" is urn:oid:M.2.1
+  size_t suffix_length;
+  Presence present;
+  ValueReader read;
+  bool read_only;
+};
+
+// Every attribute's URI is this prefix, the mechanism's OID as a URN, and
+// the row's suffix.
+constexpr char kUriPrefix[] = "urn:oid:" ORBI_MECH_OID_DOTTED;
+constexpr size_t kUriPrefixLength = sizeof(kUriPrefix) - 1;
+
+OM_uint32 NoSuchValue(OM_uint32* minor) {
+  return Fail(minor, minor::NO_SUCH_ATTRIBUTE, GSS_S_UNAVAILABLE);
+}
+
+// Only a name with a database path has attributes; the anonymous name's
+// text is the sentinel that makes it anonymous, not a path that identifies
+// anybody.
+bool HasPath(const orbi_name::TextLayout& layout) {
+  return layout.has_path && !layout.anonymous;
+}
+
+bool HasEntries(const orbi_name::TextLayout& layout) {
+  return HasPath(layout) && layout.has_entries;
+}
+
+// Describe reads the layout of name's text (no copy, one lock); BAD_INPUT
+// only for a null name, which the entry points never pass.
+OM_uint32 Describe(PLVORBIInternalName* name, orbi_name::TextLayout* layout) {
+  return orbi_name::DescribeText(name, layout);
+}
+
+OM_uint32 ReadPath(OM_uint32* minor, PLVORBIInternalName* name, int more,
+                   Found* found) {
+  orbi_name::TextLayout layout;
+  if (more != -1 || Describe(name, &layout) != status::SUCCESS ||
+      !HasPath(layout)) {
+    return NoSuchValue(minor);
   }
+  const OM_uint32 got = name->GetDatabasePath(&found->value.buffer);
+  if (got == status::NO_MEMORY) return NoMemory(minor);
+  if (got != status::SUCCESS) return NoSuchValue(minor);
+  found->next = 0;
+  return GSS_S_COMPLETE;
+}
+
+// Where a thread's reading of a name's entries stands: the *more it handed
+// out for name and the library's cursor of that entry. A few slots, so that
+// a thread reading several names at once keeps each one's place.
+struct EntryPlace {
+  const PLVORBIInternalName* name;
+  int more;
+  unsigned long cursor;
+};
+struct EntryPlaces {
+  static constexpr unsigned kCount = 4;
+  EntryPlace slots[kCount];
+  unsigned next;  // the slot a new reading takes: the oldest
+
+  EntryPlace* Find(const PLVORBIInternalName* name, int more) {
+    for (EntryPlace& place : slots) {
+      if (place.name == name && place.more == more) return &place;
+    }
+    return nullptr;
+  }
+  // Keep remembers that more leads to cursor on name, in the slot of the
+  // previous place of the same reading, or else in the oldest one.
+  void Keep(EntryPlace* previous, const PLVORBIInternalName* name, int more,
+            unsigned long cursor) {
+    EntryPlace* place = previous;
+    if (place == nullptr) {
+      place = &slots[next];
+      next = (next + 1) % kCount;
+    }
+    *place = {name, more, cursor};
+  }
+};
+// Zero-initialised (constant initialisation: no guard, no constructor).
+thread_local EntryPlaces t_places;
+
+// WalkTo sets *cursor to the library's cursor of the entry at index (at
+// least 1) by reading the entries before it. END_OF_LIST when the name has
+// no entry at index.
+OM_uint32 WalkTo(PLVORBIInternalName* name, int index, unsigned long* cursor) {
+  unsigned long walk = 0;
+  for (int i = 0; i < index; ++i) {
+    Block skipped;
+    const OM_uint32 read = name->Read(&skipped.buffer, walk);
+    if (read != status::SUCCESS) return read;
+    if (walk == ~0ul) return status::END_OF_LIST;
+  }
+  *cursor = walk;
+  return status::SUCCESS;
+}
+
+OM_uint32 ReadEntries(OM_uint32* minor, PLVORBIInternalName* name, int more,
+                      Found* found) {
+  const int index = more == -1 ? 0 : more;
+  unsigned long cursor = 0;
+  EntryPlaces& places = t_places;
+  EntryPlace* place = index == 0 ? nullptr : places.Find(name, more);
+  OM_uint32 got = status::SUCCESS;
+  if (place != nullptr) {
+    // The cursor handed out with this *more: the library checks that it is
+    // one of this name's current text. Where it is not (the name was
+    // released and another one took its address), the walk answers.
+    cursor = place->cursor;
+    got = name->Read(&found->value.buffer, cursor);
+    if (got == status::BAD_INPUT) place = nullptr;
+  }
+  if (place == nullptr) {
+    // Entries belong to a database path: a text that starts with a line
+    // feed has entries for the library but none as an attribute.
+    orbi_name::TextLayout layout;
+    if (Describe(name, &layout) != status::SUCCESS || !HasEntries(layout)) {
+      return NoSuchValue(minor);
+    }
+    cursor = 0;
+    got = index == 0 ? status::SUCCESS : WalkTo(name, index, &cursor);
+    if (got == status::SUCCESS) got = name->Read(&found->value.buffer, cursor);
+  }
+  if (got == status::NO_MEMORY) return NoMemory(minor);
+  if (got != status::SUCCESS) return NoSuchValue(minor);
+  const bool last = cursor == ~0ul;
+  if (last) {
+    found->next = 0;
+    return GSS_S_COMPLETE;
+  }
+  // The next index must fit the int that carries it.
+  if (index >= kLastReachableEntry) {
+    return Fail(minor, minor::VALUE_OUT_OF_REACH, GSS_S_UNAVAILABLE);
+  }
+  found->next = index + 1;
+  places.Keep(place, name, found->next, cursor);
+  return GSS_S_COMPLETE;
+}
+
+// The name attributes, in the order gss_inquire_name lists them. Every row
+// is read-only: a name never changes, so there is nothing to write.
+constexpr AttributeRow kAttributes[] = {
+    {".2.1", 4, HasPath, ReadPath, true},
+    {".2.2", 4, HasEntries, ReadEntries, true},
+};
+constexpr size_t kAttributeCount = sizeof(kAttributes) / sizeof(kAttributes[0]);
+
+constexpr bool SuffixLengthsAreRight() {
+  for (const AttributeRow& row : kAttributes) {
+    size_t length = 0;
+    while (row.suffix[length] != '\0') ++length;
+    if (length != row.suffix_length) return false;
+  }
+  return true;
+}
+static_assert(SuffixLengthsAreRight(), "a row's suffix_length is its length");
+
+constexpr bool EveryRowIsReadOnly() {
+  for (const AttributeRow& row : kAttributes) {
+    if (!row.read_only) return false;
+  }
+  return true;
+}
+// ChangeAttribute has no writer to call: a writable row would need one.
+static_assert(EveryRowIsReadOnly(), "every name attribute is read-only");
+
+const AttributeRow* Find(const gss_buffer_desc& attr) {
+  // The prefix once, then the short suffixes.
+  if (attr.value == nullptr || attr.length < kUriPrefixLength ||
+      memcmp(attr.value, kUriPrefix, kUriPrefixLength) != 0) {
+    return nullptr;
+  }
+  const char* suffix = static_cast<const char*>(attr.value) + kUriPrefixLength;
+  const size_t suffix_length = attr.length - kUriPrefixLength;
+  for (const AttributeRow& row : kAttributes) {
+    if (suffix_length == row.suffix_length &&
+        memcmp(suffix, row.suffix, suffix_length) == 0) {
+      return &row;
+    }
+  }
+  return nullptr;
 }
 
 // Printable writes value's display form into a new block in *display.
@@ -101,61 +279,41 @@ bool Printable(const gss_buffer_desc& value, gss_buffer_t display) {
   return true;
 }
 
-// AddName appends a copy of the attribute name text to set, whose elements
-// have room for it.
-bool AddName(gss_buffer_set_t set, const char* text) {
-  const size_t length = strlen(text);
-  void* copy = malloc(length + 1);
-  if (copy == nullptr) return false;
-  memcpy(copy, text, length + 1);
-  set->elements[set->count].length = length;
-  set->elements[set->count].value = copy;
-  ++set->count;
-  return true;
-}
-
 void FreeSet(gss_buffer_set_t set) {
   for (size_t i = 0; i < set->count; ++i) free(set->elements[i].value);
   free(set->elements);
   free(set);
 }
 
-// DatabasePath reads name's database path into path: the library's
-// GetDatabasePath, except that an anonymous name has none. Its text is the
-// sentinel that makes it anonymous, not a path that identifies anybody.
-OM_uint32 DatabasePath(PLVORBIInternalName* name, Block* path) {
-  if (name->GetNameType() == ORBIGetOID(kORBIAnonymousNameTypeIndex)) {
-    return status::BAD_INPUT;
-  }
-  return name->GetDatabasePath(&path->buffer);
-}
-
 }  // namespace
 
 OM_uint32 InquireAttributes(OM_uint32* minor, PLVORBIInternalName* name,
                             gss_buffer_set_t* attrs) {
-  Block path;
-  const OM_uint32 has_path = DatabasePath(name, &path);
-  if (has_path == status::NO_MEMORY) return NoMemory(minor);
-  bool has_entries = false;
-  if (has_path == status::SUCCESS) {
-    Block first;
-    bool last = false;
-    const OM_uint32 read = ReadEntry(name, 0, &first, &last);
-    if (read == status::NO_MEMORY) return NoMemory(minor);
-    has_entries = read == status::SUCCESS;
+  orbi_name::TextLayout layout;
+  if (Describe(name, &layout) != status::SUCCESS) {
+    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
   }
   auto* set =
       static_cast<gss_buffer_set_t>(malloc(sizeof(gss_buffer_set_desc)));
   if (set == nullptr) return NoMemory(minor);
   set->count = 0;
-  set->elements =
-      static_cast<gss_buffer_desc*>(calloc(2, sizeof(gss_buffer_desc)));
-  if (set->elements == nullptr ||
-      (has_path == status::SUCCESS && !AddName(set, kDatabasePathAttribute)) ||
-      (has_entries && !AddName(set, kEntriesAttribute))) {
+  set->elements = static_cast<gss_buffer_desc*>(
+      malloc(kAttributeCount * sizeof(gss_buffer_desc)));
+  if (set->elements == nullptr) {
     FreeSet(set);
     return NoMemory(minor);
+  }
+  for (const AttributeRow& row : kAttributes) {
+    if (!row.present(layout)) continue;
+    const size_t length = kUriPrefixLength + row.suffix_length;
+    auto* uri = static_cast<char*>(malloc(length + 1));
+    if (uri == nullptr) {
+      FreeSet(set);
+      return NoMemory(minor);
+    }
+    memcpy(uri, kUriPrefix, kUriPrefixLength);
+    memcpy(uri + kUriPrefixLength, row.suffix, row.suffix_length + 1);
+    set->elements[set->count++] = {length, uri};
   }
   *attrs = set;
   return GSS_S_COMPLETE;
@@ -165,56 +323,26 @@ OM_uint32 GetAttribute(OM_uint32* minor, PLVORBIInternalName* name,
                        const gss_buffer_desc& attr, int* authenticated,
                        int* complete, gss_buffer_t value,
                        gss_buffer_t display_value, int* more) {
-  const Attribute which = Find(attr);
-  // -1 asks for the first value; a positive value is the index that the
-  // previous call left for the next one. 0 follows the last value.
-  if (which == Attribute::kOther || *more == 0 || *more < -1) {
-    return Fail(minor, minor::NO_SUCH_ATTRIBUTE, GSS_S_UNAVAILABLE);
-  }
-  const unsigned long index =
-      *more == -1 ? 0 : static_cast<unsigned long>(*more);
-  Block found;
-  bool last = true;
-  OM_uint32 got = status::END_OF_LIST;
-  if (which == Attribute::kDatabasePath) {
-    // The path is one value; GetDatabasePath reports BAD_INPUT for a name
-    // without one.
-    if (index == 0) {
-      got = DatabasePath(name, &found);
-      if (got == status::BAD_INPUT) got = status::END_OF_LIST;
-    }
-  } else {
-    // Entries belong to a database path: a text that starts with a line
-    // feed has neither.
-    Block path;
-    got = DatabasePath(name, &path);
-    if (got == status::BAD_INPUT) got = status::END_OF_LIST;
-    if (got == status::SUCCESS) got = ReadEntry(name, index, &found, &last);
-  }
-  if (got == status::NO_MEMORY) return NoMemory(minor);
-  if (got != status::SUCCESS) {
-    return Fail(minor, minor::NO_SUCH_ATTRIBUTE, GSS_S_UNAVAILABLE);
-  }
-  // The next index must fit the int that carries it.
-  if (!last && index >= static_cast<unsigned long>(INT_MAX)) {
-    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
-  }
-  gss_buffer_desc bytes = found.buffer;
-  if (bytes.length != 0) --bytes.length;
-  if (display_value != GSS_C_NO_BUFFER && !Printable(bytes, display_value)) {
+  const AttributeRow* row = Find(attr);
+  // -1 asks for the first value; 0 follows the last.
+  if (row == nullptr || *more == 0 || *more < -1) return NoSuchValue(minor);
+  Found found;
+  const OM_uint32 major = row->read(minor, name, *more, &found);
+  if (major != GSS_S_COMPLETE) return major;
+  if (display_value != GSS_C_NO_BUFFER &&
+      !Printable(found.value.Value(), display_value)) {
     return NoMemory(minor);
   }
-  if (value != GSS_C_NO_BUFFER) found.ReleaseAsValue(value);
+  if (value != GSS_C_NO_BUFFER) found.value.ReleaseAsValue(value);
   if (authenticated != nullptr) *authenticated = 0;
   if (complete != nullptr) *complete = 1;
-  *more = last ? 0 : static_cast<int>(index + 1);
+  *more = found.next;
   return GSS_S_COMPLETE;
 }
 
-OM_uint32 RefuseChange(OM_uint32* minor, const gss_buffer_desc& attr) {
-  if (Find(attr) == Attribute::kOther) {
-    return Fail(minor, minor::NO_SUCH_ATTRIBUTE, GSS_S_UNAVAILABLE);
-  }
+OM_uint32 ChangeAttribute(OM_uint32* minor, const gss_buffer_desc& attr) {
+  const AttributeRow* row = Find(attr);
+  if (row == nullptr) return NoSuchValue(minor);
   return Fail(minor, minor::READ_ONLY_ATTRIBUTE, GSS_S_UNAUTHORIZED);
 }
 

@@ -6,6 +6,12 @@
 //   urn:oid:M.2.1   the database path: one value, "db/users"
 //   urn:oid:M.2.2   the entries: one value each, in order, "alice", "bob"
 //
+// The attributes are one table in name_attributes.cc, one row each: the
+// URI's suffix under the mechanism's OID, whether a name has the attribute
+// (from orbi_name::DescribeText, which copies nothing), how its values are
+// read, and whether it is read-only. The functions below loop over the
+// table, so adding an attribute is one row and its reader.
+//
 // A name lists an attribute only when it has a value of it: a name without
 // a database path (an empty text, a text that starts with a line feed) has
 // none, and neither has the anonymous name, whose text only marks it as
@@ -17,11 +23,35 @@
 // the text holds all there is. The attributes are read-only: a name never
 // changes once the module made it.
 //
-// The library answers every question about the layout (GetDatabasePath,
-// Read); the functions below only translate its answers.
+// RFC 6680's `more`. A value is asked for with *more -1 for the first and,
+// for each further one, the *more the previous call left; 0 follows the
+// last. For the entries, *more is the index of the next entry (1 for the
+// second, so a value is found again by the *more that led to it), and the
+// library's entry cursor (PLVORBIInternalName::Read) that reaches that entry
+// is kept beside it, per thread, for the few names each thread read last.
+// The call that asks with that *more resumes from the cursor, so reading
+// all n values in order costs n entry reads in all, linear in the text.
+// Another *more of 1 or more (one read out of order, or on another thread,
+// or once the thread has moved on to other names) is found by walking the
+// entries from the first: correct, and linear in the index. The cursor is
+// the library's, checked against the text it was made for, so one kept for
+// a name that was released and whose address now holds another name is
+// refused by the library and the walk answers instead.
 //
-// Thread safety: the functions keep no state; each library call takes the
-// name's lock.
+// *more is refused (GSS_S_UNAVAILABLE, minor NO_SUCH_ATTRIBUTE, *more left
+// as it was) when it designates no value: 0, below -1, an index past the
+// last entry, and anything but -1 for the path's one value. A name's text
+// never changes, so no *more can come from an earlier text of the same name.
+//
+// An int counts to 2^31 - 1, so entries from index 2^31 - 1 on cannot all
+// be designated (only a text of more than 2 GiB has that many). The entry at
+// index 2^31 - 1 is handed out when it is the last; when entries follow it,
+// the call that asks for it is refused with GSS_S_UNAVAILABLE and minor
+// VALUE_OUT_OF_REACH instead of handing it out with a *more that cannot say
+// what follows. Every earlier entry is reachable.
+//
+// Thread safety: the per-thread cursors are each thread's own; every
+// library call takes the name's lock.
 #ifndef ORBI_MECH_NAME_ATTRIBUTES_H_
 #define ORBI_MECH_NAME_ATTRIBUTES_H_
 
@@ -32,30 +62,32 @@
 
 namespace orbi_mech {
 
-// The attribute names, NUL-terminated.
-extern const char kDatabasePathAttribute[];
-extern const char kEntriesAttribute[];
-
 // InquireAttributes hands out, in a new set, the names of the attributes
-// that name has. Returns GSS_S_COMPLETE; on failure *attrs is untouched.
-OM_uint32 InquireAttributes(OM_uint32* minor, PLVORBIInternalName* name,
-                            gss_buffer_set_t* attrs);
+// that name has, in the table's order. Returns GSS_S_COMPLETE; on failure
+// *attrs is untouched.
+[[nodiscard]] OM_uint32 InquireAttributes(OM_uint32* minor,
+                                          PLVORBIInternalName* name,
+                                          gss_buffer_set_t* attrs);
 
-// GetAttribute hands out one value of attr with RFC 6680's iteration: *more
-// is -1 for the first value, the value a previous call left in it for the
-// next; it is left 0 after the last value. value and display_value may be
-// null. GSS_S_UNAVAILABLE (minor NO_SUCH_ATTRIBUTE) for an attribute the
-// name does not have or a *more that designates no value; *more is then
-// untouched. On failure value and display_value are empty.
-OM_uint32 GetAttribute(OM_uint32* minor, PLVORBIInternalName* name,
-                       const gss_buffer_desc& attr, int* authenticated,
-                       int* complete, gss_buffer_t value,
-                       gss_buffer_t display_value, int* more);
+// GetAttribute hands out one value of attr with RFC 6680's iteration (see
+// above). value and display_value may be null. GSS_S_UNAVAILABLE (minor
+// NO_SUCH_ATTRIBUTE) for an attribute the name does not have or a *more that
+// designates no value, (minor VALUE_OUT_OF_REACH) for an entry *more cannot
+// carry the position behind; *more is then untouched. On failure value and
+// display_value are empty.
+[[nodiscard]] OM_uint32 GetAttribute(OM_uint32* minor,
+                                     PLVORBIInternalName* name,
+                                     const gss_buffer_desc& attr,
+                                     int* authenticated, int* complete,
+                                     gss_buffer_t value,
+                                     gss_buffer_t display_value, int* more);
 
-// RefuseChange answers a request to set or delete attr: GSS_S_UNAUTHORIZED
-// (minor READ_ONLY_ATTRIBUTE) for an attribute of the mechanism, which may
-// only be read; GSS_S_UNAVAILABLE (minor NO_SUCH_ATTRIBUTE) for any other.
-OM_uint32 RefuseChange(OM_uint32* minor, const gss_buffer_desc& attr);
+// ChangeAttribute answers a request to set or delete attr:
+// GSS_S_UNAUTHORIZED (minor READ_ONLY_ATTRIBUTE) for an attribute of the
+// table, each of which may only be read; GSS_S_UNAVAILABLE (minor
+// NO_SUCH_ATTRIBUTE) for any other.
+[[nodiscard]] OM_uint32 ChangeAttribute(OM_uint32* minor,
+                                        const gss_buffer_desc& attr);
 
 }  // namespace orbi_mech
 

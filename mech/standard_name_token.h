@@ -6,9 +6,20 @@
 //   N (4 bytes) | name (N bytes)
 //
 // M counts the DER-wrapped OID (tag, length and content octets); the
-// integers are big-endian; nothing follows the name. This is the one place
-// that knows the layout: the writer and the reader below serve every caller
-// in the module.
+// integers are big-endian; nothing follows the name.
+//
+// The exported composite name token (RFC 6680, section 7.8, which leaves
+// the layout to the mechanism) is laid out as MIT krb5's mechanism lays out
+// its own, and MIT's and Heimdal's glues read its header as the standard
+// token's:
+//
+//   04 02 | M | 06 | DER length | mechanism OID content | N | name |
+//   A (4 bytes) | attributes (A bytes)
+//
+// The attribute part is the mechanism's to define; what this module writes
+// there is said in names.h (ExportCompositeName). This is the one place that
+// knows both layouts: the writers and readers below serve every caller in
+// the module.
 //
 // The library's own PLVORBIInternalName::Export writes a different layout
 // (orbi_name/library_token.h: the OID without its DER tag and length,
@@ -30,6 +41,9 @@ struct TokenFields {
   size_t mech_length = 0;
   const unsigned char* name = nullptr;
   size_t name_length = 0;
+  // A composite token's attribute part (null and 0 for a standard token).
+  const unsigned char* attributes = nullptr;
+  size_t attributes_length = 0;
 };
 
 // StandardTokenSize returns the size of the token for a mechanism OID of
@@ -60,6 +74,30 @@ struct TokenFields {
 // The OID's content octets are not judged here.
 [[nodiscard]] bool ParseStandardToken(const unsigned char* data, size_t length,
                                       TokenFields* fields);
+
+// CompositeTokenSize returns the size of the composite token for a
+// mechanism OID of mech_length content octets, a name of name_length bytes
+// and an attribute part of attributes_length bytes, or 0 when such a token
+// cannot be written (as StandardTokenSize, and for an attribute part longer
+// than the four-byte A field holds).
+[[nodiscard]] size_t CompositeTokenSize(size_t mech_length, size_t name_length,
+                                        size_t attributes_length);
+
+// WriteCompositeToken writes the composite token into out, which has exactly
+// CompositeTokenSize(mech_length, name_length, attributes_length) bytes.
+// Returns true when it wrote exactly size bytes; false, with out's contents
+// unspecified, when size is not that size (0 included).
+[[nodiscard]] bool WriteCompositeToken(
+    const unsigned char* mech, size_t mech_length, const unsigned char* name,
+    size_t name_length, const unsigned char* attributes,
+    size_t attributes_length, unsigned char* out, size_t size);
+
+// ParseCompositeToken splits the length bytes at data into their fields, as
+// ParseStandardToken does, for a token with the identifier 04 02 and,
+// behind the name, A naming exactly the bytes that remain. Returns false,
+// with *fields untouched, for any other bytes (a standard token included).
+[[nodiscard]] bool ParseCompositeToken(const unsigned char* data, size_t length,
+                                       TokenFields* fields);
 
 }  // namespace orbi_mech
 

@@ -1,11 +1,13 @@
 # The mechanism module, orbi_mech.so (mech/):
-#  - mech_client and mech_threads: applications of their own, written
-#    against <gssapi/gssapi.h> and linked with MIT's libgssapi_krb5 only,
+#  - mech_client, mech_naming_exts (RFC 6680's naming extensions, as MIT's
+#    t_namingexts runs them) and mech_threads: applications of their own,
+#    written against <gssapi/gssapi.h> and linked with MIT's libgssapi_krb5 only,
 #    that reach the module through the glue (GSS_MECH_CONFIG names the build
 #    tree's orbi.conf). Under the asan and tsan presets they and the module
 #    are instrumented; the glue is not.
-#  - mech_client_memcheck and mech_threads_helgrind: the same under valgrind,
-#    which also sees inside the glue, in builds without sanitizers.
+#  - mech_client_memcheck, mech_naming_exts_memcheck and
+#    mech_threads_helgrind: the same under valgrind, which also sees inside
+#    the glue, in builds without sanitizers.
 #  - mech_module_test: the module's entry points called directly, opened as
 #    the glue opens it.
 #  - mech_alloc_test: every allocation inside each entry point failed in turn.
@@ -27,6 +29,11 @@ if(TARGET orbi_mech)
   add_executable(orbi_mech_client ${_orbi_mech_tests}/mech_client.c)
   target_link_libraries(orbi_mech_client PRIVATE
     PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings orbi_build_oids)
+  add_executable(orbi_naming_exts_client
+    ${_orbi_mech_tests}/naming_exts_client.c)
+  target_link_libraries(orbi_naming_exts_client PRIVATE
+    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings orbi_build_oids)
+  add_dependencies(orbi_naming_exts_client orbi_mech)
   add_executable(orbi_mech_threads ${_orbi_mech_tests}/mech_threads.c)
   target_link_libraries(orbi_mech_threads PRIVATE
     PkgConfig::ORBI_MIT_GSSAPI Threads::Threads orbi_name_warnings orbi_build_oids)
@@ -35,7 +42,8 @@ if(TARGET orbi_mech)
 
   add_test(NAME mech_client COMMAND orbi_mech_client)
   add_test(NAME mech_threads COMMAND orbi_mech_threads)
-  set(_orbi_mech_glue_tests mech_client mech_threads)
+  add_test(NAME mech_naming_exts COMMAND orbi_naming_exts_client)
+  set(_orbi_mech_glue_tests mech_client mech_threads mech_naming_exts)
 
   # valgrind and the sanitizers do not mix. ORBI_MEMCHECK, set only where
   # valgrind runs, is memcheck as every *_memcheck test here and in
@@ -55,12 +63,16 @@ if(TARGET orbi_mech)
       COMMAND ${ORBI_MEMCHECK}
         --suppressions=${_orbi_mech_tests}/valgrind.supp
         $<TARGET_FILE:orbi_mech_client>)
+    add_test(NAME mech_naming_exts_memcheck
+      COMMAND ${ORBI_MEMCHECK}
+        --suppressions=${_orbi_mech_tests}/valgrind.supp
+        $<TARGET_FILE:orbi_naming_exts_client>)
     # Fewer rounds: helgrind runs the threads one at a time.
     add_test(NAME mech_threads_helgrind
       COMMAND ${ORBI_VALGRIND} --tool=helgrind --error-exitcode=99
         $<TARGET_FILE:orbi_mech_threads> 20)
     list(APPEND _orbi_mech_glue_tests
-      mech_client_memcheck mech_threads_helgrind)
+      mech_client_memcheck mech_naming_exts_memcheck mech_threads_helgrind)
   endif()
   set_tests_properties(${_orbi_mech_glue_tests} PROPERTIES
     ENVIRONMENT "${_orbi_mech_env}"
@@ -70,12 +82,25 @@ if(TARGET orbi_mech)
   add_executable(mech_module_test ${_orbi_mech_tests}/mech_module_test.cc)
   target_link_libraries(mech_module_test PRIVATE
     orbi_build_oids orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS}
-    orbi_name_warnings)
+    Threads::Threads orbi_name_warnings)
   target_compile_definitions(mech_module_test PRIVATE
     ORBI_MECH_PATH="$<TARGET_FILE:orbi_mech>"
     ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}")
   add_dependencies(mech_module_test orbi_mech)
   gtest_discover_tests(mech_module_test DISCOVERY_TIMEOUT 60)
+
+  # The last entry that RFC 6680's `more` can lead to, met with a short
+  # name: the module's objects built into the test with a limit of 3.
+  add_executable(mech_attribute_limit_test
+    ${_orbi_mech_tests}/mech_attribute_limit_test.cc ${ORBI_MECH_SOURCES})
+  target_compile_definitions(mech_attribute_limit_test PRIVATE
+    ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}" ORBI_MECH_LAST_REACHABLE_ENTRY=3)
+  target_include_directories(mech_attribute_limit_test PRIVATE
+    ${PROJECT_SOURCE_DIR}/mech)
+  target_link_libraries(mech_attribute_limit_test PRIVATE
+    orbi_name::orbi_name orbi_name::services orbi_der orbi_build_oids
+    orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main orbi_name_warnings)
+  gtest_discover_tests(mech_attribute_limit_test DISCOVERY_TIMEOUT 60)
 
   # The GS2 name computation against OpenSSL's SHA-1.
   add_executable(sasl_name_test ${_orbi_mech_tests}/sasl_name_test.cc

@@ -16,6 +16,7 @@ set(expected
   gss_display_status
   gss_duplicate_name
   gss_export_name
+  gss_export_name_composite
   gss_get_name_attribute
   gss_import_name
   gss_inquire_attrs_for_mech

@@ -49,6 +49,12 @@ void Release(gss_name_t* name) {
 TEST(MechAlloc, Import) {
   const std::string token = TokenOf(
       std::string(static_cast<const char*>(kMech.elements), kMech.length));
+  // The composite token: 04 02 and an empty attribute part.
+  const std::string composite =
+      "\x04\x02" + token.substr(2) + std::string(4, '\0');
+  // GSS_C_NT_COMPOSITE_EXPORT, 1.3.6.1.5.6.6 (RFC 6680).
+  gss_OID_desc composite_type = {6,
+                                 const_cast<char*>("\x2b\x06\x01\x05\x06\x06")};
   const struct {
     const char* label;
     std::string bytes;
@@ -56,6 +62,7 @@ TEST(MechAlloc, Import) {
   } kCases[] = {
       {"text", "db/users\nalice", GSS_C_NO_OID},
       {"token", token, &kExportType},
+      {"composite token", composite, &composite_type},
       {"anonymous", "", &kAnonymousType},
   };
   for (const auto& c : kCases) {
@@ -140,6 +147,19 @@ TEST(MechAlloc, OperationsOnAName) {
        [&](OM_uint32* minor) {
          buffer = {77, &buffer};
          return gss_export_name(minor, alice, &buffer);
+       },
+       [&](bool failed) {
+         if (failed) {
+           EXPECT_EQ(buffer.value, nullptr);
+           EXPECT_EQ(buffer.length, 0u);
+         } else {
+           orbi_alloc::Free(buffer.value);
+         }
+       }},
+      {"export composite",
+       [&](OM_uint32* minor) {
+         buffer = {77, &buffer};
+         return gss_export_name_composite(minor, alice, &buffer);
        },
        [&](bool failed) {
          if (failed) {

@@ -33,6 +33,7 @@ struct Module {
   decltype(&gss_compare_name) compare_name = nullptr;
   decltype(&gss_release_name) release_name = nullptr;
   decltype(&gss_export_name) export_name = nullptr;
+  decltype(&gss_export_name_composite) export_name_composite = nullptr;
   decltype(&gss_canonicalize_name) canonicalize_name = nullptr;
   decltype(&gss_indicate_mechs) indicate_mechs = nullptr;
   decltype(&gss_inquire_mechs_for_name) inquire_mechs_for_name = nullptr;
@@ -54,6 +55,7 @@ const Module& Mech() {
     Resolve(m.handle, "gss_compare_name", &m.compare_name);
     Resolve(m.handle, "gss_release_name", &m.release_name);
     Resolve(m.handle, "gss_export_name", &m.export_name);
+    Resolve(m.handle, "gss_export_name_composite", &m.export_name_composite);
     Resolve(m.handle, "gss_canonicalize_name", &m.canonicalize_name);
     Resolve(m.handle, "gss_indicate_mechs", &m.indicate_mechs);
     Resolve(m.handle, "gss_inquire_mechs_for_name", &m.inquire_mechs_for_name);
@@ -485,6 +487,47 @@ TEST(MechHeimdalModule, TakesTheUserNameTypeAsNoType) {
   EXPECT_TRUE(SameOid(type, kDefaultType));
   free(shown.value);
   EXPECT_EQ(Export(user), Export(untyped));
+}
+
+// Heimdal's glue has no GSS_C_NT_COMPOSITE_EXPORT: it looks a module's
+// gss_export_name_composite up, and hands an exported composite name token
+// (04 02) to the module under GSS_C_NT_EXPORT_NAME, as a standard one. The
+// module takes both there, to the same name; a composite token with an
+// attribute part is refused whole.
+TEST(MechHeimdalModule, TakesCompositeTokensUnderTheExportedNameType) {
+  ASSERT_NE(Mech().export_name_composite, nullptr);
+  gss_OID_desc export_copy = kExportType;
+  Name name;
+  ASSERT_EQ(Import("db/users\nalice", GSS_C_NO_OID, &name), GSS_S_COMPLETE);
+  OM_uint32 minor = 77;
+  gss_buffer_desc composite = {0, nullptr};
+  ASSERT_EQ(Mech().export_name_composite(&minor, name.get(), &composite),
+            GSS_S_COMPLETE);
+  const std::string token(static_cast<const char*>(composite.value),
+                          composite.length);
+  free(composite.value);
+  std::string expected = Export(name);
+  expected[1] = '\x02';
+  EXPECT_EQ(token, expected + std::string(4, '\0'));
+  for (const std::string& bytes : {token, Export(name)}) {
+    Name back;
+    gss_buffer_desc input = {bytes.size(), const_cast<char*>(bytes.data())};
+    ASSERT_EQ(Mech().import_name(&minor, &input, &export_copy, back.out()),
+              GSS_S_COMPLETE);
+    int equal = -1;
+    ASSERT_EQ(Mech().compare_name(&minor, name.get(), back.get(), &equal),
+              GSS_S_COMPLETE);
+    EXPECT_EQ(equal, 1);
+  }
+  std::string with_attributes = token;
+  with_attributes.back() = '\x01';
+  with_attributes += 'x';
+  Name refused;
+  gss_buffer_desc input = {with_attributes.size(), with_attributes.data()};
+  EXPECT_EQ(Mech().import_name(&minor, &input, &export_copy, refused.out()),
+            GSS_S_DEFECTIVE_TOKEN);
+  EXPECT_EQ(minor, kAttributesDisagree);
+  EXPECT_EQ(refused.get(), GSS_C_NO_NAME);
 }
 
 // The glue finds the mechanism by its SASL name only by asking the module.

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -43,6 +44,7 @@ struct Module {
   decltype(&gss_release_name) release_name = nullptr;
   decltype(&gss_duplicate_name) duplicate_name = nullptr;
   decltype(&gss_export_name) export_name = nullptr;
+  decltype(&gss_export_name_composite) export_name_composite = nullptr;
   decltype(&gss_inquire_names_for_mech) inquire_names_for_mech = nullptr;
   decltype(&gss_display_status) display_status = nullptr;
   decltype(&gss_inquire_attrs_for_mech) inquire_attrs_for_mech = nullptr;
@@ -65,6 +67,7 @@ const Module& Mech() {
     Resolve(m.handle, "gss_release_name", &m.release_name);
     Resolve(m.handle, "gss_duplicate_name", &m.duplicate_name);
     Resolve(m.handle, "gss_export_name", &m.export_name);
+    Resolve(m.handle, "gss_export_name_composite", &m.export_name_composite);
     Resolve(m.handle, "gss_inquire_names_for_mech", &m.inquire_names_for_mech);
     Resolve(m.handle, "gss_display_status", &m.display_status);
     Resolve(m.handle, "gss_inquire_attrs_for_mech", &m.inquire_attrs_for_mech);
@@ -95,6 +98,25 @@ std::string TokenOf(const std::string& name,
   }
   return token + name;
 }
+
+// The exported composite name token of name as the module writes it: the
+// standard token's fields with the identifier 04 02, then the four-byte
+// length of the attribute part and the part itself (empty when the module
+// writes it).
+std::string CompositeTokenOf(const std::string& name,
+                             const std::string& attributes = "",
+                             const std::string& mech = kMechBytes) {
+  std::string token = TokenOf(name, mech);
+  token[1] = '\x02';
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    token += static_cast<char>(attributes.size() >> shift);
+  }
+  return token + attributes;
+}
+
+// GSS_C_NT_COMPOSITE_EXPORT, 1.3.6.1.5.6.6 (RFC 6680).
+gss_OID_desc kCompositeExportType = {
+    6, const_cast<char*>("\x2b\x06\x01\x05\x06\x06")};
 
 gss_buffer_desc BufferOf(const std::string& bytes) {
   return {bytes.size(), const_cast<char*>(bytes.data())};
@@ -137,6 +159,17 @@ std::string Export(const Name& name) {
   OM_uint32 minor = 0;
   gss_buffer_desc token = {0, nullptr};
   EXPECT_EQ(Mech().export_name(&minor, name.get(), &token), GSS_S_COMPLETE);
+  std::string bytes = token.value != nullptr ? StringOf(token) : "";
+  free(token.value);
+  return bytes;
+}
+
+std::string ExportComposite(const Name& name) {
+  OM_uint32 minor = 77;
+  gss_buffer_desc token = {77, kJunk};
+  EXPECT_EQ(Mech().export_name_composite(&minor, name.get(), &token),
+            GSS_S_COMPLETE);
+  EXPECT_EQ(minor, 0u);
   std::string bytes = token.value != nullptr ? StringOf(token) : "";
   free(token.value);
   return bytes;
@@ -440,7 +473,8 @@ TEST(MechModule, StatusTextsNameEachMinorStatus) {
   for (OM_uint32 value :
        {kNoMemory, kBadInput, kInvalidMech, kMechNotSupported, kBadNameType,
         kMalformedToken, kForeignToken, kNameHasNul, kNoSuchAttribute,
-        kReadOnlyAttribute, kUnexpected, kUnavailable}) {
+        kReadOnlyAttribute, kUnexpected, kUnavailable, kValueOutOfReach,
+        kAttributesDisagree}) {
     SCOPED_TRACE(value);
     OM_uint32 minor = 77;
     OM_uint32 context = 0;
@@ -781,6 +815,10 @@ TEST(MechModule, AttributeIterationRefusesStatesItDidNotHandOut) {
       {"past the last", kEntriesAttribute, 2, GSS_S_UNAVAILABLE, "", 2},
       {"after the last", kEntriesAttribute, 0, GSS_S_UNAVAILABLE, "", 0},
       {"below -1", kEntriesAttribute, -2, GSS_S_UNAVAILABLE, "", -2},
+      {"far past the last", kEntriesAttribute, 2147483647, GSS_S_UNAVAILABLE,
+       "", 2147483647},
+      {"the lowest int", kEntriesAttribute, -2147483647 - 1, GSS_S_UNAVAILABLE,
+       "", -2147483647 - 1},
       {"the path's second", kPathAttribute, 1, GSS_S_UNAVAILABLE, "", 1},
       {"another attribute", "urn:oid:1.2.3", -1, GSS_S_UNAVAILABLE, "", -1},
       {"a prefix of one", kEntriesAttribute.substr(0, 10), -1,
@@ -807,6 +845,265 @@ TEST(MechModule, AttributeIterationRefusesStatesItDidNotHandOut) {
                                       nullptr, nullptr, nullptr, &more),
             GSS_S_COMPLETE);
   EXPECT_EQ(more, 1);
+}
+
+// EntriesText is a text of count entries "e0", "e1", ... behind the path
+// "db".
+std::string EntriesText(size_t count) {
+  std::string text = "db";
+  for (size_t i = 0; i < count; ++i) text += "\ne" + std::to_string(i);
+  return text;
+}
+
+std::vector<std::string> EntryNames(size_t count) {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < count; ++i) names.push_back("e" + std::to_string(i));
+  return names;
+}
+
+// NextEntry reads the entry that more designates and moves more on.
+std::string NextEntry(const Name& name, int* more) {
+  OM_uint32 minor = 77;
+  gss_buffer_desc entries = BufferOf(kEntriesAttribute);
+  gss_buffer_desc value = {0, nullptr};
+  EXPECT_EQ(Mech().get_name_attribute(&minor, name.get(), &entries, nullptr,
+                                      nullptr, &value, nullptr, more),
+            GSS_S_COMPLETE);
+  std::string got = value.value != nullptr ? StringOf(value) : "";
+  free(value.value);
+  return got;
+}
+
+// The module keeps where each reading stands, so the order of the calls is
+// the caller's: every value comes out right however the readings of several
+// names interleave (more names than the module keeps places for), when a
+// *more is used again or out of order, and when another thread goes on
+// with a *more this one handed out.
+TEST(MechModule, EntryValuesComeOutRightInAnyOrderOfCalls) {
+  ASSERT_NE(Mech().handle, nullptr);
+  constexpr size_t kNames = 7;
+  constexpr size_t kCount = 5;
+  Name names[kNames];
+  for (size_t n = 0; n < kNames; ++n) {
+    OM_uint32 minor = 77;
+    ASSERT_EQ(Import("db\n" + std::to_string(n) + "\n" +
+                         EntriesText(kCount).substr(3),
+                     GSS_C_NO_OID, &names[n], &minor),
+              GSS_S_COMPLETE);
+  }
+  // Round robin over the names, one value of each in turn.
+  int more[kNames];
+  for (int& m : more) m = -1;
+  for (size_t i = 0; i <= kCount; ++i) {
+    for (size_t n = 0; n < kNames; ++n) {
+      SCOPED_TRACE(testing::Message() << "name " << n << " value " << i);
+      EXPECT_EQ(NextEntry(names[n], &more[n]),
+                i == 0 ? std::to_string(n) : "e" + std::to_string(i - 1));
+    }
+  }
+  for (int m : more) EXPECT_EQ(m, 0);
+  // A *more used twice, and out of order.
+  int first = -1;
+  EXPECT_EQ(NextEntry(names[0], &first), "0");
+  int again = first;
+  EXPECT_EQ(NextEntry(names[0], &first), "e0");
+  EXPECT_EQ(NextEntry(names[0], &again), "e0");
+  int third = 3;
+  EXPECT_EQ(NextEntry(names[0], &third), "e2");
+  EXPECT_EQ(third, 4);
+  // Another thread goes on with this thread's *more.
+  int handed = -1;
+  EXPECT_EQ(NextEntry(names[1], &handed), "1");
+  std::vector<std::string> rest;
+  std::thread other([&] {
+    while (handed != 0) rest.push_back(NextEntry(names[1], &handed));
+  });
+  other.join();
+  EXPECT_EQ(rest, EntryNames(kCount));
+}
+
+// A *more kept for a name that was released is no position in the name that
+// took its place, even at the same address: the entries read are the new
+// name's own.
+TEST(MechModule, EntryPlacesDoNotOutliveTheirName) {
+  ASSERT_NE(Mech().handle, nullptr);
+  OM_uint32 minor = 77;
+  Name old_name;
+  ASSERT_EQ(Import("db\nold-first-entry\nold-second-entry\nold-third",
+                   GSS_C_NO_OID, &old_name, &minor),
+            GSS_S_COMPLETE);
+  int more = -1;
+  EXPECT_EQ(NextEntry(old_name, &more), "old-first-entry");
+  ASSERT_EQ(more, 1);
+  old_name.Release();
+  for (int round = 0; round < 3; ++round) {
+    Name new_name;
+    ASSERT_EQ(Import("db\nx\ny\nz", GSS_C_NO_OID, &new_name, &minor),
+              GSS_S_COMPLETE);
+    int carried = more;
+    EXPECT_EQ(NextEntry(new_name, &carried), "y");
+    EXPECT_EQ(carried, 2);
+  }
+}
+
+// Reading every value of a name of many entries: each value in order, and
+// the last one ends the iteration.
+TEST(MechModule, EveryEntryOfALargeName) {
+  ASSERT_NE(Mech().handle, nullptr);
+  constexpr size_t kCount = 100000;
+  Name name;
+  OM_uint32 minor = 77;
+  ASSERT_EQ(Import(EntriesText(kCount), GSS_C_NO_OID, &name, &minor),
+            GSS_S_COMPLETE);
+  const AttributeValues entries = ReadAttribute(name.get(), kEntriesAttribute);
+  EXPECT_EQ(entries.major, GSS_S_COMPLETE);
+  EXPECT_TRUE(entries.values == EntryNames(kCount));
+}
+
+// Attributes lists the attribute names gss_inquire_name gives for name.
+std::vector<std::string> Attributes(const Name& name) {
+  OM_uint32 minor = 77;
+  gss_buffer_set_t attrs = GSS_C_NO_BUFFER_SET;
+  EXPECT_EQ(Mech().inquire_name(&minor, name.get(), nullptr, nullptr, &attrs),
+            GSS_S_COMPLETE);
+  std::vector<std::string> listed;
+  if (attrs == GSS_C_NO_BUFFER_SET) return listed;
+  for (size_t i = 0; i < attrs->count; ++i) {
+    listed.push_back(StringOf(attrs->elements[i]));
+    free(attrs->elements[i].value);
+  }
+  free(attrs->elements);
+  free(attrs);
+  return listed;
+}
+
+// A name's exported composite token: the standard layout with 04 02 and an
+// empty attribute part behind the name, since every attribute comes from
+// the name's text. Read back under GSS_C_NT_COMPOSITE_EXPORT, it and the
+// standard token give a name equal to the first, with the same attributes
+// and values, which exports both tokens again.
+TEST(MechModule, CompositeTokensRoundTrip) {
+  ASSERT_NE(Mech().handle, nullptr);
+  ASSERT_NE(Mech().export_name_composite, nullptr);
+  const struct {
+    const char* label;
+    std::string text;
+  } kCases[] = {
+      {"a name", "alice"},
+      {"an empty name", ""},
+      {"a database path and entries", "db/users\nalice\nbob"},
+      {"empty entries", "db\n\n"},
+      {"no path before the entries", "\nalice"},
+      {"zeros behind a NUL", std::string("al\0\0\0", 5)},
+      {"300 bytes", std::string(300, 'x')},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    Name name;
+    OM_uint32 minor = 0;
+    ASSERT_EQ(Import(c.text, GSS_C_NO_OID, &name, &minor), GSS_S_COMPLETE);
+    const std::string composite = ExportComposite(name);
+    EXPECT_EQ(composite, CompositeTokenOf(c.text));
+    const std::string plain = Export(name);
+    for (const std::string& token : {composite, plain}) {
+      Name back;
+      minor = 77;
+      ASSERT_EQ(Import(token, &kCompositeExportType, &back, &minor),
+                GSS_S_COMPLETE);
+      EXPECT_EQ(minor, 0u);
+      EXPECT_EQ(Compare(name, back), 1);
+      EXPECT_EQ(Export(back), plain);
+      EXPECT_EQ(ExportComposite(back), composite);
+      EXPECT_EQ(Attributes(back), Attributes(name));
+      for (const std::string& attr : Attributes(name)) {
+        EXPECT_EQ(ReadAttribute(back.get(), attr).values,
+                  ReadAttribute(name.get(), attr).values);
+      }
+    }
+    // MIT's glue hands a composite token on under the composite type; under
+    // the exported-name type the module keeps to the standard token.
+    Name under_export_type;
+    minor = 77;
+    EXPECT_EQ(Import(composite, &kExportType, &under_export_type, &minor),
+              GSS_S_DEFECTIVE_TOKEN);
+    EXPECT_EQ(minor, kMalformedToken);
+  }
+  // The anonymous name's tokens carry its sentinel, which reads back as the
+  // anonymous name.
+  Name anonymous;
+  OM_uint32 minor = 0;
+  ASSERT_EQ(Import("", &kAnonymousType, &anonymous, &minor), GSS_S_COMPLETE);
+  Name back;
+  ASSERT_EQ(
+      Import(ExportComposite(anonymous), &kCompositeExportType, &back, &minor),
+      GSS_S_COMPLETE);
+  EXPECT_EQ(Export(back), Export(anonymous));
+  EXPECT_EQ(Compare(back, back), 0);
+}
+
+// A composite token is refused as a standard one is, whatever is wrong with
+// it, and one with an attribute part is refused whole: no name is made.
+TEST(MechModule, ImportRefusesMalformedCompositeTokens) {
+  ASSERT_NE(Mech().handle, nullptr);
+  const std::string good = CompositeTokenOf("db\nalice");
+  struct Case {
+    std::string label;
+    std::string token;
+    OM_uint32 major;
+    OM_uint32 minor;
+  };
+  std::vector<Case> cases;
+  for (size_t n = 0; n < good.size(); ++n) {
+    cases.push_back({"cut to " + std::to_string(n), good.substr(0, n),
+                     GSS_S_DEFECTIVE_TOKEN, kMalformedToken});
+  }
+  // A follows the name: at 10 + L + 8 for the name "db\nalice".
+  const size_t a_at = 10 + kMechBytes.size() + 8;
+  auto with = [&](size_t offset, const std::string& bytes) {
+    std::string token = good;
+    return token.replace(offset, bytes.size(), bytes);
+  };
+  const Case kShapes[] = {
+      {"identifier 04 03", with(0, "\x04\x03"), GSS_S_DEFECTIVE_TOKEN,
+       kMalformedToken},
+      {"identifier 04 01 with an attribute part", with(0, "\x04\x01"),
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
+      {"A one too long", with(a_at + 3, "\x01"), GSS_S_DEFECTIVE_TOKEN,
+       kMalformedToken},
+      {"A 4294967295", with(a_at, "\xff\xff\xff\xff"), GSS_S_DEFECTIVE_TOKEN,
+       kMalformedToken},
+      {"name length one too long", with(a_at - 9, "\x09"),
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
+      {"a trailing byte", good + "x", GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
+      {"an attribute part", CompositeTokenOf("db\nalice", "db\nmallory"),
+       GSS_S_DEFECTIVE_TOKEN, kAttributesDisagree},
+      {"one attribute byte",
+       CompositeTokenOf("db\nalice", std::string(1, '\0')),
+       GSS_S_DEFECTIVE_TOKEN, kAttributesDisagree},
+      {"another mechanism",
+       CompositeTokenOf(
+           "alice", "",
+           std::string(static_cast<const char*>(kKerberosMech.elements),
+                       kKerberosMech.length)),
+       GSS_S_BAD_MECH, kForeignToken},
+      {"bytes behind a NUL in the name",
+       CompositeTokenOf(std::string("al\0ce", 5)), GSS_S_BAD_NAME, kNameHasNul},
+  };
+  cases.insert(cases.end(), std::begin(kShapes), std::end(kShapes));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Name name;
+    OM_uint32 minor = 77;
+    EXPECT_EQ(Import(c.token, &kCompositeExportType, &name, &minor), c.major);
+    EXPECT_EQ(minor, c.minor);
+    EXPECT_EQ(name.get(), GSS_C_NO_NAME);
+  }
+  // The type is told by value: an OID one arc off is refused as a type.
+  gss_OID_desc near = {6, const_cast<char*>("\x2b\x06\x01\x05\x06\x07")};
+  Name name;
+  OM_uint32 minor = 77;
+  EXPECT_EQ(Import(good, &near, &name, &minor), GSS_S_BAD_NAMETYPE);
+  EXPECT_EQ(minor, kBadNameType);
 }
 
 // The attributes come from the name's text, which never changes: setting

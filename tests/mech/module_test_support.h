@@ -54,6 +54,8 @@ inline constexpr OM_uint32 kNoSuchAttribute = 103;
 inline constexpr OM_uint32 kReadOnlyAttribute = 104;
 inline constexpr OM_uint32 kUnexpected = 105;
 inline constexpr OM_uint32 kUnavailable = 106;
+inline constexpr OM_uint32 kValueOutOfReach = 107;
+inline constexpr OM_uint32 kAttributesDisagree = 108;
 
 // A value that no call may leave in an output it does not fill.
 inline void* const kJunk = reinterpret_cast<void*>(0x5a5a5a5a);

@@ -23,6 +23,7 @@ MA_NOT_DEFAULT = gssapi.OID.from_int_seq("1.3.6.1.5.5.13.8")
 NAME_HAS_NUL = 102
 NO_SUCH_ATTRIBUTE = 103
 READ_ONLY_ATTRIBUTE = 104
+ATTRIBUTES_DISAGREE = 108
 
 
 def mechanism_name(text):
@@ -160,6 +161,42 @@ class MechanismName(unittest.TestCase):
                         gss_errors.OperationUnavailableError) as caught:
                     mechanism_name(text).attributes[attr]
                 self.assertEqual(caught.exception.min_code, NO_SUCH_ATTRIBUTE)
+
+
+class CompositeNames(unittest.TestCase):
+    def test_export_and_import_round_trip(self):
+        for text in [b"alice", b"db/users\nalice\nbob", b"db\n\n", b"\nalice",
+                     b"ali\0\0"]:
+            with self.subTest(text=text):
+                name = mechanism_name(text)
+                token = name.export(composite=True)
+                # The standard token with 04 02 and an empty attribute part.
+                plain = name.export()
+                self.assertEqual(token, b"\x04\x02" + plain[2:] + bytes(4))
+                for given in (token, plain):
+                    back = gssapi.Name(token=given, composite=True)
+                    self.assertEqual(back, name)
+                    self.assertEqual(back.export(), plain)
+                    self.assertEqual(back.export(composite=True), token)
+                    self.assertEqual(sorted(back.attributes),
+                                     sorted(name.attributes))
+                    for attr in name.attributes:
+                        self.assertEqual(list(back.attributes[attr].values),
+                                         list(name.attributes[attr].values))
+
+    def test_an_attribute_part_is_refused(self):
+        token = mechanism_name(b"db\nalice").export(composite=True)
+        with_part = token[:-1] + b"\x03" + b"bob"
+        with self.assertRaises(gss_errors.GSSError) as caught:
+            gssapi.Name(token=with_part, composite=True)
+        self.assertEqual(caught.exception.min_code, ATTRIBUTES_DISAGREE)
+
+
+class ManyEntries(unittest.TestCase):
+    def test_every_value_of_a_name_of_10000_entries(self):
+        entries = [b"entry%d" % i for i in range(10000)]
+        name = mechanism_name(b"\n".join([b"db"] + entries))
+        self.assertEqual(list(name.attributes[ENTRIES_ATTR].values), entries)
 
 
 class Mechanism(unittest.TestCase):

@@ -77,3 +77,74 @@ TEST(StandardNameToken, DerLengthOfTheMechanismOid) {
 }
 
 }  // namespace
+
+namespace {
+
+// The composite token is the standard one with the identifier 04 02 and,
+// behind the name, the four-byte length of an attribute part and the part.
+// The reader takes exactly that layout; a standard token is not one.
+TEST(StandardNameToken, CompositeLayout) {
+  const Bytes mech = {0x2b, 0x06, 0x01};
+  const Bytes name = {'d', 'b', '\n', 'a'};
+  const struct {
+    const char* label;
+    Bytes attributes;
+  } kWritten[] = {{"no attributes", {}}, {"three bytes", {1, 2, 3}}};
+  for (const auto& c : kWritten) {
+    SCOPED_TRACE(c.label);
+    const size_t size = orbi_mech::CompositeTokenSize(mech.size(), name.size(),
+                                                      c.attributes.size());
+    ASSERT_EQ(size, 2 + 2 + 2 + mech.size() + 4 + name.size() + 4 +
+                        c.attributes.size());
+    Bytes token(size);
+    ASSERT_TRUE(orbi_mech::WriteCompositeToken(
+        mech.data(), mech.size(), name.data(), name.size(), c.attributes.data(),
+        c.attributes.size(), token.data(), token.size()));
+    Bytes expected = {
+        0x04, 0x02, 0x00,
+        0x05, 0x06, 0x03,
+        0x2b, 0x06, 0x01,
+        0x00, 0x00, 0x00,
+        0x04, 'd',  'b',
+        '\n', 'a',  0x00,
+        0x00, 0x00, static_cast<unsigned char>(c.attributes.size())};
+    expected.insert(expected.end(), c.attributes.begin(), c.attributes.end());
+    EXPECT_EQ(token, expected);
+    orbi_mech::TokenFields fields;
+    ASSERT_TRUE(
+        orbi_mech::ParseCompositeToken(token.data(), token.size(), &fields));
+    EXPECT_EQ(Bytes(fields.mech, fields.mech + fields.mech_length), mech);
+    EXPECT_EQ(Bytes(fields.name, fields.name + fields.name_length), name);
+    EXPECT_EQ(fields.attributes_length, c.attributes.size());
+    // Neither reader takes the other's token.
+    orbi_mech::TokenFields untouched;
+    EXPECT_FALSE(
+        orbi_mech::ParseStandardToken(token.data(), token.size(), &untouched));
+    EXPECT_EQ(untouched.mech, nullptr);
+    Bytes standard = token;
+    standard[1] = 0x01;
+    EXPECT_FALSE(orbi_mech::ParseCompositeToken(standard.data(),
+                                                standard.size(), &untouched));
+    // Every truncation, and a byte more, are refused.
+    for (size_t n = 0; n < token.size(); ++n) {
+      EXPECT_FALSE(orbi_mech::ParseCompositeToken(token.data(), n, &untouched))
+          << n;
+    }
+    Bytes longer = token;
+    longer.push_back(0);
+    EXPECT_FALSE(orbi_mech::ParseCompositeToken(longer.data(), longer.size(),
+                                                &untouched));
+    EXPECT_EQ(untouched.mech, nullptr);
+  }
+  // A size that is not the measured one writes nothing.
+  Bytes out(64);
+  EXPECT_FALSE(orbi_mech::WriteCompositeToken(mech.data(), mech.size(),
+                                              name.data(), name.size(), nullptr,
+                                              0, out.data(), out.size()));
+  // No attribute part longer than A holds.
+  EXPECT_EQ(orbi_mech::CompositeTokenSize(mech.size(), name.size(),
+                                          size_t{0x100000000}),
+            0u);
+}
+
+}  // namespace

@@ -21,6 +21,7 @@ set(expected
   "orbi_name::KeepsText(void const*, unsigned long)"
   "orbi_name::FindTableEntry(gss_OID_desc_struct*)"
   "orbi_name::ClassifyNameType(gss_OID_desc_struct*)"
+  "orbi_name::DescribeText(PLVORBIInternalName*, orbi_name::TextLayout*)"
   "orbi_name::MeasureOidText(char const*, orbi_name::OidTextLayout*, orbi_name::OidTextRefusal*)"
   "orbi_name::ReadOidTextArcs(orbi_name::OidTextLayout const&, unsigned int*, orbi_name::OidTextRefusal*)"
   "orbi_name::CheckOidArcs(unsigned int const*, unsigned long)"

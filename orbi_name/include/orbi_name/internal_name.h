@@ -35,6 +35,14 @@
 #include "orbi_services/gss_types.h"
 #include "orbi_services/mutex.h"
 
+namespace orbi_name {
+namespace internal {
+// The library's own readers of a name's fields outside its operations: the
+// answers of orbi_name/rules.h that look at a name (DescribeText).
+struct NameAccess;
+}  // namespace internal
+}  // namespace orbi_name
+
 class ORBI_NAME_EXPORT PLVORBIInternalName {
  public:
   // An empty name: no text, no name type, no mechanism, no next member.
@@ -228,6 +236,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
  private:
   friend struct PLVORBIInternalNamePeer;  // white-box access for tests
   friend class PLVORBIInternalNameSet;    // walks members with MatchThenNext
+  friend struct orbi_name::internal::NameAccess;  // rules.h's DescribeText
 
   // The fields that operator== and operator= read on their right-hand name,
   // without that name's lock: their caller keeps the name from changing.

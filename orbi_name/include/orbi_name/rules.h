@@ -2,8 +2,9 @@
 // library and another interface (the GSS-API module, the tool): they ask
 // here instead of restating a rule.
 //
-// Thread safety: the functions keep no state, take no lock and write no
-// trace record; any thread may call them.
+// Thread safety: the functions keep no state and write no trace record; any
+// thread may call them. Only DescribeText, which reads a name, takes a lock
+// (the name's).
 #ifndef ORBI_NAME_RULES_H_
 #define ORBI_NAME_RULES_H_
 
@@ -11,6 +12,8 @@
 
 #include "orbi_name/export.h"
 #include "orbi_services/gss_types.h"
+
+class PLVORBIInternalName;
 
 namespace orbi_name {
 
@@ -49,6 +52,23 @@ enum class NameTypeKind : int {
 // ClassifyNameType tells how Set reads a name of type, by value: the
 // answer the import itself acts on. A null type is kText. Allocates nothing.
 ORBI_NAME_EXPORT NameTypeKind ClassifyNameType(gss_OID type);
+
+// What a name's text holds, as GetDatabasePath and Read see it.
+struct TextLayout {
+  bool anonymous = false;    // the name type is the anonymous type,
+                             // ORBIGetOID(6)
+  bool has_path = false;     // GetDatabasePath hands out a path
+  bool has_entries = false;  // Read from a cursor of 0 hands out an entry
+};
+
+// DescribeText fills *layout from name's type and text under one hold of the
+// name's lock, without copying anything: for callers that only need to know
+// whether a name has a database path or entries (GetDatabasePath and Read
+// would hand out copies). Its time grows with the length of the database
+// path alone, which it scans for the line feed that ends it. Returns 0; 10
+// (BAD_INPUT) for a null name or layout, layout then untouched.
+ORBI_NAME_EXPORT OM_uint32 DescribeText(PLVORBIInternalName* name,
+                                        TextLayout* layout);
 
 }  // namespace orbi_name
 

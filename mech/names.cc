@@ -1,0 +1,247 @@
+#include "names.h"
+
+#include <assert.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <memory>
+#include <new>
+
+#include "glue.h"
+#include "mechanism.h"
+#include "minor_status.h"
+#include "orbi_name/rules.h"
+#include "orbi_name/status.h"
+#include "orbi_services/oid_table.h"
+#include "standard_name_token.h"
+#include "translate.h"
+
+namespace orbi_mech {
+namespace {
+
+namespace status = orbi_name::status;
+
+// Text holds a block handed out by PLVORBIInternalName::Display and frees
+// it with its owner.
+struct Text {
+  gss_buffer_desc buffer = {0, nullptr};
+  gss_OID type = GSS_C_NO_OID;
+  Text() = default;
+  Text(const Text&) = delete;
+  Text& operator=(const Text&) = delete;
+  ~Text() { free(buffer.value); }
+};
+
+// DisplayText fills text from name.
+OM_uint32 DisplayText(OM_uint32* minor, PLVORBIInternalName* name, Text* text) {
+  const OM_uint32 shown = name->Display(&text->buffer, &text->type);
+  if (shown != status::SUCCESS) return FromLibrary(minor, shown);
+  return GSS_S_COMPLETE;
+}
+
+// GSS_C_NT_COMPOSITE_EXPORT, 1.3.6.1.5.6.6 (RFC 6680), by value:
+// the library reads no composite token, so its classification refuses the
+// type, and the module recognises it here.
+constexpr unsigned char kCompositeExportType[] = {0x2B, 0x06, 0x01,
+                                                  0x05, 0x06, 0x06};
+
+bool IsCompositeExportType(gss_OID type) {
+  return type != GSS_C_NO_OID && type->elements != nullptr &&
+         type->length == sizeof(kCompositeExportType) &&
+         memcmp(type->elements, kCompositeExportType,
+                sizeof(kCompositeExportType)) == 0;
+}
+
+// ReadToken checks an exported name token, standard or (when composite_too)
+// composite, and points text at the name it carries. Nothing is allocated,
+// so a refused token costs no memory, and a token is taken whole or not at
+// all.
+OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
+                    bool composite_too, gss_buffer_desc* text) {
+  const auto* bytes = static_cast<const unsigned char*>(input.value);
+  TokenFields fields;
+  const bool parsed =
+      ParseStandardToken(bytes, input.length, &fields) ||
+      (composite_too && ParseCompositeToken(bytes, input.length, &fields));
+  if (!parsed) {
+    return Fail(minor, minor::MALFORMED_TOKEN, GSS_S_DEFECTIVE_TOKEN);
+  }
+  gss_OID_desc mech = {static_cast<OM_uint32>(fields.mech_length),
+                       const_cast<unsigned char*>(fields.mech)};
+  const OM_uint32 why = orbi_name::CheckMechanism(&mech);
+  if (why != status::SUCCESS) {
+    // Content octets that are no OID are the library's INVALID_MECH; a
+    // well-formed OID is another mechanism's token.
+    return Fail(minor, why == status::INVALID_MECH ? why : minor::FOREIGN_TOKEN,
+                GSS_S_BAD_MECH);
+  }
+  // A name that the text import would change cannot be held as it is;
+  // taking it would make a name whose token differs from this one.
+  if (!orbi_name::KeepsText(fields.name, fields.name_length)) {
+    return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
+  }
+  // A name's attributes are its text's (name_attributes.h), and the tokens
+  // the module writes carry none beside it: an attribute part claims
+  // attributes this name does not have.
+  if (fields.attributes_length != 0) {
+    return Fail(minor, minor::ATTRIBUTES_DISAGREE, GSS_S_DEFECTIVE_TOKEN);
+  }
+  text->length = fields.name_length;
+  text->value = const_cast<unsigned char*>(fields.name);
+  return GSS_S_COMPLETE;
+}
+
+}  // namespace
+
+OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
+                     gss_OID type, gss_name_t* output) {
+  // The library reads the text of every type but the exported name and
+  // refuses with 36 every type it does not take. The token is read here: its
+  // name is then read as a text without a type. The anonymous type ignores
+  // the bytes, which the glue lets a caller leave out.
+  gss_buffer_desc bytes = input;
+  gss_OID library_type = type;
+  orbi_name::NameTypeKind kind = orbi_name::ClassifyNameType(type);
+  // Under the composite type a token of either kind is read (as MIT's
+  // krb5 mechanism does), under the exported-name type the standard one, and
+  // the composite one too where the glue routes it there (glue.h).
+  bool composite_too = kind == orbi_name::NameTypeKind::kExportedToken &&
+                       CompositeUnderExportType();
+  if (kind == orbi_name::NameTypeKind::kRefused &&
+      IsCompositeExportType(type)) {
+    kind = orbi_name::NameTypeKind::kExportedToken;
+    composite_too = true;
+  }
+  // A glue that hands over an untyped text under a type of its own
+  // (glue.h) has it read as the untyped text it is.
+  if (gss_OID untyped = UntypedNameType();
+      untyped != GSS_C_NO_OID && type != GSS_C_NO_OID &&
+      orbi_name::FindTableEntry(type) == ORBIOIDTableIndex(untyped)) {
+    library_type = GSS_C_NO_OID;
+    kind = orbi_name::NameTypeKind::kText;
+  }
+  if (kind == orbi_name::NameTypeKind::kExportedToken) {
+    const OM_uint32 major = ReadToken(minor, input, composite_too, &bytes);
+    if (major != GSS_S_COMPLETE) return major;
+    library_type = GSS_C_NO_OID;
+  } else if (bytes.value == nullptr &&
+             kind == orbi_name::NameTypeKind::kAnonymous) {
+    bytes.value = const_cast<char*>("");
+  }
+  std::unique_ptr<PLVORBIInternalName> name(new (std::nothrow)
+                                                PLVORBIInternalName);
+  if (name == nullptr) return NoMemory(minor);
+  const OM_uint32 set = name->Set(library_type, &bytes);
+  if (set == status::BAD_INPUT) {
+    return Fail(minor, set, GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
+  }
+  if (set != status::SUCCESS) return FromLibrary(minor, set);
+  // The anonymous type ignores the bytes; every other type keeps them, and
+  // the library ends a text at its first NUL and zeroes what follows. Bytes
+  // that would not survive that make two different inputs one name, so
+  // they are refused (a token's name was checked above).
+  if (kind != orbi_name::NameTypeKind::kAnonymous &&
+      !orbi_name::KeepsText(bytes.value, bytes.length)) {
+    return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
+  }
+  // Every name of the module is a mechanism name.
+  const OM_uint32 bound = name->SetMechType(Mechanism());
+  assert(bound == status::SUCCESS);
+  if (bound != status::SUCCESS) return Fail(minor, bound, GSS_S_FAILURE);
+  *output = ToHandle(name.release());
+  return GSS_S_COMPLETE;
+}
+
+OM_uint32 DisplayName(OM_uint32* minor, PLVORBIInternalName* name,
+                      gss_buffer_t text, gss_OID* type) {
+  Text shown;
+  const OM_uint32 major = DisplayText(minor, name, &shown);
+  if (major != GSS_S_COMPLETE) return major;
+  *text = shown.buffer;
+  shown.buffer = {0, nullptr};
+  if (type != nullptr) *type = shown.type;
+  return GSS_S_COMPLETE;
+}
+
+OM_uint32 CompareNames(OM_uint32* minor, PLVORBIInternalName* name1,
+                       PLVORBIInternalName* name2, int* equal) {
+  Text text1;
+  Text text2;
+  OM_uint32 major = DisplayText(minor, name1, &text1);
+  if (major == GSS_S_COMPLETE) major = DisplayText(minor, name2, &text2);
+  if (major != GSS_S_COMPLETE) return major;
+  // An anonymous name equals no name, itself included.
+  gss_OID anonymous = ORBIGetOID(kORBIAnonymousNameTypeIndex);
+  if (text1.type == anonymous || text2.type == anonymous) return major;
+  // Names are equal exactly when their bytes are, which is when their
+  // exported tokens are.
+  *equal =
+      text1.buffer.length == text2.buffer.length &&
+      memcmp(text1.buffer.value, text2.buffer.value, text1.buffer.length) == 0;
+  return GSS_S_COMPLETE;
+}
+
+namespace {
+
+// WriteNameToken writes name's token, composite or standard.
+OM_uint32 WriteNameToken(OM_uint32* minor, PLVORBIInternalName* name,
+                         bool composite, gss_buffer_t token) {
+  Text text;
+  const OM_uint32 major = DisplayText(minor, name, &text);
+  if (major != GSS_S_COMPLETE) return major;
+  gss_OID mech = Mechanism();
+  const auto* mech_bytes = static_cast<const unsigned char*>(mech->elements);
+  const auto* name_bytes = static_cast<const unsigned char*>(text.buffer.value);
+  // The composite token's attribute part is empty (names.h).
+  const size_t size =
+      composite ? CompositeTokenSize(mech->length, text.buffer.length, 0)
+                : StandardTokenSize(mech->length, text.buffer.length);
+  // A name too long for the token's four-byte length is reported as the
+  // library reports a token that would pass 4294967295 bytes.
+  if (size == 0) return NoMemory(minor);
+  auto* block = static_cast<unsigned char*>(malloc(size));
+  if (block == nullptr) return NoMemory(minor);
+  const bool written =
+      composite
+          ? WriteCompositeToken(mech_bytes, mech->length, name_bytes,
+                                text.buffer.length, nullptr, 0, block, size)
+          : WriteStandardToken(mech_bytes, mech->length, name_bytes,
+                               text.buffer.length, block, size);
+  if (!written) {
+    free(block);
+    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+  }
+  token->length = size;
+  token->value = block;
+  return GSS_S_COMPLETE;
+}
+
+}  // namespace
+
+OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
+                     gss_buffer_t token) {
+  return WriteNameToken(minor, name, /*composite=*/false, token);
+}
+
+OM_uint32 ExportCompositeName(OM_uint32* minor, PLVORBIInternalName* name,
+                              gss_buffer_t token) {
+  return WriteNameToken(minor, name, /*composite=*/true, token);
+}
+
+OM_uint32 DuplicateName(OM_uint32* minor, PLVORBIInternalName* source,
+                        gss_name_t* output) {
+  std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
+                                                PLVORBIInternalName);
+  if (copy == nullptr) return NoMemory(minor);
+  const OM_uint32 copied = copy->CopyFrom(*source);
+  if (copied != status::SUCCESS) return FromLibrary(minor, copied);
+  *output = ToHandle(copy.release());
+  return GSS_S_COMPLETE;
+}
+
+void ReleaseName(gss_name_t* name) {
+  delete FromHandle(*name);
+  *name = GSS_C_NO_NAME;
+}
+
+}  // namespace orbi_mech

@@ -1,0 +1,281 @@
+/* The naming extensions of RFC 6680 with ORBI names, the way MIT's own
+ * t_namingexts exercises a mechanism: an application of its own, linked
+ * with MIT krb5's libgssapi_krb5 alone, reaching the module only through
+ * the unmodified glue (GSS_MECH_CONFIG names the build tree's orbi.conf).
+ *
+ * It imports a name and binds it to the mechanism, asks gss_inquire_name
+ * for its attributes, reads every value of each with the `more` iteration,
+ * exports the composite name token, imports it and the standard token
+ * under GSS_C_NT_COMPOSITE_EXPORT and compares the names, their attributes
+ * and their values, then reads every entry of a name of 10,000 entries
+ * (which the module serves in linear time) and checks that a composite
+ * token with an attribute part is refused.
+ *
+ * Prints one line per failed check ("FAIL: ...") and exits 1 when any
+ * failed. */
+#include <gssapi/gssapi.h>
+#include <gssapi/gssapi_ext.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "client_support.h"
+
+#define PATH_ATTR "urn:oid:" ORBI_MECH_OID_TEXT ".2.1"
+#define ENTRIES_ATTR "urn:oid:" ORBI_MECH_OID_TEXT ".2.2"
+
+/* values_of reads every value of attr into out ("v1;v2;"), checking each
+ * value's flags and display form on the way, and returns the last major
+ * status; *count is the number of values read. */
+static OM_uint32 values_of(gss_name_t name, const char* attr, char* out,
+                           size_t size, size_t* count) {
+  OM_uint32 major = GSS_S_COMPLETE, minor, ignored;
+  gss_buffer_desc attr_buffer = text(attr);
+  int more = -1;
+  size_t used = 0;
+  out[0] = '\0';
+  *count = 0;
+  while (more != 0) {
+    int authenticated = -1, complete = -1;
+    gss_buffer_desc value = GSS_C_EMPTY_BUFFER, shown = GSS_C_EMPTY_BUFFER;
+    major = gss_get_name_attribute(&minor, name, &attr_buffer, &authenticated,
+                                   &complete, &value, &shown, &more);
+    if (major != GSS_S_COMPLETE) break;
+    ++*count;
+    if (authenticated != 0 || complete != 1 || shown.length != value.length ||
+        memcmp(shown.value, value.value, value.length) != 0) {
+      check(0, "%s value %zu: authenticated %d complete %d", attr, *count,
+            authenticated, complete);
+    }
+    if (used < size) {
+      used += (size_t)snprintf(out + used, size - used, "%.*s;",
+                               (int)value.length, (const char*)value.value);
+    }
+    gss_release_buffer(&ignored, &value);
+    gss_release_buffer(&ignored, &shown);
+  }
+  return major;
+}
+
+/* attributes_of writes the names gss_inquire_name lists into out
+ * ("a1;a2;"). */
+static OM_uint32 attributes_of(gss_name_t name, char* out, size_t size) {
+  OM_uint32 minor, ignored, major;
+  gss_buffer_set_t attrs = GSS_C_NO_BUFFER_SET;
+  int is_mn = -1;
+  gss_OID mech = GSS_C_NO_OID;
+  size_t i, used = 0;
+  out[0] = '\0';
+  major = gss_inquire_name(&minor, name, &is_mn, &mech, &attrs);
+  if (major != GSS_S_COMPLETE) return major;
+  check(is_mn == 1 && same_oid(mech, &orbi_mech),
+        "gss_inquire_name: a mechanism name %d of ORBI %d", is_mn,
+        same_oid(mech, &orbi_mech));
+  gss_release_oid(&ignored, &mech);
+  for (i = 0; attrs != GSS_C_NO_BUFFER_SET && i < attrs->count; ++i) {
+    if (used < size) {
+      used += (size_t)snprintf(out + used, size - used, "%.*s;",
+                               (int)attrs->elements[i].length,
+                               (const char*)attrs->elements[i].value);
+    }
+  }
+  gss_release_buffer_set(&ignored, &attrs);
+  return major;
+}
+
+/* same_attributes checks that two names list the same attributes with the
+ * same values. */
+static void same_attributes(gss_name_t a, gss_name_t b, const char* what) {
+  char attrs_a[256], attrs_b[256], values_a[256], values_b[256];
+  size_t count;
+  check(attributes_of(a, attrs_a, sizeof(attrs_a)) == GSS_S_COMPLETE &&
+            attributes_of(b, attrs_b, sizeof(attrs_b)) == GSS_S_COMPLETE &&
+            strcmp(attrs_a, attrs_b) == 0,
+        "%s: attributes \"%s\" and \"%s\"", what, attrs_a, attrs_b);
+  values_of(a, PATH_ATTR, values_a, sizeof(values_a), &count);
+  values_of(b, PATH_ATTR, values_b, sizeof(values_b), &count);
+  check(strcmp(values_a, values_b) == 0, "%s: paths \"%s\" and \"%s\"", what,
+        values_a, values_b);
+  values_of(a, ENTRIES_ATTR, values_a, sizeof(values_a), &count);
+  values_of(b, ENTRIES_ATTR, values_b, sizeof(values_b), &count);
+  check(strcmp(values_a, values_b) == 0, "%s: entries \"%s\" and \"%s\"", what,
+        values_a, values_b);
+}
+
+static void check_naming_exts(void) {
+  OM_uint32 minor, major, ignored;
+  gss_name_t mn = GSS_C_NO_NAME, from_composite = GSS_C_NO_NAME,
+             from_plain = GSS_C_NO_NAME, refused = GSS_C_NO_NAME;
+  gss_buffer_desc input = text("db/users\nalice\nbob");
+  gss_buffer_desc composite = GSS_C_EMPTY_BUFFER, plain = GSS_C_EMPTY_BUFFER;
+  char listed[256], values[256];
+  unsigned char* with_attributes = NULL;
+  size_t count;
+  int equal = -1;
+
+  major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
+  check(major == GSS_S_COMPLETE, "import and canonicalize: %x", major);
+  if (mn == GSS_C_NO_NAME) return;
+
+  major = attributes_of(mn, listed, sizeof(listed));
+  check(major == GSS_S_COMPLETE &&
+            strcmp(listed, PATH_ATTR ";" ENTRIES_ATTR ";") == 0,
+        "gss_inquire_name: %x \"%s\"", major, listed);
+  major = values_of(mn, PATH_ATTR, values, sizeof(values), &count);
+  check(major == GSS_S_COMPLETE && strcmp(values, "db/users;") == 0,
+        "the path: %x \"%s\"", major, values);
+  major = values_of(mn, ENTRIES_ATTR, values, sizeof(values), &count);
+  check(major == GSS_S_COMPLETE && strcmp(values, "alice;bob;") == 0,
+        "the entries: %x \"%s\"", major, values);
+
+  /* The composite token: the standard token with 04 02 and an empty
+   * attribute part behind the name. */
+  major = gss_export_name(&minor, mn, &plain);
+  check(major == GSS_S_COMPLETE, "gss_export_name: %x", major);
+  major = gss_export_name_composite(&minor, mn, &composite);
+  check(major == GSS_S_COMPLETE, "gss_export_name_composite: %x minor %u",
+        major, minor);
+  if (major != GSS_S_COMPLETE || plain.length < 2) goto done;
+  check(composite.length == plain.length + 4 &&
+            memcmp(composite.value, "\x04\x02", 2) == 0 &&
+            memcmp((char*)composite.value + 2, (char*)plain.value + 2,
+                   plain.length - 2) == 0 &&
+            memcmp((char*)composite.value + plain.length, "\0\0\0\0", 4) == 0,
+        "the composite token is not the standard one with 04 02 and A = 0");
+
+  major = gss_import_name(&minor, &composite, GSS_C_NT_COMPOSITE_EXPORT,
+                          &from_composite);
+  check(major == GSS_S_COMPLETE, "import of the composite token: %x (%s)",
+        major, status_text(minor, &ignored));
+  major =
+      gss_import_name(&minor, &plain, GSS_C_NT_COMPOSITE_EXPORT, &from_plain);
+  check(major == GSS_S_COMPLETE,
+        "import of the standard token as composite: %x (%s)", major,
+        status_text(minor, &ignored));
+  if (from_composite != GSS_C_NO_NAME) {
+    major = gss_compare_name(&minor, mn, from_composite, &equal);
+    check(major == GSS_S_COMPLETE && equal == 1,
+          "the composite token's name compares: %x equal %d", major, equal);
+    same_attributes(mn, from_composite, "from the composite token");
+  }
+  if (from_plain != GSS_C_NO_NAME) {
+    equal = -1;
+    major = gss_compare_name(&minor, mn, from_plain, &equal);
+    check(major == GSS_S_COMPLETE && equal == 1,
+          "the standard token's name compares: %x equal %d", major, equal);
+    same_attributes(mn, from_plain, "from the standard token");
+  }
+
+  /* An attribute part this name does not have: refused whole. */
+  with_attributes = malloc(composite.length + 3);
+  if (with_attributes != NULL) {
+    gss_buffer_desc token = bytes(with_attributes, composite.length + 3);
+    memcpy(with_attributes, composite.value, composite.length);
+    with_attributes[composite.length - 1] = 3;
+    memcpy(with_attributes + composite.length, "bob", 3);
+    major =
+        gss_import_name(&minor, &token, GSS_C_NT_COMPOSITE_EXPORT, &refused);
+    check(
+        major == GSS_S_DEFECTIVE_TOKEN && refused == GSS_C_NO_NAME &&
+            strstr(status_text(minor, &ignored), "ATTRIBUTES_DISAGREE") != NULL,
+        "a composite token with attributes: %x (%s)", major,
+        status_text(minor, &ignored));
+    free(with_attributes);
+  }
+
+done:
+  release(&refused);
+  release(&from_plain);
+  release(&from_composite);
+  release(&mn);
+  gss_release_buffer(&ignored, &composite);
+  gss_release_buffer(&ignored, &plain);
+}
+
+/* The tokens of "alice", byte for byte. */
+static void check_alice_tokens(void) {
+  OM_uint32 minor, major, ignored;
+  gss_name_t mn = GSS_C_NO_NAME;
+  gss_buffer_desc input = text("alice"), plain = GSS_C_EMPTY_BUFFER,
+                  composite = GSS_C_EMPTY_BUFFER;
+  unsigned char expected[sizeof(alice_token) + 4];
+  memcpy(expected, alice_token, sizeof(alice_token));
+  expected[1] = 0x02;
+  memset(expected + sizeof(alice_token), 0, 4);
+  major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
+  check(major == GSS_S_COMPLETE, "the name \"alice\": %x", major);
+  if (mn == GSS_C_NO_NAME) return;
+  {
+    gss_buffer_desc shown = GSS_C_EMPTY_BUFFER;
+    gss_OID type = GSS_C_NO_OID;
+    major = gss_display_name(&minor, mn, &shown, &type);
+    check(major == GSS_S_COMPLETE && is_text(&shown, "alice") &&
+              same_oid(type, &orbi_default_type),
+          "display of \"alice\": %x", major);
+    gss_release_buffer(&ignored, &shown);
+  }
+  major = gss_export_name(&minor, mn, &plain);
+  check(major == GSS_S_COMPLETE && is_alice_token(&plain),
+        "the standard token of \"alice\": %x", major);
+  major = gss_export_name_composite(&minor, mn, &composite);
+  check(major == GSS_S_COMPLETE && composite.length == sizeof(expected) &&
+            memcmp(composite.value, expected, sizeof(expected)) == 0,
+        "the composite token of \"alice\": %x, %zu bytes", major,
+        composite.length);
+  gss_release_buffer(&ignored, &plain);
+  gss_release_buffer(&ignored, &composite);
+  release(&mn);
+  /* A Kerberos principal is no ORBI name. */
+  major = canonical(&input, &krb5_principal_type, &mn, &minor);
+  check(major == GSS_S_BAD_NAMETYPE && mn == GSS_C_NO_NAME,
+        "a Kerberos principal bound to ORBI: %x", major);
+  release(&mn);
+}
+
+/* Every entry of a name of 10,000 entries, in order. */
+static void check_many_entries(void) {
+  enum { kEntries = 10000 };
+  OM_uint32 minor, major = GSS_S_COMPLETE, ignored;
+  gss_name_t mn = GSS_C_NO_NAME;
+  gss_buffer_desc attr = text(ENTRIES_ATTR);
+  char* name_text = malloc(16 * kEntries);
+  size_t used = 0, read = 0, wrong = 0;
+  int i, more = -1;
+  if (name_text == NULL) return;
+  used = (size_t)sprintf(name_text, "db");
+  for (i = 0; i < kEntries; ++i) {
+    used += (size_t)sprintf(name_text + used, "\ne%d", i);
+  }
+  {
+    gss_buffer_desc input = bytes(name_text, used);
+    major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
+  }
+  check(major == GSS_S_COMPLETE, "the name of %d entries: %x", kEntries, major);
+  while (mn != GSS_C_NO_NAME && more != 0) {
+    char expected[16];
+    gss_buffer_desc value = GSS_C_EMPTY_BUFFER;
+    major = gss_get_name_attribute(&minor, mn, &attr, NULL, NULL, &value, NULL,
+                                   &more);
+    if (major != GSS_S_COMPLETE) break;
+    snprintf(expected, sizeof(expected), "e%zu", read);
+    if (!is_text(&value, expected)) ++wrong;
+    ++read;
+    gss_release_buffer(&ignored, &value);
+  }
+  check(major == GSS_S_COMPLETE && read == kEntries && wrong == 0,
+        "%zu of %d entries read, %zu wrong: %x", read, kEntries, wrong, major);
+  release(&mn);
+  free(name_text);
+}
+
+int main(void) {
+  check_alice_tokens();
+  check_naming_exts();
+  check_many_entries();
+  if (failures != 0) {
+    printf("naming_exts_client: %d of %d checks failed\n", failures, checks);
+    return 1;
+  }
+  printf("naming_exts_client: %d checks passed\n", checks);
+  return 0;
+}
