@@ -7,8 +7,8 @@
 #                                  preset (README command 1)
 #   bash scripts/setup.sh test     and the test packages: the default preset
 #                                  (README command 2)
-#   bash scripts/setup.sh ci       and clang, its fuzzing runtime and the lint
-#                                  tools: every step of .ci/run
+#   bash scripts/setup.sh ci       and clang, its fuzzing runtime, the lint
+#                                  tools and lintian: every step of .ci/run
 #
 # Exits 0 when nothing is missing or everything missing was installed.
 set -euo pipefail
@@ -37,7 +37,9 @@ if [[ $profile != tool ]]; then
     heimdal-multidev python3-gssapi gss-ntlmssp)
 fi
 if [[ $profile == ci ]]; then
-  commands+=(clang++:clang clang-format:clang-format clang-tidy:clang-tidy)
+  # lintian judges the Debian packages as the distribution would.
+  commands+=(clang++:clang clang-format:clang-format clang-tidy:clang-tidy
+    lintian:lintian)
   packages+=(libclang-rt-14-dev)
 fi
 
