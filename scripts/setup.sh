@@ -28,8 +28,9 @@ commands=(cmake:cmake ninja:ninja-build c++:g++)
 # Packages that provide libraries and data rather than one command.
 packages=()
 if [[ $profile != tool ]]; then
+  # abidw and abidiff (libabigail) pin the libraries' ABI (tests/abi).
   commands+=(pkg-config:pkg-config valgrind:valgrind python3:python3
-    dpkg-shlibdeps:dpkg-dev)
+    dpkg-shlibdeps:dpkg-dev abidiff:abigail-tools)
   # GoogleTest, Google Benchmark, OpenSSL's libcrypto (an oracle), MIT krb5's
   # GSS-API glue and Heimdal's (the module's hosts), and the clients and
   # mechanisms the module is tested beside.
