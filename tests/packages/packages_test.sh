@@ -395,6 +395,7 @@ run_loaded() {
 # check_installed: the packages of this build installed, used, removed and
 # purged.
 check_installed() {
+  new_dirs "$debs"
   echo "== dpkg -i"
   local all=() package
   for package in "${packages[@]}"; do all+=("$(deb_of "$package")"); done
@@ -470,10 +471,31 @@ check_upgrades() {
   finish
 }
 
+# shipped_dirs DIR...: the directories the packages in DIRs ship.
+shipped_dirs() {
+  local dir package
+  for dir in "$@"; do
+    for package in "${packages[@]}"; do
+      dpkg-deb -c "$(deb_of "$package" "$dir")" | awk '$1 ~ /^d/ { print substr($6, 2) }'
+    done
+  done | sed 's|/$||' | grep . | LC_ALL=C sort -u
+}
+
+# new_dirs DIR...: sets new_dirs to the directories the packages in DIRs
+# ship that are not on the machine yet: purging must take them away again.
+new_dirs=()
+new_dirs() {
+  local path
+  new_dirs=()
+  while read -r path; do
+    [[ -e $path ]] || new_dirs+=("$path")
+  done < <(shipped_dirs "$@")
+}
+
 # nothing_left LABEL DIR...: fails for anything of the packages in DIRs
-# still on the machine: a file or link they ship, orbi.conf or a copy dpkg
-# made of it, their docs, dpkg's record of them, the libraries in the
-# loader's cache.
+# still on the machine: a file or link they ship, a directory they brought
+# (new_dirs), orbi.conf or a copy dpkg made of it, their docs, dpkg's record
+# of them, the libraries in the loader's cache.
 nothing_left() {
   local label=$1 dir package path
   shift
@@ -483,6 +505,9 @@ nothing_left() {
         [[ -e $path || -L $path ]] && fail "$label left $path"
       done < <(shipped_files "$(deb_of "$package" "$dir")" | sed 's/ -> .*//')
     done
+  done
+  for path in "${new_dirs[@]}"; do
+    [[ -e $path ]] && fail "$label left the directory $path"
   done
   for path in /etc/gss/mech.d/orbi.conf*; do
     [[ -e $path ]] && fail "$label left $path"
@@ -529,6 +554,7 @@ upgrade() {
     old+=("$(deb_of "$package")")
     new+=("$(deb_of "$package" "$dir")")
   done
+  new_dirs "$debs" "$dir"
   if ! dpkg -i "${old[@]}" >"$scratch/dpkg.log" 2>&1; then
     cat "$scratch/dpkg.log"
     fail "$label: dpkg -i of $deb_version failed"
@@ -540,10 +566,8 @@ upgrade() {
     tar -xOf - ./etc/gss/mech.d/orbi.conf)
   ((edit)) && echo "# orbi.conf as this machine's administrator keeps it" >>"$conf"
   kept=$(cat "$conf")
-  if ! dpkg "$@" -i "${new[@]}" </dev/null >"$scratch/dpkg.log" 2>&1; then
-    sed 's/^/   /' "$scratch/dpkg.log"
-    fail "$label: dpkg -i of $next_deb_version over $deb_version failed"
-  fi
+  dpkg "$@" -i "${new[@]}" </dev/null >"$scratch/dpkg.log" 2>&1 ||
+    fail "$label: dpkg -i of $next_deb_version over $deb_version failed (below)"
   sed 's/^/   /' "$scratch/dpkg.log"
   for package in "${packages[@]}"; do
     [[ $(dpkg-query -W -f='${Version}' "$package") == "$next_deb_version" ]] ||
