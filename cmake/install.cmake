@@ -24,6 +24,20 @@ install(TARGETS orbi_name orbi_services
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# Where a target lands, for install code that runs after it.
+foreach(_orbi_dir IN ITEMS LIBDIR BINDIR)
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_${_orbi_dir}}")
+    set(_orbi_install_${_orbi_dir} "${CMAKE_INSTALL_${_orbi_dir}}")
+  else()
+    set(_orbi_install_${_orbi_dir} "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_${_orbi_dir}}")
+  endif()
+endforeach()
+install(CODE "
+  include(\"${CMAKE_CURRENT_LIST_DIR}/install_helpers.cmake\")
+  orbi_name_drop_comment(\"${CMAKE_OBJCOPY}\"
+    \"${_orbi_install_LIBDIR}/$<TARGET_FILE_NAME:orbi_name>\"
+    \"${_orbi_install_LIBDIR}/$<TARGET_FILE_NAME:orbi_services>\")
+  " COMPONENT runtime)
 
 install(DIRECTORY
     ${PROJECT_SOURCE_DIR}/orbi_name/include/orbi_name
@@ -36,6 +50,11 @@ install(DIRECTORY
 if(TARGET orbi-name)
   install(TARGETS orbi-name
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+  install(CODE "
+    include(\"${CMAKE_CURRENT_LIST_DIR}/install_helpers.cmake\")
+    orbi_name_drop_comment(\"${CMAKE_OBJCOPY}\"
+      \"${_orbi_install_BINDIR}/$<TARGET_FILE_NAME:orbi-name>\")
+    " COMPONENT tool)
   if(IS_ABSOLUTE "${CMAKE_INSTALL_MANDIR}")
     set(_orbi_mandir "${CMAKE_INSTALL_MANDIR}")
   else()
@@ -50,8 +69,11 @@ if(TARGET orbi-name)
     " COMPONENT tool)
 endif()
 
+# The licence of a plain install. The packages carry it in each package's
+# copyright file instead (cmake/packages.cmake), so it is a component of its
+# own that no package takes.
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orbi_name COMPONENT runtime)
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orbi_name COMPONENT license)
 
 # CMake package.
 install(EXPORT orbi_name-targets

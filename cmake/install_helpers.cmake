@@ -70,3 +70,28 @@ macro(orbi_name_install_man_page _orbi_man_source _orbi_man_dir _orbi_man_stagin
   file(INSTALL DESTINATION "${_orbi_man_dir}/man${_orbi_man_section}"
     TYPE FILE FILES "${_orbi_man_page}")
 endmacro()
+
+# orbi_name_drop_comment(<objcopy> <file>...)
+#
+# In a stripped install (`cmake --install --strip`, and CPack, which strips
+# the packages' binaries), removes the .comment section from each installed
+# <file> (an absolute path below DESTDIR), as Debian's dh_strip does: it
+# holds only the version strings of the compilers that built the objects.
+# Does nothing in an install that keeps symbols; a <file> that was not
+# installed (an OPTIONAL target not built) is passed over.
+function(orbi_name_drop_comment objcopy)
+  if(NOT CMAKE_INSTALL_DO_STRIP)
+    return()
+  endif()
+  foreach(file IN LISTS ARGN)
+    if(NOT EXISTS "$ENV{DESTDIR}${file}")
+      continue()
+    endif()
+    execute_process(COMMAND "${objcopy}" --remove-section=.comment
+      "$ENV{DESTDIR}${file}" RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "${objcopy} --remove-section=.comment "
+        "$ENV{DESTDIR}${file}: ${result}")
+    endif()
+  endforeach()
+endfunction()

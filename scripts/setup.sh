@@ -7,8 +7,8 @@
 #                                  preset (README command 1)
 #   bash scripts/setup.sh test     and the test packages: the default preset
 #                                  (README command 2)
-#   bash scripts/setup.sh ci       and clang, its fuzzing runtime and the lint
-#                                  tools: every step of .ci/run
+#   bash scripts/setup.sh ci       and clang, its fuzzing runtime, the lint
+#                                  tools and lintian: every step of .ci/run
 #
 # Exits 0 when nothing is missing or everything missing was installed.
 set -euo pipefail
@@ -28,8 +28,9 @@ commands=(cmake:cmake ninja:ninja-build c++:g++)
 # Packages that provide libraries and data rather than one command.
 packages=()
 if [[ $profile != tool ]]; then
+  # abidw and abidiff (libabigail) pin the libraries' ABI (tests/abi).
   commands+=(pkg-config:pkg-config valgrind:valgrind python3:python3
-    dpkg-shlibdeps:dpkg-dev)
+    dpkg-shlibdeps:dpkg-dev abidiff:abigail-tools)
   # GoogleTest, Google Benchmark, OpenSSL's libcrypto (an oracle), MIT krb5's
   # GSS-API glue and Heimdal's (the module's hosts), and the clients and
   # mechanisms the module is tested beside.
@@ -37,7 +38,9 @@ if [[ $profile != tool ]]; then
     heimdal-multidev python3-gssapi gss-ntlmssp)
 fi
 if [[ $profile == ci ]]; then
-  commands+=(clang++:clang clang-format:clang-format clang-tidy:clang-tidy)
+  # lintian judges the Debian packages as the distribution would.
+  commands+=(clang++:clang clang-format:clang-format clang-tidy:clang-tidy
+    lintian:lintian)
   packages+=(libclang-rt-14-dev)
 fi
 

@@ -1,13 +1,22 @@
 # The Debian packages (cmake/packages.cmake), tests/packages/packages_test.sh:
 #  - packages_contents: cpack builds them from this build tree into a scratch
-#    dir; each package's files, conffiles, dependencies, configuration line
-#    and man pages against what a distribution ships.
+#    dir; each package's files, conffiles, dependencies, control files
+#    (symbols, ldconfig trigger, no maintainer scripts), configuration line,
+#    man pages and the hardening of the shipped binaries against what a
+#    distribution ships.
 #  - packages_installed: dpkg installs them over the machine's /usr, /etc and
 #    /var seen through throwaway overlays in a private mount namespace; the C
 #    client (through MIT's glue, which reads the installed
 #    /etc/gss/mech.d/orbi.conf, no GSS_MECH_CONFIG) and the installed tool
-#    run from the installed files. Skipped where the namespace or the
-#    overlays are not permitted.
+#    run from the installed files; removal and purge leave nothing.
+#  - packages_upgrade: the same tree built as the next version (Release, as
+#    the package preset builds it) and installed over them in the same way,
+#    orbi.conf edited or not, that release's orbi.conf changed or not; the
+#    mechanism answers after each; removal and purge leave nothing. Not in
+#    sanitizer builds: the next version is a plain build, so the upgrade
+#    there tests nothing a plain build does not.
+#  packages_installed and packages_upgrade are skipped where the namespace
+#  or the overlays are not permitted.
 # Registered when the packages can be built and read here: install rules,
 # the tool and the module, dpkg-deb and CPack's DEB generator.
 find_program(ORBI_DPKG_DEB dpkg-deb)
@@ -70,6 +79,9 @@ else()
   if(TARGET orbi_heimdal_client)
     set(_orbi_heimdal_client $<TARGET_FILE:orbi_heimdal_client>)
   endif()
+  include(${PROJECT_SOURCE_DIR}/cmake/debian/version.cmake)
+  orbi_name_debian_version(_orbi_deb_version _orbi_deb_revision)
+  string(REPLACE ";" "," _orbi_hardening "${ORBI_NAME_HARDENING_EXPECT}")
   set(_orbi_packages_args
     work=${CMAKE_CURRENT_BINARY_DIR}/packages
     build=${PROJECT_BINARY_DIR}
@@ -80,12 +92,19 @@ else()
     pc_dir=${_orbi_pc_dir}
     config=${_orbi_config}
     version=${PROJECT_VERSION}
+    deb_version=${_orbi_deb_version}
     oid=${ORBI_MECH_OID}
+    arc=${ORBI_OID_ARC}
     heimdal=${_orbi_heimdal}
     sanitized=${_orbi_sanitized}
+    hardening=${_orbi_hardening}
     client=$<TARGET_FILE:orbi_mech_client>
     heimdal_client=${_orbi_heimdal_client}
-    krb5_conf=${CMAKE_CURRENT_SOURCE_DIR}/mech/krb5.conf)
+    krb5_conf=${CMAKE_CURRENT_SOURCE_DIR}/mech/krb5.conf
+    cmake=${CMAKE_COMMAND}
+    generator=${CMAKE_GENERATOR}
+    cc=${CMAKE_C_COMPILER}
+    cxx=${CMAKE_CXX_COMPILER})
   find_program(ORBI_BASH bash REQUIRED)
   add_test(NAME packages_contents
     COMMAND ${ORBI_BASH} ${CMAKE_CURRENT_SOURCE_DIR}/packages/packages_test.sh
@@ -95,13 +114,20 @@ else()
       installed ${_orbi_packages_args})
   set_tests_properties(packages_contents PROPERTIES
     FIXTURES_SETUP orbi_packages)
+  set(_orbi_namespace_tests packages_installed)
+  if(NOT _orbi_sanitized)
+    add_test(NAME packages_upgrade
+      COMMAND ${ORBI_BASH} ${CMAKE_CURRENT_SOURCE_DIR}/packages/packages_test.sh
+        upgrade ${_orbi_packages_args})
+    list(APPEND _orbi_namespace_tests packages_upgrade)
+  endif()
   # LSAN_OPTIONS as for the mechanism tests (tests/mech.cmake): the glue's
   # one-time loss under the asan preset.
-  set_tests_properties(packages_installed PROPERTIES
+  set_tests_properties(${_orbi_namespace_tests} PROPERTIES
     FIXTURES_REQUIRED orbi_packages
     SKIP_RETURN_CODE 77
     ENVIRONMENT "${_orbi_mech_lsan}")
-  set_tests_properties(packages_contents packages_installed PROPERTIES
+  set_tests_properties(packages_contents ${_orbi_namespace_tests} PROPERTIES
     FAIL_REGULAR_EXPRESSION "FAIL: "
     TIMEOUT 600)
 endif()

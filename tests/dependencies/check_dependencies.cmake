@@ -7,7 +7,8 @@
 # A package is hidden with CMAKE_DISABLE_FIND_PACKAGE_<Package> (a REQUIRED
 # find_package of a hidden package is itself an error, so no lookup escapes);
 # pkg-config by naming a pkg-config that does not exist, since FindOpenSSL
-# needs FindPkgConfig's functions even when there is no pkg-config.
+# needs FindPkgConfig's functions even when there is no pkg-config; abidiff
+# (the ABI tests) by naming one that does not exist.
 #
 # cmake -DSOURCE_DIR=... -DWORK_DIR=... -DC_COMPILER=... -DCXX_COMPILER=...
 #       -P check_dependencies.cmake
@@ -17,7 +18,8 @@ set(cases
   "GTest\;-DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON\;libgtest-dev"
   "OpenSSL\;-DCMAKE_DISABLE_FIND_PACKAGE_OpenSSL=ON\;libssl-dev"
   "benchmark\;-DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON\;libbenchmark-dev"
-  "pkg-config\;-DPKG_CONFIG_EXECUTABLE=${WORK_DIR}/no-such-pkg-config\;pkg-config")
+  "pkg-config\;-DPKG_CONFIG_EXECUTABLE=${WORK_DIR}/no-such-pkg-config\;pkg-config"
+  "abidiff\;-DORBI_ABIDIFF=${WORK_DIR}/no-such-abidiff\;abigail-tools")
 
 # configure(<preset> <scratch dir> <arguments>...): sets `result` and `output`
 # in the caller.

@@ -4,11 +4,14 @@
 #
 #   bash packages_test.sh contents  NAME=VALUE...
 #   bash packages_test.sh installed NAME=VALUE...
+#   bash packages_test.sh upgrade   NAME=VALUE...
 #
 # contents: builds the packages with cpack from the build tree into
 # WORK/debs and checks each one: its exact file list, owner, conffiles and
-# control fields, the configuration line, the man pages, and that no file
-# names the build or source tree.
+# control fields, the control files (shlibs, the symbols file as checked in,
+# the ldconfig trigger, no maintainer script), the configuration line, the
+# man pages, the hardening of the binaries as shipped (check_elf.sh
+# --packaged), and that no file names the build or source tree.
 #
 # installed: installs those packages with dpkg as an administrator would,
 # onto the machine's own /usr, /etc and /var seen through overlays whose
@@ -17,26 +20,40 @@
 # it writes vanishes with the namespace; the machine's files are never
 # touched. Then, with no GSS_MECH_CONFIG, the C client reaches the mechanism
 # through MIT's glue reading the installed /etc/gss/mech.d/orbi.conf, and the
-# installed tool runs; both must load the installed libraries. Exits 77
-# (skipped) where a private mount namespace or an overlay is not permitted.
+# installed tool runs; both must load the installed libraries. Then removal
+# and purge must leave nothing behind.
+#
+# upgrade: the same source tree built again as the next version (WORK/next,
+# as the package preset builds it), installed in the same way over the
+# packages of this build, with orbi.conf edited or not, with that release's
+# orbi.conf the same or changed (check_upgrades); the mechanism must answer
+# after each, and removal and purge leave nothing behind.
+#
+# installed and upgrade exit 77 (skipped) where a private mount namespace or
+# an overlay is not permitted.
 #
 # NAME=VALUE: work (scratch dir), build and source (the trees), cpack,
 # libdir, cmake_dir and pc_dir (relative install dirs), config (the build
-# type), version, oid (the mechanism OID), heimdal (1 when orbi_mech_heimdal.so
-# is built), sanitized (1 in a sanitizer build, whose binaries name their
-# sources), client (the MIT client), heimdal_client (the Heimdal client, if
-# built), krb5_conf (the Kerberos configuration for the client).
+# type), version, deb_version (the packages' version: cmake/debian/changelog),
+# oid (the mechanism OID) and arc (the OID arc it is under), heimdal (1 when
+# orbi_mech_heimdal.so is built), sanitized (1 in a sanitizer build, whose
+# binaries name their sources), hardening (the features check_elf.sh
+# --expect takes), client (the MIT client), heimdal_client (the Heimdal
+# client, if built), krb5_conf (the Kerberos configuration for the client),
+# cmake, generator, cc and cxx (to build the next version as this build was).
 set -uo pipefail
 
 mode=${1:-}
 shift || true
 work='' build='' source='' cpack='' libdir='' cmake_dir='' pc_dir=''
-config='' version='' oid='' heimdal=0 sanitized=0 client='' heimdal_client=''
-krb5_conf=''
+config='' version='' deb_version='' oid='' arc='' heimdal=0 sanitized=0
+hardening='' client='' heimdal_client='' krb5_conf='' cmake='' generator=''
+cc='' cxx=''
 for arg in "$@"; do
   case ${arg%%=*} in
     work | build | source | cpack | libdir | cmake_dir | pc_dir | config | \
-      version | oid | heimdal | sanitized | client | heimdal_client | krb5_conf)
+      version | deb_version | oid | arc | heimdal | sanitized | hardening | \
+      client | heimdal_client | krb5_conf | cmake | generator | cc | cxx)
       printf -v "${arg%%=*}" '%s' "${arg#*=}"
       ;;
     *)
@@ -63,14 +80,21 @@ finish() {
 debs=$work/debs
 lib=/usr/$libdir
 major=${version%%.*}
-deb_version=$version-1
 runtime=liborbi-name$major
 packages=("$runtime" liborbi-name-dev orbi-name orbi-mech)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# The next release, for the upgrades: the patch version raised, Debian
+# revision 1.
+next=$work/next
+next_version=${version%.*}.$((${version##*.} + 1))
+next_deb_version=$next_version-1
+# Scratch files of the namespace tests, one dir each: they may run at once.
+scratch=$work/${mode#in_namespace_}
 
-# deb_of PACKAGE: the .deb file of PACKAGE in $debs.
+# deb_of PACKAGE [DIR]: the .deb file of PACKAGE in DIR (default $debs).
 deb_of() {
   local file
-  for file in "$debs"/*.deb; do
+  for file in "${2:-$debs}"/*.deb; do
     if [[ $(dpkg-deb -f "$file" Package) == "$1" ]]; then
       echo "$file"
       return 0
@@ -82,6 +106,15 @@ deb_of() {
 # expected_files PACKAGE: every file and link PACKAGE ships, sorted, a link
 # as "PATH -> TARGET".
 expected_files() {
+  {
+    # What Debian asks of every package.
+    echo "/usr/share/doc/$1/changelog.Debian.gz"
+    echo "/usr/share/doc/$1/copyright"
+    files_of "$1"
+  } | LC_ALL=C sort
+}
+# files_of PACKAGE: the files of PACKAGE besides those two.
+files_of() {
   case $1 in
     "$runtime")
       local name
@@ -89,7 +122,6 @@ expected_files() {
         echo "$lib/$name.so.$version"
         echo "$lib/$name.so.$major -> $name.so.$version"
       done
-      echo /usr/share/doc/orbi_name/LICENSE
       ;;
     liborbi-name-dev)
       local header
@@ -115,7 +147,7 @@ expected_files() {
       ((heimdal)) && echo "$lib/gss/orbi_mech_heimdal.so"
       echo /usr/share/man/man8/orbi_mech.8.gz
       ;;
-  esac | LC_ALL=C sort
+  esac
 }
 
 # shipped_files DEB: the files and links in DEB as expected_files writes
@@ -206,9 +238,38 @@ check_contents() {
       fi
     done < <(expected_depends "$package")
 
+    # ldconfig runs by trigger, so no package has a maintainer script.
+    local script
+    for script in preinst postinst prerm postrm; do
+      dpkg-deb -I "$deb" "$script" >/dev/null 2>&1 && fail "$package: has a $script script"
+    done
+
     mkdir -p "$work/contents/$package"
     dpkg-deb -x "$deb" "$work/contents/$package"
   done
+
+  # The libraries' package: dpkg runs ldconfig for it through the trigger,
+  # and its symbols file is the one checked in (debian_symbols compares that
+  # with the build).
+  local control
+  control=$(dpkg-deb -I "$(deb_of "$runtime")" triggers 2>/dev/null)
+  [[ $control == "activate-noawait ldconfig" ]] || fail "$runtime: triggers is '$control'"
+  if ! dpkg-deb -I "$(deb_of "$runtime")" symbols 2>/dev/null |
+    cmp -s - "$source/cmake/debian/symbols"; then
+    fail "$runtime: its symbols file is not cmake/debian/symbols"
+  fi
+
+  # The binaries as shipped: hardened as built, stripped, no .comment.
+  local shipped=()
+  shipped+=("$work/contents/$runtime$lib/liborbi_name.so.$version")
+  shipped+=("$work/contents/$runtime$lib/liborbi_services.so.$version")
+  shipped+=("$work/contents/orbi-name/usr/bin/orbi-name")
+  shipped+=("$work/contents/orbi-mech$lib/gss/orbi_mech.so")
+  ((heimdal)) && shipped+=("$work/contents/orbi-mech$lib/gss/orbi_mech_heimdal.so")
+  echo "== the binaries as shipped"
+  bash "$here/../hardening/check_elf.sh" --packaged --expect "$hardening" \
+    "${shipped[@]}" | sed 's/^/   /'
+  ((PIPESTATUS[0] == 0)) || fail "the shipped binaries lack hardening (above)"
 
   # No file names the trees the packages were built from (debug sections,
   # RUNPATHs, generated files).
@@ -271,10 +332,12 @@ liborbi_services $major $runtime (>= $version)"
 
 # --- installed ----------------------------------------------------------------
 
-# in_namespace: runs inside the private mount namespace (as `installed`
-# re-executes itself).
-in_namespace() {
-  local layers=$work/layers dir
+# enter_namespace: inside the private mount namespace (as `installed` and
+# `upgrade` re-execute themselves), lays the overlays over /usr, /etc and
+# /var and leaves the system's configuration alone for the clients.
+enter_namespace() {
+  local layers=$scratch/layers dir
+  rm -rf "$scratch"
   mkdir -p "$layers"
   mount -t tmpfs orbi-packages "$layers" || {
     echo "SKIP: no tmpfs mount in the namespace"
@@ -295,53 +358,67 @@ in_namespace() {
     fi
   done
 
-  echo "== dpkg -i"
-  local all=() package
-  for package in "${packages[@]}"; do all+=("$(deb_of "$package")"); done
-  if ! dpkg -i "${all[@]}" >"$work/dpkg.log" 2>&1; then
-    cat "$work/dpkg.log"
-    fail "dpkg -i failed"
-    finish
-  fi
-  sed 's/^/   /' "$work/dpkg.log"
-  local registered
-  registered=$(dpkg-query -W -f='${Conffiles}' orbi-mech)
-  [[ $registered == " /etc/gss/mech.d/orbi.conf "* ]] ||
-    fail "dpkg registered the conffiles '$registered'"
+  # man-db's trigger rebuilds the whole manual page index after each dpkg
+  # run, for seconds, and tests nothing here (man -w finds a page without
+  # it): off in this namespace.
+  rm -f /var/lib/man-db/auto-update
 
   # The system's configuration alone: the Kerberos mechanism, which the
   # client compares with, reads /etc/krb5.conf; GSS_MECH_CONFIG and
   # KRB5_CONFIG are unset.
   cp "$krb5_conf" /etc/krb5.conf
   unset GSS_MECH_CONFIG KRB5_CONFIG
+}
 
-  # run_loaded LABEL EXPECTED_LIBRARIES COMMAND...: runs COMMAND with
-  # LD_DEBUG=libs and fails unless it succeeds and loads each library (a
-  # file name) from $lib.
-  run_loaded() {
-    local label=$1 libraries=$2 status library
-    shift 2
-    LD_DEBUG=libs LD_DEBUG_OUTPUT=$work/ld "$@" >"$work/out" 2>&1
-    status=$?
-    echo "== $label"
-    sed 's/^/   /' "$work/out"
-    ((status == 0)) || fail "$label: exit status $status"
-    # The loader names a library by the path it found it under
-    # (/usr/bin/../lib/..., <libdir>/gss/../...): compared as real paths.
-    sed -n 's/^.*calling init: //p' "$work"/ld.* | xargs -r realpath -m \
-      >"$work/loaded"
-    for library in $libraries; do
-      grep -qxF -- "$(realpath -m "$lib/$library")" "$work/loaded" ||
-        fail "$label: $lib/$library not loaded; loaded: $(tr '\n' ' ' <"$work/loaded")"
-    done
-    rm -f "$work"/ld.*
-  }
+# run_loaded LABEL EXPECTED_LIBRARIES COMMAND...: runs COMMAND with
+# LD_DEBUG=libs and fails unless it succeeds and loads each library (a
+# file name) from $lib.
+run_loaded() {
+  local label=$1 libraries=$2 status library
+  shift 2
+  LD_DEBUG=libs LD_DEBUG_OUTPUT=$scratch/ld "$@" >"$scratch/out" 2>&1
+  status=$?
+  echo "== $label"
+  sed 's/^/   /' "$scratch/out"
+  ((status == 0)) || fail "$label: exit status $status"
+  # The loader names a library by the path it found it under
+  # (/usr/bin/../lib/..., <libdir>/gss/../...): compared as real paths.
+  sed -n 's/^.*calling init: //p' "$scratch"/ld.* | xargs -r realpath -m \
+    >"$scratch/loaded"
+  for library in $libraries; do
+    grep -qxF -- "$(realpath -m "$lib/$library")" "$scratch/loaded" ||
+      fail "$label: $lib/$library not loaded; loaded: $(tr '\n' ' ' <"$scratch/loaded")"
+  done
+  rm -f "$scratch"/ld.*
+}
+
+# check_installed: the packages of this build installed, used, removed and
+# purged.
+check_installed() {
+  new_dirs "$debs"
+  echo "== dpkg -i"
+  local all=() package
+  for package in "${packages[@]}"; do all+=("$(deb_of "$package")"); done
+  if ! dpkg -i "${all[@]}" >"$scratch/dpkg.log" 2>&1; then
+    cat "$scratch/dpkg.log"
+    fail "dpkg -i failed"
+    finish
+  fi
+  sed 's/^/   /' "$scratch/dpkg.log"
+  local registered
+  registered=$(dpkg-query -W -f='${Conffiles}' orbi-mech)
+  [[ $registered == " /etc/gss/mech.d/orbi.conf "* ]] ||
+    fail "dpkg registered the conffiles '$registered'"
+  # The ldconfig trigger ran: the loader's cache names the libraries.
+  cached_in_lib "liborbi_name.so.$major" >/dev/null ||
+    fail "the loader's cache does not list $lib/liborbi_name.so.$major (no ldconfig trigger?)"
+
   run_loaded "the MIT client" \
     "gss/orbi_mech.so liborbi_name.so.$major liborbi_services.so.$major" \
     "$client"
   run_loaded "orbi-name show" "liborbi_name.so.$major liborbi_services.so.$major" \
     /usr/bin/orbi-name show 'db/users\nalice\nbob'
-  grep -q "^mechanism: .*$oid" "$work/out" ||
+  grep -q "^mechanism: .*$oid" "$scratch/out" ||
     fail "orbi-name show: no mechanism $oid"
   [[ $(/usr/bin/orbi-name --version | head -n 1) == "orbi-name $version" ]] ||
     fail "orbi-name --version: $(/usr/bin/orbi-name --version | head -n 1)"
@@ -365,27 +442,232 @@ in_namespace() {
   # orbi.conf is a conffile: removing the package keeps it, purging it
   # removes it. The libraries cannot go while the packages that need them
   # stay.
-  if dpkg -r "$runtime" >"$work/dpkg.log" 2>&1; then
+  if dpkg -r "$runtime" >"$scratch/dpkg.log" 2>&1; then
     fail "dpkg removed $runtime while orbi-name and orbi-mech need it"
   fi
-  dpkg -r orbi-mech >"$work/dpkg.log" 2>&1 || fail "dpkg -r orbi-mech: $(cat "$work/dpkg.log")"
+  dpkg -r orbi-mech >"$scratch/dpkg.log" 2>&1 || fail "dpkg -r orbi-mech: $(cat "$scratch/dpkg.log")"
   [[ ! -e $lib/gss/orbi_mech.so ]] || fail "dpkg -r orbi-mech left the module"
   [[ -e /etc/gss/mech.d/orbi.conf ]] || fail "dpkg -r orbi-mech removed orbi.conf"
-  dpkg -P orbi-mech orbi-name liborbi-name-dev "$runtime" >"$work/dpkg.log" 2>&1 ||
-    fail "dpkg -P: $(cat "$work/dpkg.log")"
-  local path
-  for path in /etc/gss/mech.d/orbi.conf /usr/bin/orbi-name \
-    "$lib/liborbi_name.so.$major" "/usr/$pc_dir/orbi_name.pc"; do
-    [[ ! -e $path ]] || fail "dpkg -P left $path"
-  done
+  dpkg -P orbi-mech orbi-name liborbi-name-dev "$runtime" >"$scratch/dpkg.log" 2>&1 ||
+    fail "dpkg -P: $(cat "$scratch/dpkg.log")"
+  nothing_left "dpkg -P" "$debs"
   finish
+}
+
+# check_upgrades: the next release (build_next) installed over the packages
+# of this build, dpkg running with no input, as an unattended upgrade does.
+# orbi.conf as installed follows the new package; one edited here is kept:
+# with no question asked where the release leaves orbi.conf as it was, and
+# where the release changes it (dpkg asks, and stops at the end of its
+# input: "end of file on stdin at conffile prompt") with --force-confdef,
+# whose default is to keep it (--force-confold, as apt is told for
+# unattended runs, says the same), the release's file beside it as
+# orbi.conf.dpkg-dist.
+check_upgrades() {
+  upgrade "edited, the release's orbi.conf unchanged" "$next/debs" 1
+  upgrade "as installed, the release's orbi.conf changed" "$next/changed" 0
+  upgrade "edited, the release's orbi.conf changed" "$next/changed" 1 \
+    --force-confdef --force-confold
+  finish
+}
+
+# shipped_dirs DIR...: the directories the packages in DIRs ship.
+shipped_dirs() {
+  local dir package
+  for dir in "$@"; do
+    for package in "${packages[@]}"; do
+      dpkg-deb -c "$(deb_of "$package" "$dir")" | awk '$1 ~ /^d/ { print substr($6, 2) }'
+    done
+  done | sed 's|/$||' | grep . | LC_ALL=C sort -u
+}
+
+# new_dirs DIR...: sets new_dirs to the directories the packages in DIRs
+# ship that are not on the machine yet: purging must take them away again.
+new_dirs=()
+new_dirs() {
+  local path
+  new_dirs=()
+  while read -r path; do
+    [[ -e $path ]] || new_dirs+=("$path")
+  done < <(shipped_dirs "$@")
+}
+
+# nothing_left LABEL DIR...: fails for anything of the packages in DIRs
+# still on the machine: a file or link they ship, a directory they brought
+# (new_dirs), orbi.conf or a copy dpkg made of it, their docs, dpkg's record
+# of them, the libraries in the loader's cache.
+nothing_left() {
+  local label=$1 dir package path
+  shift
+  for dir in "$@"; do
+    for package in "${packages[@]}"; do
+      while read -r path; do
+        [[ -e $path || -L $path ]] && fail "$label left $path"
+      done < <(shipped_files "$(deb_of "$package" "$dir")" | sed 's/ -> .*//')
+    done
+  done
+  for path in "${new_dirs[@]}"; do
+    [[ -e $path ]] && fail "$label left the directory $path"
+  done
+  for path in /etc/gss/mech.d/orbi.conf*; do
+    [[ -e $path ]] && fail "$label left $path"
+  done
+  for package in "${packages[@]}"; do
+    [[ -e /usr/share/doc/$package ]] && fail "$label left /usr/share/doc/$package"
+    compgen -G "/var/lib/dpkg/info/$package[.:]*" >/dev/null &&
+      fail "$label left dpkg's files of $package: $(compgen -G "/var/lib/dpkg/info/$package[.:]*" | tr '\n' ' ')"
+    [[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null) == [a-z]n* ||
+      -z $(dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null) ]] ||
+      fail "$label: dpkg still knows $package: $(dpkg-query -W -f='${db:Status-Abbrev}' "$package")"
+  done
+  local soname
+  for soname in "liborbi_name.so.$major" "liborbi_services.so.$major"; do
+    cached_in_lib "$soname" >/dev/null &&
+      fail "$label: the loader's cache still lists $(cached_in_lib "$soname")"
+  done
+}
+
+# cached_in_lib SONAME: prints the file (a real path) that the loader's
+# cache gives for SONAME in $lib; fails when it has none there.
+cached_in_lib() {
+  local path
+  while read -r path; do
+    path=$(realpath -m "$path")
+    if [[ $path == "$(realpath -m "$lib")"/* ]]; then
+      echo "$path"
+      return 0
+    fi
+  done < <(ldconfig -p | awk -v name="$1" '$1 == name { print $NF }')
+  return 1
+}
+
+# upgrade LABEL DIR EDIT [DPKG_OPTION...]: installs this build's packages,
+# edits orbi.conf when EDIT is 1, installs the packages in DIR over them
+# with dpkg -i and the options, checks orbi.conf, the versions, the files
+# and the mechanism, then removes and purges everything.
+upgrade() {
+  local label=$1 dir=$2 edit=$3 conf=/etc/gss/mech.d/orbi.conf
+  shift 3
+  echo "== upgrade: $label ${*:+($*)}"
+  local package old=() new=()
+  for package in "${packages[@]}"; do
+    old+=("$(deb_of "$package")")
+    new+=("$(deb_of "$package" "$dir")")
+  done
+  new_dirs "$debs" "$dir"
+  if ! dpkg -i "${old[@]}" >"$scratch/dpkg.log" 2>&1; then
+    cat "$scratch/dpkg.log"
+    fail "$label: dpkg -i of $deb_version failed"
+    return
+  fi
+  local installed_conf release_conf kept
+  installed_conf=$(cat "$conf")
+  release_conf=$(dpkg-deb --fsys-tarfile "$(deb_of orbi-mech "$dir")" |
+    tar -xOf - ./etc/gss/mech.d/orbi.conf)
+  ((edit)) && echo "# orbi.conf as this machine's administrator keeps it" >>"$conf"
+  kept=$(cat "$conf")
+  dpkg "$@" -i "${new[@]}" </dev/null >"$scratch/dpkg.log" 2>&1 ||
+    fail "$label: dpkg -i of $next_deb_version over $deb_version failed (below)"
+  sed 's/^/   /' "$scratch/dpkg.log"
+  for package in "${packages[@]}"; do
+    [[ $(dpkg-query -W -f='${Version}' "$package") == "$next_deb_version" ]] ||
+      fail "$label: $package is at $(dpkg-query -W -f='${Version}' "$package")"
+  done
+
+  if ((edit)); then
+    [[ $(cat "$conf") == "$kept" ]] ||
+      fail "$label: the edited orbi.conf was not kept: $(cat "$conf")"
+    if [[ $release_conf != "$installed_conf" ]]; then
+      [[ $(cat "$conf.dpkg-dist" 2>/dev/null) == "$release_conf" ]] ||
+        fail "$label: the release's orbi.conf is not beside it as orbi.conf.dpkg-dist"
+    fi
+  else
+    [[ $(cat "$conf") == "$release_conf" ]] ||
+      fail "$label: orbi.conf did not follow the package: '$(cat "$conf")'"
+    compgen -G "$conf.dpkg-*" >/dev/null &&
+      fail "$label: dpkg left $(compgen -G "$conf.dpkg-*" | tr '\n' ' ')"
+  fi
+  # dpkg now counts the release's orbi.conf as the package's.
+  [[ $(dpkg-query -W -f='${Conffiles}' orbi-mech | awk '{ print $2 }') == \
+    "$(printf '%s\n' "$release_conf" | md5sum | cut -d' ' -f1)" ]] ||
+    fail "$label: dpkg's record of orbi.conf is not the release's"
+
+  # The new files are in place, the old library gone, the loader's cache
+  # (the ldconfig trigger) names the new one, and the mechanism answers
+  # through MIT's glue from the new module and libraries.
+  [[ ! -e $lib/liborbi_name.so.$version ]] || fail "$label: $lib/liborbi_name.so.$version is still there"
+  [[ $(cached_in_lib "liborbi_name.so.$major") == \
+    "$(realpath -m "$lib/liborbi_name.so.$next_version")" ]] ||
+    fail "$label: the loader's cache gives '$(cached_in_lib "liborbi_name.so.$major")' for liborbi_name.so.$major"
+  run_loaded "$label: the MIT client" \
+    "gss/orbi_mech.so liborbi_name.so.$next_version liborbi_services.so.$next_version" \
+    "$client"
+  [[ $(/usr/bin/orbi-name --version | head -n 1) == "orbi-name $next_version" ]] ||
+    fail "$label: orbi-name --version: $(/usr/bin/orbi-name --version | head -n 1)"
+
+  # Removing keeps orbi.conf; purging takes everything.
+  dpkg -r "${packages[@]}" >"$scratch/dpkg.log" 2>&1 || fail "$label: dpkg -r: $(cat "$scratch/dpkg.log")"
+  [[ -e $conf ]] || fail "$label: dpkg -r removed orbi.conf"
+  dpkg -P "${packages[@]}" >"$scratch/dpkg.log" 2>&1 || fail "$label: dpkg -P: $(cat "$scratch/dpkg.log")"
+  nothing_left "$label: dpkg -P" "$debs" "$dir"
+}
+
+# build_next: the source tree released as the next patch version, as a
+# release is made (the project's VERSION raised, an entry for it on top of
+# cmake/debian/changelog), configured and built as the package preset does
+# (Release, no tests) with this build's compilers, OID arc and libdir, and
+# packaged into $next/debs. $next/changed holds the same packages, but
+# orbi-mech's orbi.conf has one comment line more: a release that changes
+# the file. Outside the namespace: nothing is installed.
+build_next() {
+  local tree=$next/src log=$next/build.log
+  rm -rf "$next"
+  mkdir -p "$tree"
+  tar -C "$source" --exclude=./build --exclude=./.git -cf - . | tar -C "$tree" -xf -
+  sed -i "s/^  VERSION $version\$/  VERSION $next_version/" "$tree/CMakeLists.txt"
+  if ! grep -q "^  VERSION $next_version\$" "$tree/CMakeLists.txt"; then
+    fail "no 'VERSION $version' line in CMakeLists.txt to raise"
+    finish
+  fi
+  {
+    printf 'orbi-name (%s) unstable; urgency=medium\n\n' "$next_deb_version"
+    printf '  * The next release, as the packages test builds it.\n\n'
+    printf ' -- The orbi_name authors <orbi-name@example.org>  %s\n\n' "$(date -R)"
+    cat "$source/cmake/debian/changelog"
+  } >"$tree/cmake/debian/changelog"
+  echo "== building $next_deb_version"
+  if ! { "$cmake" -S "$tree" -B "$next/build" -G "$generator" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER="$cc" \
+    -DCMAKE_CXX_COMPILER="$cxx" -DORBI_OID_ARC="$arc" \
+    -DCMAKE_INSTALL_LIBDIR="$libdir" -DORBI_NAME_BUILD_TESTS=OFF \
+    -DORBI_NAME_BUILD_BENCHMARKS=OFF -DORBI_NAME_BUILD_FUZZERS=OFF \
+    -DORBI_NAME_BUILD_TOOLS=ON -DORBI_NAME_INSTALL=ON &&
+    "$cmake" --build "$next/build" -j 2 &&
+    "$cpack" --config "$next/build/CPackConfig.cmake" -G DEB -B "$next/debs"; } \
+    >"$log" 2>&1; then
+    tail -n 40 "$log"
+    fail "building $next_deb_version failed"
+    finish
+  fi
+  local package changed=$next/changed-tree
+  mkdir -p "$next/changed"
+  for package in "${packages[@]}"; do
+    [[ $package == orbi-mech ]] || ln -s "$(deb_of "$package" "$next/debs")" "$next/changed/"
+  done
+  dpkg-deb -R "$(deb_of orbi-mech "$next/debs")" "$changed"
+  sed -i '1i # The ORBI GSS-API mechanism for MIT Kerberos: orbi_mech(8).' \
+    "$changed/etc/gss/mech.d/orbi.conf"
+  sed -i "s|^[0-9a-f]*  etc/gss/mech.d/orbi.conf\$|$(md5sum <"$changed/etc/gss/mech.d/orbi.conf" |
+    cut -d' ' -f1)  etc/gss/mech.d/orbi.conf|" "$changed/DEBIAN/md5sums"
+  dpkg-deb --root-owner-group -Zxz -b "$changed" "$next/changed/orbi-mech.deb" >>"$log" 2>&1 ||
+    fail "repacking orbi-mech with another orbi.conf failed"
 }
 
 case $mode in
   contents)
     check_contents
     ;;
-  installed)
+  installed | upgrade)
     if [[ $(id -u) != 0 ]] || ! unshare -m --propagation private true 2>/dev/null; then
       echo "SKIP: a private mount namespace (unshare -m) is not permitted here"
       exit 77
@@ -394,13 +676,22 @@ case $mode in
       fail "no packages in $debs (the packages_contents test builds them)"
       finish
     fi
-    exec unshare -m --propagation private bash "$0" in_namespace "$@"
+    if [[ $mode == upgrade ]]; then
+      build_next
+      ((failures == 0)) || finish
+    fi
+    exec unshare -m --propagation private bash "$0" "in_namespace_$mode" "$@"
     ;;
-  in_namespace)
-    in_namespace
+  in_namespace_installed)
+    enter_namespace
+    check_installed
+    ;;
+  in_namespace_upgrade)
+    enter_namespace
+    check_upgrades
     ;;
   *)
-    echo "usage: packages_test.sh contents|installed NAME=VALUE..." >&2
+    echo "usage: packages_test.sh contents|installed|upgrade NAME=VALUE..." >&2
     exit 2
     ;;
 esac

@@ -71,7 +71,7 @@ run() {
 log_of() { cat "$work/$1/log" 2>/dev/null; }
 
 all_test_packages="libgtest-dev libbenchmark-dev libssl-dev libkrb5-dev heimdal-multidev python3-gssapi gss-ntlmssp"
-test_commands="cmake ninja c++ pkg-config valgrind python3 dpkg-shlibdeps"
+test_commands="cmake ninja c++ pkg-config valgrind python3 dpkg-shlibdeps abidiff"
 
 # A bare machine, not root: the tool profile installs the three build tools
 # through sudo, after saying so.
