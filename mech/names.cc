@@ -113,9 +113,10 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
     composite_too = true;
   }
   // A glue that hands over an untyped text under a type of its own
-  // (glue.h) has it read as the untyped text it is.
+  // (glue.h) has it read as the untyped text it is. That type is none the
+  // library takes, so only a refused type is looked up.
   if (gss_OID untyped = UntypedNameType();
-      untyped != GSS_C_NO_OID && type != GSS_C_NO_OID &&
+      kind == orbi_name::NameTypeKind::kRefused && untyped != GSS_C_NO_OID &&
       orbi_name::FindTableEntry(type) == ORBIOIDTableIndex(untyped)) {
     library_type = GSS_C_NO_OID;
     kind = orbi_name::NameTypeKind::kText;
