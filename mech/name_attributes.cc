@@ -65,17 +65,19 @@ using ValueReader = OM_uint32 (*)(OM_uint32* minor, PLVORBIInternalName* name,
 using Presence = bool (*)(const orbi_name::TextLayout& layout);
 
 struct AttributeRow {
-  const char* suffix;  // behind kUriPrefix: ".2.1" is urn:oid:M.2.1
-  size_t suffix_length;
+  const char* uri;  // ORBI_ATTRIBUTE_URI(".2.1") is urn:oid:M.2.1
+  size_t uri_length;
   Presence present;
   ValueReader read;
   bool read_only;
 };
 
-// Every attribute's URI is this prefix, the mechanism's OID as a URN, and
-// the row's suffix.
-constexpr char kUriPrefix[] = "urn:oid:" ORBI_MECH_OID_DOTTED;
-constexpr size_t kUriPrefixLength = sizeof(kUriPrefix) - 1;
+// Every attribute's URI is the mechanism's OID as a URN and a suffix under
+// it, joined when the module is compiled, so that finding an attribute and
+// listing one each take one compare or copy of the whole URI.
+#define ORBI_ATTRIBUTE_URI(suffix) "urn:oid:" ORBI_MECH_OID_DOTTED suffix
+#define ORBI_ATTRIBUTE_ROW(suffix) \
+  ORBI_ATTRIBUTE_URI(suffix), sizeof(ORBI_ATTRIBUTE_URI(suffix)) - 1
 
 OM_uint32 NoSuchValue(OM_uint32* minor) {
   return Fail(minor, minor::NO_SUCH_ATTRIBUTE, GSS_S_UNAVAILABLE);
@@ -146,6 +148,11 @@ struct EntryPlaces {
 // Zero-initialised (constant initialisation: no guard, no constructor).
 thread_local EntryPlaces t_places;
 
+// ThreadPlaces is the calling thread's places, looked up once per call: left
+// to itself the compiler looks the thread-local block up again for every
+// slot it compares.
+[[gnu::noinline]] EntryPlaces& ThreadPlaces() { return t_places; }
+
 // WalkTo sets *cursor to the library's cursor of the entry at index (at
 // least 1) by reading the entries before it. END_OF_LIST when the name has
 // no entry at index.
@@ -165,7 +172,7 @@ OM_uint32 ReadEntries(OM_uint32* minor, PLVORBIInternalName* name, int more,
                       Found* found) {
   const int index = more == -1 ? 0 : more;
   unsigned long cursor = 0;
-  EntryPlaces& places = t_places;
+  EntryPlaces& places = ThreadPlaces();
   EntryPlace* place = index == 0 ? nullptr : places.Find(name, more);
   OM_uint32 got = status::SUCCESS;
   if (place != nullptr) {
@@ -206,20 +213,10 @@ OM_uint32 ReadEntries(OM_uint32* minor, PLVORBIInternalName* name, int more,
 // The name attributes, in the order gss_inquire_name lists them. Every row
 // is read-only: a name never changes, so there is nothing to write.
 constexpr AttributeRow kAttributes[] = {
-    {".2.1", 4, HasPath, ReadPath, true},
-    {".2.2", 4, HasEntries, ReadEntries, true},
+    {ORBI_ATTRIBUTE_ROW(".2.1"), HasPath, ReadPath, true},
+    {ORBI_ATTRIBUTE_ROW(".2.2"), HasEntries, ReadEntries, true},
 };
 constexpr size_t kAttributeCount = sizeof(kAttributes) / sizeof(kAttributes[0]);
-
-constexpr bool SuffixLengthsAreRight() {
-  for (const AttributeRow& row : kAttributes) {
-    size_t length = 0;
-    while (row.suffix[length] != '\0') ++length;
-    if (length != row.suffix_length) return false;
-  }
-  return true;
-}
-static_assert(SuffixLengthsAreRight(), "a row's suffix_length is its length");
 
 constexpr bool EveryRowIsReadOnly() {
   for (const AttributeRow& row : kAttributes) {
@@ -230,17 +227,22 @@ constexpr bool EveryRowIsReadOnly() {
 // ChangeAttribute has no writer to call: a writable row would need one.
 static_assert(EveryRowIsReadOnly(), "every name attribute is read-only");
 
+// Every URI starts with the mechanism's OID as a URN.
+constexpr char kUriPrefix[] = ORBI_ATTRIBUTE_URI("");
+constexpr size_t kUriPrefixLength = sizeof(kUriPrefix) - 1;
+
 const AttributeRow* Find(const gss_buffer_desc& attr) {
-  // The prefix once, then the short suffixes.
+  // The shared prefix once, then each row's short suffix: every compare has
+  // a length known when the module is compiled, so none is a call.
   if (attr.value == nullptr || attr.length < kUriPrefixLength ||
       memcmp(attr.value, kUriPrefix, kUriPrefixLength) != 0) {
     return nullptr;
   }
   const char* suffix = static_cast<const char*>(attr.value) + kUriPrefixLength;
-  const size_t suffix_length = attr.length - kUriPrefixLength;
   for (const AttributeRow& row : kAttributes) {
-    if (suffix_length == row.suffix_length &&
-        memcmp(suffix, row.suffix, suffix_length) == 0) {
+    if (attr.length == row.uri_length &&
+        memcmp(suffix, row.uri + kUriPrefixLength,
+               row.uri_length - kUriPrefixLength) == 0) {
       return &row;
     }
   }
@@ -305,15 +307,13 @@ OM_uint32 InquireAttributes(OM_uint32* minor, PLVORBIInternalName* name,
   }
   for (const AttributeRow& row : kAttributes) {
     if (!row.present(layout)) continue;
-    const size_t length = kUriPrefixLength + row.suffix_length;
-    auto* uri = static_cast<char*>(malloc(length + 1));
+    auto* uri = static_cast<char*>(malloc(row.uri_length + 1));
     if (uri == nullptr) {
       FreeSet(set);
       return NoMemory(minor);
     }
-    memcpy(uri, kUriPrefix, kUriPrefixLength);
-    memcpy(uri + kUriPrefixLength, row.suffix, row.suffix_length + 1);
-    set->elements[set->count++] = {length, uri};
+    memcpy(uri, row.uri, row.uri_length + 1);
+    set->elements[set->count++] = {row.uri_length, uri};
   }
   *attrs = set;
   return GSS_S_COMPLETE;

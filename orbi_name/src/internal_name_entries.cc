@@ -21,12 +21,15 @@
 #include "orbi_name/rules.h"
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
+#include "short_bytes.h"
 #include "table_oids.h"
 #include "text_block.h"
 
 using orbi_name::internal::CharBlock;
+using orbi_name::internal::CopyBytes;
 using orbi_name::internal::DecodeCursor;
 using orbi_name::internal::EncodeCursor;
+using orbi_name::internal::FindByte;
 using orbi_name::internal::kCursorEnd;
 using orbi_name::internal::kCursorNotBegun;
 using orbi_name::internal::kNameSource;
@@ -55,10 +58,9 @@ constexpr unsigned int kLabelVisibleAlternative = 1;
 // lies before limit.
 [[nodiscard]] uint32_t LineEnd(const char* text, uint32_t from, uint32_t limit,
                                char separator) {
-  const void* found = memchr(text + from, separator, limit - from);
-  return found != nullptr
-             ? static_cast<uint32_t>(static_cast<const char*>(found) - text)
-             : limit;
+  return from + static_cast<uint32_t>(
+                    FindByte(text + from, limit - from,
+                             static_cast<unsigned char>(separator)));
 }
 
 }  // namespace
@@ -111,7 +113,7 @@ OM_uint32 PLVORBIInternalName::GetDatabasePath(gss_buffer_t path) {
     path->length = 0;
     return status::NO_MEMORY;
   }
-  memcpy(copy, nameValue, length);
+  CopyBytes(copy, nameValue, length);
   copy[length] = '\0';
   path->value = copy;
   path->length = static_cast<size_t>(length) + 1;
@@ -158,7 +160,7 @@ OM_uint32 PLVORBIInternalName::Read(gss_buffer_t entry, unsigned long& cursor) {
     entry->length = 0;
     return status::NO_MEMORY;
   }
-  memcpy(copy, nameValue + start, length);
+  CopyBytes(copy, nameValue + start, length);
   copy[length] = '\0';
   entry->value = copy;
   entry->length = static_cast<size_t>(length) + 1;

@@ -5,8 +5,9 @@
 // saved around it) costs more than the work. CopyBytes copies up to 32
 // bytes inline, as at most two loads and two stores that may overlap;
 // EqualBytes compares up to 16 bytes the same way; FirstNul looks for a NUL
-// in up to 32 bytes with at most two wide loads. Longer spans go to the C
-// library.
+// in up to 32 bytes with at most two wide loads; FindByte looks for a byte
+// in the first 16 bytes of a span of any length with one. Longer spans go to
+// the C library.
 #ifndef ORBI_NAME_SRC_SHORT_BYTES_H_
 #define ORBI_NAME_SRC_SHORT_BYTES_H_
 
@@ -119,6 +120,39 @@ inline size_t FirstNul(const void* p, size_t n) {
              ? static_cast<size_t>(static_cast<const unsigned char*>(nul) -
                                    static_cast<const unsigned char*>(p))
              : n;
+}
+
+// FindByte returns the index of the first byte c among the n bytes at p, or
+// n when there is none. It reads only those n bytes. Made for the line
+// search of a name's text, where the span runs to the end of the text but
+// the byte sought usually lies within the first few: the first 16 bytes are
+// looked at inline, and only a longer search goes to the C library.
+inline size_t FindByte(const void* p, size_t n, unsigned char c) {
+  const auto* bytes = static_cast<const unsigned char*>(p);
+#if defined(__SSE2__)
+  if (n >= 16) {
+    const auto head = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)),
+        _mm_set1_epi8(static_cast<char>(c)))));
+    if (head != 0) return static_cast<size_t>(__builtin_ctz(head));
+    if (n == 16) return n;
+    const void* found = memchr(bytes + 16, c, n - 16);
+    return found != nullptr
+               ? static_cast<size_t>(static_cast<const unsigned char*>(found) -
+                                     bytes)
+               : n;
+  }
+  for (size_t i = 0; i < n; ++i) {
+    if (bytes[i] == c) return i;
+  }
+  return n;
+#else
+  const void* found = memchr(bytes, c, n);
+  return found != nullptr
+             ? static_cast<size_t>(static_cast<const unsigned char*>(found) -
+                                   bytes)
+             : n;
+#endif
 }
 
 }  // namespace internal

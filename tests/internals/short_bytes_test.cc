@@ -16,6 +16,7 @@ namespace {
 
 using orbi_name::internal::CopyBytes;
 using orbi_name::internal::EqualBytes;
+using orbi_name::internal::FindByte;
 using orbi_name::internal::FirstNul;
 
 constexpr size_t kMaxLength = 40;
@@ -86,6 +87,46 @@ TEST(ShortBytes, FirstNulAgreesWithMemchr) {
         text.get()[n - 1] = Pattern(n - 1);
       }
       text.get()[nul] = Pattern(nul);
+    }
+  }
+}
+
+// The spans run past the inline window (16 bytes) and end in it, so both
+// the window and the search behind it are checked, with the byte sought at
+// every index and a second one behind the first.
+TEST(ShortBytes, FindByteAgreesWithMemchr) {
+  constexpr unsigned char kSought = '\n';  // never a pattern byte
+  for (size_t n = 0; n <= kMaxLength; ++n) {
+    SCOPED_TRACE(n);
+    Block text = ExactBlock(n);
+    EXPECT_EQ(FindByte(text.get(), n, kSought), n);
+    for (size_t at = 0; at < n; ++at) {
+      SCOPED_TRACE(at);
+      text.get()[at] = kSought;
+      EXPECT_EQ(FindByte(text.get(), n, kSought), at);
+      if (at + 1 < n) {
+        text.get()[n - 1] = kSought;
+        EXPECT_EQ(FindByte(text.get(), n, kSought), at);
+        text.get()[n - 1] = Pattern(n - 1);
+      }
+      text.get()[at] = Pattern(at);
+    }
+  }
+}
+
+// Every byte value is found as itself, the high ones included (the window
+// compares bytes, not signed characters).
+TEST(ShortBytes, FindByteFindsEveryByteValue) {
+  for (const size_t n : {size_t{5}, size_t{16}, size_t{33}}) {
+    for (unsigned value = 0; value <= 0xFF; ++value) {
+      SCOPED_TRACE(testing::Message() << "n " << n << ", byte " << value);
+      std::vector<unsigned char> text(n, 0);
+      for (size_t i = 0; i < n; ++i) {
+        text[i] = static_cast<unsigned char>(value + 1 + i % 200);
+      }
+      text[n - 1] = static_cast<unsigned char>(value);
+      EXPECT_EQ(FindByte(text.data(), n, static_cast<unsigned char>(value)),
+                n - 1);
     }
   }
 }
