@@ -58,9 +58,9 @@ constexpr unsigned int kLabelVisibleAlternative = 1;
 // lies before limit.
 [[nodiscard]] uint32_t LineEnd(const char* text, uint32_t from, uint32_t limit,
                                char separator) {
-  return from + static_cast<uint32_t>(
-                    FindByte(text + from, limit - from,
-                             static_cast<unsigned char>(separator)));
+  return from +
+         static_cast<uint32_t>(FindByte(text + from, limit - from,
+                                        static_cast<unsigned char>(separator)));
 }
 
 }  // namespace

@@ -131,9 +131,9 @@ inline size_t FindByte(const void* p, size_t n, unsigned char c) {
   const auto* bytes = static_cast<const unsigned char*>(p);
 #if defined(__SSE2__)
   if (n >= 16) {
-    const auto head = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)),
-        _mm_set1_epi8(static_cast<char>(c)))));
+    const auto head = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes)),
+                       _mm_set1_epi8(static_cast<char>(c)))));
     if (head != 0) return static_cast<size_t>(__builtin_ctz(head));
     if (n == 16) return n;
     const void* found = memchr(bytes + 16, c, n - 16);
