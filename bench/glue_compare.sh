@@ -15,9 +15,10 @@
 # /floor or /krb5 row run after an /orbi row in one process pays ORBI's
 # answer too. A module's process gets a configuration that lists that
 # module alone (glue_mechs.orbi.conf, glue_mechs.floor.conf), so that the
-# glue's walk of its mechanism list costs both modules the same. A round runs the three processes in each world, pinned to one
-# core (taskset -c 1, when taskset is there); the table shows the medians
-# over the rounds of CPU time per operation, in ns.
+# glue's walk of its mechanism list costs both modules the same. A round
+# runs the three processes in each world, pinned to one core (taskset -c 1,
+# when taskset is there); the table shows the medians over the rounds of
+# CPU time per operation, in ns.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -73,8 +73,8 @@ struct AttributeRow {
 };
 
 // Every attribute's URI is the mechanism's OID as a URN and a suffix under
-// it, joined when the module is compiled, so that finding an attribute and
-// listing one each take one compare or copy of the whole URI.
+// it, joined when the module is compiled, so that listing an attribute takes
+// one copy of the whole URI.
 #define ORBI_ATTRIBUTE_URI(suffix) "urn:oid:" ORBI_MECH_OID_DOTTED suffix
 #define ORBI_ATTRIBUTE_ROW(suffix) \
   ORBI_ATTRIBUTE_URI(suffix), sizeof(ORBI_ATTRIBUTE_URI(suffix)) - 1

@@ -96,6 +96,15 @@ inline bool EqualBytes(const void* a, const void* b, size_t n) {
   return memcmp(a, b, n) == 0;
 }
 
+// IndexOrEnd is the index of found (a memchr result) in the span of n bytes
+// at p, or n when found is null.
+inline size_t IndexOrEnd(const void* found, const void* p, size_t n) {
+  return found != nullptr
+             ? static_cast<size_t>(static_cast<const unsigned char*>(found) -
+                                   static_cast<const unsigned char*>(p))
+             : n;
+}
+
 // FirstNul returns the index of the first NUL among the n bytes at p, or n
 // when there is none. It reads only those n bytes.
 inline size_t FirstNul(const void* p, size_t n) {
@@ -115,11 +124,7 @@ inline size_t FirstNul(const void* p, size_t n) {
     return n;
   }
 #endif
-  const void* nul = memchr(p, '\0', n);
-  return nul != nullptr
-             ? static_cast<size_t>(static_cast<const unsigned char*>(nul) -
-                                   static_cast<const unsigned char*>(p))
-             : n;
+  return IndexOrEnd(memchr(p, '\0', n), p, n);
 }
 
 // FindByte returns the index of the first byte c among the n bytes at p, or
@@ -136,22 +141,14 @@ inline size_t FindByte(const void* p, size_t n, unsigned char c) {
                        _mm_set1_epi8(static_cast<char>(c)))));
     if (head != 0) return static_cast<size_t>(__builtin_ctz(head));
     if (n == 16) return n;
-    const void* found = memchr(bytes + 16, c, n - 16);
-    return found != nullptr
-               ? static_cast<size_t>(static_cast<const unsigned char*>(found) -
-                                     bytes)
-               : n;
+    return IndexOrEnd(memchr(bytes + 16, c, n - 16), bytes, n);
   }
   for (size_t i = 0; i < n; ++i) {
     if (bytes[i] == c) return i;
   }
   return n;
 #else
-  const void* found = memchr(bytes, c, n);
-  return found != nullptr
-             ? static_cast<size_t>(static_cast<const unsigned char*>(found) -
-                                   bytes)
-             : n;
+  return IndexOrEnd(memchr(bytes, c, n), bytes, n);
 #endif
 }
 
