@@ -13,6 +13,12 @@
 // guess that is wrong leaks or frees memory that is not the glue's. With one
 // file per glue, what Heimdal needs leaves orbi_mech.so as it is.
 //
+// Exported name tokens are not among the differences: both glues read the
+// header of a token imported under GSS_C_NT_EXPORT_NAME, take the
+// identifiers 04 01 and 04 02 alike, and hand the whole token on (MIT's under
+// the type its caller gave, Heimdal's under the exported-name type), so both
+// modules read either kind of token under either token type (names.h).
+//
 // Thread safety: the functions keep no state; any thread may call them.
 #ifndef ORBI_MECH_GLUE_H_
 #define ORBI_MECH_GLUE_H_
@@ -41,14 +47,6 @@ void FreeOidSet(gss_OID_set set);
 // the glue hands it on without one. gss_import_name reads a text of that
 // type as one without a type, and gss_inquire_names_for_mech lists the type.
 gss_OID UntypedNameType();
-
-// CompositeUnderExportType is true when the glue hands the module an
-// exported composite name token (04 02) under GSS_C_NT_EXPORT_NAME: Heimdal's
-// glue knows no GSS_C_NT_COMPOSITE_EXPORT and routes both kinds of token
-// under that type. MIT's glue hands a composite token on under
-// GSS_C_NT_COMPOSITE_EXPORT, and under GSS_C_NT_EXPORT_NAME the module takes
-// the standard token alone, as it always has.
-bool CompositeUnderExportType();
 
 }  // namespace orbi_mech
 

@@ -120,11 +120,6 @@ OM_uint32 NewOidSet(OM_uint32* minor, const gss_OID_desc* oids, size_t count,
 
 gss_OID UntypedNameType() { return ORBIGetOID(kORBIUserNameTypeIndex); }
 
-// Heimdal's glue reads the header of a token imported under
-// GSS_C_NT_EXPORT_NAME, takes the identifier 04 02 too, and hands the whole
-// token to the module under that type.
-bool CompositeUnderExportType() { return true; }
-
 }  // namespace orbi_mech
 
 extern "C" {

@@ -48,6 +48,4 @@ OM_uint32 NewOidSet(OM_uint32* minor, const gss_OID_desc* oids, size_t count,
 // the module null.
 gss_OID UntypedNameType() { return GSS_C_NO_OID; }
 
-bool CompositeUnderExportType() { return false; }
-
 }  // namespace orbi_mech

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "orbi_name/rules.h"
+#include "orbi_name/status.h"
 #include "translate.h"
 
 #ifndef ORBI_MECH_OID_DOTTED
@@ -27,42 +27,20 @@ constexpr int kLastReachableEntry = ORBI_MECH_LAST_REACHABLE_ENTRY;
 static_assert(kLastReachableEntry > 0 && kLastReachableEntry <= INT_MAX,
               "an entry index that *more can carry");
 
-// Block owns a block that the library handed out.
-struct Block {
-  gss_buffer_desc buffer = {0, nullptr};
-  Block() = default;
-  Block(const Block&) = delete;
-  Block& operator=(const Block&) = delete;
-  // Most blocks are handed over before the end of the scope: no call then.
-  ~Block() {
-    if (buffer.value != nullptr) free(buffer.value);
-  }
-  // The value the block holds: the library counts the terminating NUL in
-  // the length, a value does not.
-  gss_buffer_desc Value() const {
-    return {buffer.length == 0 ? 0 : buffer.length - 1, buffer.value};
-  }
-  // ReleaseAsValue hands the block over as Value().
-  void ReleaseAsValue(gss_buffer_t value) {
-    *value = Value();
-    buffer = {0, nullptr};
-  }
-};
-
 // A value read for GetAttribute, and the *more that follows it (0 after the
-// last).
+// last). The bytes are the name's record's, not a copy.
 struct Found {
-  Block value;
+  gss_buffer_desc value = {0, nullptr};
   int next = 0;
 };
 
-// A reader hands out in *found the value that more designates (-1 the
-// first), or refuses with the major status and *minor.
-using ValueReader = OM_uint32 (*)(OM_uint32* minor, PLVORBIInternalName* name,
+// A reader sets *found to the value that more designates (-1 the first) in
+// layout, or refuses with the major status and *minor.
+using ValueReader = OM_uint32 (*)(OM_uint32* minor, const NameLayout& layout,
                                   int more, Found* found);
 
-// A name has an attribute when Present says so of its text's layout.
-using Presence = bool (*)(const orbi_name::TextLayout& layout);
+// A name has an attribute when Present says so of its layout.
+using Presence = bool (*)(const NameLayout& layout);
 
 struct AttributeRow {
   const char* uri;  // ORBI_ATTRIBUTE_URI(".2.1") is urn:oid:M.2.1
@@ -83,130 +61,31 @@ OM_uint32 NoSuchValue(OM_uint32* minor) {
   return Fail(minor, minor::NO_SUCH_ATTRIBUTE, GSS_S_UNAVAILABLE);
 }
 
-// Only a name with a database path has attributes; the anonymous name's
-// text is the sentinel that makes it anonymous, not a path that identifies
-// anybody.
-bool HasPath(const orbi_name::TextLayout& layout) {
-  return layout.has_path && !layout.anonymous;
-}
+bool HasPath(const NameLayout& layout) { return layout.has_path(); }
 
-bool HasEntries(const orbi_name::TextLayout& layout) {
-  return HasPath(layout) && layout.has_entries;
-}
+bool HasEntries(const NameLayout& layout) { return layout.entry_count() != 0; }
 
-// Describe reads the layout of name's text (no copy, one lock); BAD_INPUT
-// only for a null name, which the entry points never pass.
-OM_uint32 Describe(PLVORBIInternalName* name, orbi_name::TextLayout* layout) {
-  return orbi_name::DescribeText(name, layout);
-}
-
-OM_uint32 ReadPath(OM_uint32* minor, PLVORBIInternalName* name, int more,
+OM_uint32 ReadPath(OM_uint32* minor, const NameLayout& layout, int more,
                    Found* found) {
-  orbi_name::TextLayout layout;
-  if (more != -1 || Describe(name, &layout) != status::SUCCESS ||
-      !HasPath(layout)) {
-    return NoSuchValue(minor);
-  }
-  const OM_uint32 got = name->GetDatabasePath(&found->value.buffer);
-  if (got == status::NO_MEMORY) return NoMemory(minor);
-  if (got != status::SUCCESS) return NoSuchValue(minor);
+  if (more != -1 || !layout.has_path()) return NoSuchValue(minor);
+  found->value = layout.path();
   found->next = 0;
   return GSS_S_COMPLETE;
 }
 
-// Where a thread's reading of a name's entries stands: the *more it handed
-// out for name and the library's cursor of that entry. A few slots, so that
-// a thread reading several names at once keeps each one's place.
-struct EntryPlace {
-  const PLVORBIInternalName* name;
-  int more;
-  unsigned long cursor;
-};
-struct EntryPlaces {
-  static constexpr unsigned kCount = 4;
-  EntryPlace slots[kCount];
-  unsigned next;  // the slot a new reading takes: the oldest
-
-  EntryPlace* Find(const PLVORBIInternalName* name, int more) {
-    for (EntryPlace& place : slots) {
-      if (place.name == name && place.more == more) return &place;
-    }
-    return nullptr;
-  }
-  // Keep remembers that more leads to cursor on name, in the slot of the
-  // previous place of the same reading, or else in the oldest one.
-  void Keep(EntryPlace* previous, const PLVORBIInternalName* name, int more,
-            unsigned long cursor) {
-    EntryPlace* place = previous;
-    if (place == nullptr) {
-      place = &slots[next];
-      next = (next + 1) % kCount;
-    }
-    *place = {name, more, cursor};
-  }
-};
-// Zero-initialised (constant initialisation: no guard, no constructor).
-thread_local EntryPlaces t_places;
-
-// ThreadPlaces is the calling thread's places, looked up once per call: left
-// to itself the compiler looks the thread-local block up again for every
-// slot it compares.
-[[gnu::noinline]] EntryPlaces& ThreadPlaces() { return t_places; }
-
-// WalkTo sets *cursor to the library's cursor of the entry at index (at
-// least 1) by reading the entries before it. END_OF_LIST when the name has
-// no entry at index.
-OM_uint32 WalkTo(PLVORBIInternalName* name, int index, unsigned long* cursor) {
-  unsigned long walk = 0;
-  for (int i = 0; i < index; ++i) {
-    Block skipped;
-    const OM_uint32 read = name->Read(&skipped.buffer, walk);
-    if (read != status::SUCCESS) return read;
-    if (walk == ~0ul) return status::END_OF_LIST;
-  }
-  *cursor = walk;
-  return status::SUCCESS;
-}
-
-OM_uint32 ReadEntries(OM_uint32* minor, PLVORBIInternalName* name, int more,
+OM_uint32 ReadEntries(OM_uint32* minor, const NameLayout& layout, int more,
                       Found* found) {
-  const int index = more == -1 ? 0 : more;
-  unsigned long cursor = 0;
-  EntryPlaces& places = ThreadPlaces();
-  EntryPlace* place = index == 0 ? nullptr : places.Find(name, more);
-  OM_uint32 got = status::SUCCESS;
-  if (place != nullptr) {
-    // The cursor handed out with this *more: the library checks that it is
-    // one of this name's current text. Where it is not (the name was
-    // released and another one took its address), the walk answers.
-    cursor = place->cursor;
-    got = name->Read(&found->value.buffer, cursor);
-    if (got == status::BAD_INPUT) place = nullptr;
-  }
-  if (place == nullptr) {
-    // Entries belong to a database path: a text that starts with a line
-    // feed has entries for the library but none as an attribute.
-    orbi_name::TextLayout layout;
-    if (Describe(name, &layout) != status::SUCCESS || !HasEntries(layout)) {
-      return NoSuchValue(minor);
-    }
-    cursor = 0;
-    got = index == 0 ? status::SUCCESS : WalkTo(name, index, &cursor);
-    if (got == status::SUCCESS) got = name->Read(&found->value.buffer, cursor);
-  }
-  if (got == status::NO_MEMORY) return NoMemory(minor);
-  if (got != status::SUCCESS) return NoSuchValue(minor);
-  const bool last = cursor == ~0ul;
-  if (last) {
-    found->next = 0;
-    return GSS_S_COMPLETE;
-  }
+  // GetAttribute has refused 0 and everything below -1.
+  const auto index = static_cast<uint32_t>(more == -1 ? 0 : more);
+  const uint32_t count = layout.entry_count();
+  if (index >= count) return NoSuchValue(minor);
+  const bool last = index == count - 1;
   // The next index must fit the int that carries it.
-  if (index >= kLastReachableEntry) {
+  if (!last && index >= static_cast<uint32_t>(kLastReachableEntry)) {
     return Fail(minor, minor::VALUE_OUT_OF_REACH, GSS_S_UNAVAILABLE);
   }
-  found->next = index + 1;
-  places.Keep(place, name, found->next, cursor);
+  found->value = layout.entry(index);
+  found->next = last ? 0 : static_cast<int>(index) + 1;
   return GSS_S_COMPLETE;
 }
 
@@ -249,6 +128,17 @@ const AttributeRow* Find(const gss_buffer_desc& attr) {
   return nullptr;
 }
 
+// CopyValue writes a copy of value, with a NUL behind it, into a new block
+// in *out.
+bool CopyValue(const gss_buffer_desc& value, gss_buffer_t out) {
+  auto* copy = static_cast<char*>(malloc(value.length + 1));
+  if (copy == nullptr) return false;
+  if (value.length != 0) memcpy(copy, value.value, value.length);
+  copy[value.length] = '\0';
+  *out = {value.length, copy};
+  return true;
+}
+
 // Printable writes value's display form into a new block in *display.
 bool Printable(const gss_buffer_desc& value, gss_buffer_t display) {
   const auto* bytes = static_cast<const unsigned char*>(value.value);
@@ -287,14 +177,22 @@ void FreeSet(gss_buffer_set_t set) {
   free(set);
 }
 
+// NameLayoutOf sets *layout to name's layout, or reports why not.
+OM_uint32 NameLayoutOf(OM_uint32* minor, NameRecord* name,
+                       const NameLayout** layout) {
+  const OM_uint32 got = name->Layout(layout);
+  if (got == status::SUCCESS) return GSS_S_COMPLETE;
+  if (got == status::NO_MEMORY) return NoMemory(minor);
+  return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+}
+
 }  // namespace
 
-OM_uint32 InquireAttributes(OM_uint32* minor, PLVORBIInternalName* name,
+OM_uint32 InquireAttributes(OM_uint32* minor, NameRecord* name,
                             gss_buffer_set_t* attrs) {
-  orbi_name::TextLayout layout;
-  if (Describe(name, &layout) != status::SUCCESS) {
-    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
-  }
+  const NameLayout* layout = nullptr;
+  const OM_uint32 major = NameLayoutOf(minor, name, &layout);
+  if (major != GSS_S_COMPLETE) return major;
   auto* set =
       static_cast<gss_buffer_set_t>(malloc(sizeof(gss_buffer_set_desc)));
   if (set == nullptr) return NoMemory(minor);
@@ -306,7 +204,7 @@ OM_uint32 InquireAttributes(OM_uint32* minor, PLVORBIInternalName* name,
     return NoMemory(minor);
   }
   for (const AttributeRow& row : kAttributes) {
-    if (!row.present(layout)) continue;
+    if (!row.present(*layout)) continue;
     auto* uri = static_cast<char*>(malloc(row.uri_length + 1));
     if (uri == nullptr) {
       FreeSet(set);
@@ -319,21 +217,29 @@ OM_uint32 InquireAttributes(OM_uint32* minor, PLVORBIInternalName* name,
   return GSS_S_COMPLETE;
 }
 
-OM_uint32 GetAttribute(OM_uint32* minor, PLVORBIInternalName* name,
+OM_uint32 GetAttribute(OM_uint32* minor, NameRecord* name,
                        const gss_buffer_desc& attr, int* authenticated,
                        int* complete, gss_buffer_t value,
                        gss_buffer_t display_value, int* more) {
   const AttributeRow* row = Find(attr);
   // -1 asks for the first value; 0 follows the last.
   if (row == nullptr || *more == 0 || *more < -1) return NoSuchValue(minor);
-  Found found;
-  const OM_uint32 major = row->read(minor, name, *more, &found);
+  const NameLayout* layout = nullptr;
+  OM_uint32 major = NameLayoutOf(minor, name, &layout);
   if (major != GSS_S_COMPLETE) return major;
-  if (display_value != GSS_C_NO_BUFFER &&
-      !Printable(found.value.Value(), display_value)) {
+  Found found;
+  major = row->read(minor, *layout, *more, &found);
+  if (major != GSS_S_COMPLETE) return major;
+  gss_buffer_desc copy = {0, nullptr};
+  if (value != GSS_C_NO_BUFFER && !CopyValue(found.value, &copy)) {
     return NoMemory(minor);
   }
-  if (value != GSS_C_NO_BUFFER) found.value.ReleaseAsValue(value);
+  if (display_value != GSS_C_NO_BUFFER &&
+      !Printable(found.value, display_value)) {
+    free(copy.value);
+    return NoMemory(minor);
+  }
+  if (value != GSS_C_NO_BUFFER) *value = copy;
   if (authenticated != nullptr) *authenticated = 0;
   if (complete != nullptr) *complete = 1;
   *more = found.next;

@@ -8,9 +8,10 @@
 //
 // The attributes are one table in name_attributes.cc, one row each: the
 // URI's suffix under the mechanism's OID, whether a name has the attribute
-// (from orbi_name::DescribeText, which copies nothing), how its values are
-// read, and whether it is read-only. The functions below loop over the
-// table, so adding an attribute is one row and its reader.
+// and how its values are read (both from the name's layout, which its
+// record keeps: name_record.h), and whether it is read-only. The functions
+// below loop over the table, so adding an attribute is one row and its
+// reader.
 //
 // A name lists an attribute only when it has a value of it: a name without
 // a database path (an empty text, a text that starts with a line feed) has
@@ -26,17 +27,11 @@
 // RFC 6680's `more`. A value is asked for with *more -1 for the first and,
 // for each further one, the *more the previous call left; 0 follows the
 // last. For the entries, *more is the index of the next entry (1 for the
-// second, so a value is found again by the *more that led to it), and the
-// library's entry cursor (PLVORBIInternalName::Read) that reaches that entry
-// is kept beside it, per thread, for the few names each thread read last.
-// The call that asks with that *more resumes from the cursor, so reading
-// all n values in order costs n entry reads in all, linear in the text.
-// Another *more of 1 or more (one read out of order, or on another thread,
-// or once the thread has moved on to other names) is found by walking the
-// entries from the first: correct, and linear in the index. The cursor is
-// the library's, checked against the text it was made for, so one kept for
-// a name that was released and whose address now holds another name is
-// refused by the library and the walk answers instead.
+// second), so a value is found again by the *more that led to it, by any
+// thread, in any order: the name's record keeps every entry by its index,
+// and each call takes constant time whatever the index, the order of the
+// calls or the number of names read at once. The module keeps no reading
+// state of its own.
 //
 // *more is refused (GSS_S_UNAVAILABLE, minor NO_SUCH_ATTRIBUTE, *more left
 // as it was) when it designates no value: 0, below -1, an index past the
@@ -50,15 +45,15 @@
 // VALUE_OUT_OF_REACH instead of handing it out with a *more that cannot say
 // what follows. Every earlier entry is reachable.
 //
-// Thread safety: the per-thread cursors are each thread's own; every
-// library call takes the name's lock.
+// Thread safety: the functions keep no state; they read the name's record,
+// which takes no lock once it holds the layout (name_record.h).
 #ifndef ORBI_MECH_NAME_ATTRIBUTES_H_
 #define ORBI_MECH_NAME_ATTRIBUTES_H_
 
 #include <gssapi/gssapi.h>
 #include <gssapi/gssapi_ext.h>
 
-#include "orbi_name/internal_name.h"
+#include "name_record.h"
 
 namespace orbi_mech {
 
@@ -66,7 +61,7 @@ namespace orbi_mech {
 // that name has, in the table's order. Returns GSS_S_COMPLETE; on failure
 // *attrs is untouched.
 [[nodiscard]] OM_uint32 InquireAttributes(OM_uint32* minor,
-                                          PLVORBIInternalName* name,
+                                          NameRecord* name,
                                           gss_buffer_set_t* attrs);
 
 // GetAttribute hands out one value of attr with RFC 6680's iteration (see
@@ -76,7 +71,7 @@ namespace orbi_mech {
 // carry the position behind; *more is then untouched. On failure value and
 // display_value are empty.
 [[nodiscard]] OM_uint32 GetAttribute(OM_uint32* minor,
-                                     PLVORBIInternalName* name,
+                                     NameRecord* name,
                                      const gss_buffer_desc& attr,
                                      int* authenticated, int* complete,
                                      gss_buffer_t value,

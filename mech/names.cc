@@ -21,21 +21,10 @@ namespace {
 
 namespace status = orbi_name::status;
 
-// Text holds a block handed out by PLVORBIInternalName::Display and frees
-// it with its owner.
-struct Text {
-  gss_buffer_desc buffer = {0, nullptr};
-  gss_OID type = GSS_C_NO_OID;
-  Text() = default;
-  Text(const Text&) = delete;
-  Text& operator=(const Text&) = delete;
-  ~Text() { free(buffer.value); }
-};
-
-// DisplayText fills text from name.
-OM_uint32 DisplayText(OM_uint32* minor, PLVORBIInternalName* name, Text* text) {
-  const OM_uint32 shown = name->Display(&text->buffer, &text->type);
-  if (shown != status::SUCCESS) return FromLibrary(minor, shown);
+// ShownText sets *text to name's text and type, or reports why not.
+OM_uint32 ShownText(OM_uint32* minor, NameRecord* name, NameText* text) {
+  const OM_uint32 got = name->Text(text);
+  if (got != status::SUCCESS) return FromLibrary(minor, got);
   return GSS_S_COMPLETE;
 }
 
@@ -52,17 +41,15 @@ bool IsCompositeExportType(gss_OID type) {
                 sizeof(kCompositeExportType)) == 0;
 }
 
-// ReadToken checks an exported name token, standard or (when composite_too)
-// composite, and points text at the name it carries. Nothing is allocated,
-// so a refused token costs no memory, and a token is taken whole or not at
-// all.
+// ReadToken checks an exported name token, standard or composite, and
+// points text at the name it carries. Nothing is allocated, so a refused
+// token costs no memory, and a token is taken whole or not at all.
 OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
-                    bool composite_too, gss_buffer_desc* text) {
+                    gss_buffer_desc* text) {
   const auto* bytes = static_cast<const unsigned char*>(input.value);
   TokenFields fields;
-  const bool parsed =
-      ParseStandardToken(bytes, input.length, &fields) ||
-      (composite_too && ParseCompositeToken(bytes, input.length, &fields));
+  const bool parsed = ParseStandardToken(bytes, input.length, &fields) ||
+                      ParseCompositeToken(bytes, input.length, &fields);
   if (!parsed) {
     return Fail(minor, minor::MALFORMED_TOKEN, GSS_S_DEFECTIVE_TOKEN);
   }
@@ -102,15 +89,14 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
   gss_buffer_desc bytes = input;
   gss_OID library_type = type;
   orbi_name::NameTypeKind kind = orbi_name::ClassifyNameType(type);
-  // Under the composite type a token of either kind is read (as MIT's
-  // krb5 mechanism does), under the exported-name type the standard one, and
-  // the composite one too where the glue routes it there (glue.h).
-  bool composite_too = kind == orbi_name::NameTypeKind::kExportedToken &&
-                       CompositeUnderExportType();
+  // A token of either kind is read under either token type, as MIT's krb5
+  // mechanism reads its own: both glues hand a composite token on under
+  // GSS_C_NT_EXPORT_NAME (MIT's keeps its caller's type, which may be
+  // either), and RFC 6680 has GSS_C_NT_COMPOSITE_EXPORT take a standard
+  // token too.
   if (kind == orbi_name::NameTypeKind::kRefused &&
       IsCompositeExportType(type)) {
     kind = orbi_name::NameTypeKind::kExportedToken;
-    composite_too = true;
   }
   // A glue that hands over an untyped text under a type of its own
   // (glue.h) has it read as the untyped text it is. That type is none the
@@ -122,17 +108,17 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
     kind = orbi_name::NameTypeKind::kText;
   }
   if (kind == orbi_name::NameTypeKind::kExportedToken) {
-    const OM_uint32 major = ReadToken(minor, input, composite_too, &bytes);
+    const OM_uint32 major = ReadToken(minor, input, &bytes);
     if (major != GSS_S_COMPLETE) return major;
     library_type = GSS_C_NO_OID;
   } else if (bytes.value == nullptr &&
              kind == orbi_name::NameTypeKind::kAnonymous) {
     bytes.value = const_cast<char*>("");
   }
-  std::unique_ptr<PLVORBIInternalName> name(new (std::nothrow)
-                                                PLVORBIInternalName);
-  if (name == nullptr) return NoMemory(minor);
-  const OM_uint32 set = name->Set(library_type, &bytes);
+  std::unique_ptr<NameRecord> record(new (std::nothrow) NameRecord);
+  if (record == nullptr) return NoMemory(minor);
+  PLVORBIInternalName& name = record->library_name();
+  const OM_uint32 set = name.Set(library_type, &bytes);
   if (set == status::BAD_INPUT) {
     return Fail(minor, set, GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
   }
@@ -146,57 +132,59 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
     return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
   }
   // Every name of the module is a mechanism name.
-  const OM_uint32 bound = name->SetMechType(Mechanism());
+  const OM_uint32 bound = name.SetMechType(Mechanism());
   assert(bound == status::SUCCESS);
   if (bound != status::SUCCESS) return Fail(minor, bound, GSS_S_FAILURE);
-  *output = ToHandle(name.release());
+  *output = ToHandle(record.release());
   return GSS_S_COMPLETE;
 }
 
-OM_uint32 DisplayName(OM_uint32* minor, PLVORBIInternalName* name,
-                      gss_buffer_t text, gss_OID* type) {
-  Text shown;
-  const OM_uint32 major = DisplayText(minor, name, &shown);
+OM_uint32 DisplayName(OM_uint32* minor, NameRecord* name, gss_buffer_t text,
+                      gss_OID* type) {
+  NameText shown;
+  const OM_uint32 major = ShownText(minor, name, &shown);
   if (major != GSS_S_COMPLETE) return major;
-  *text = shown.buffer;
-  shown.buffer = {0, nullptr};
+  // A copy with the NUL behind the text, as the library hands it out.
+  auto* copy = static_cast<char*>(malloc(shown.length + 1));
+  if (copy == nullptr) return NoMemory(minor);
+  memcpy(copy, shown.bytes, shown.length + 1);
+  *text = {shown.length, copy};
   if (type != nullptr) *type = shown.type;
   return GSS_S_COMPLETE;
 }
 
-OM_uint32 CompareNames(OM_uint32* minor, PLVORBIInternalName* name1,
-                       PLVORBIInternalName* name2, int* equal) {
-  Text text1;
-  Text text2;
-  OM_uint32 major = DisplayText(minor, name1, &text1);
-  if (major == GSS_S_COMPLETE) major = DisplayText(minor, name2, &text2);
+OM_uint32 CompareNames(OM_uint32* minor, NameRecord* name1, NameRecord* name2,
+                       int* equal) {
+  NameText text1;
+  NameText text2;
+  OM_uint32 major = ShownText(minor, name1, &text1);
+  if (major == GSS_S_COMPLETE) major = ShownText(minor, name2, &text2);
   if (major != GSS_S_COMPLETE) return major;
   // An anonymous name equals no name, itself included.
   gss_OID anonymous = ORBIGetOID(kORBIAnonymousNameTypeIndex);
   if (text1.type == anonymous || text2.type == anonymous) return major;
   // Names are equal exactly when their bytes are, which is when their
   // exported tokens are.
-  *equal =
-      text1.buffer.length == text2.buffer.length &&
-      memcmp(text1.buffer.value, text2.buffer.value, text1.buffer.length) == 0;
+  *equal = text1.length == text2.length &&
+           memcmp(text1.bytes, text2.bytes, text1.length) == 0;
   return GSS_S_COMPLETE;
 }
 
 namespace {
 
 // WriteNameToken writes name's token, composite or standard.
-OM_uint32 WriteNameToken(OM_uint32* minor, PLVORBIInternalName* name,
-                         bool composite, gss_buffer_t token) {
-  Text text;
-  const OM_uint32 major = DisplayText(minor, name, &text);
+OM_uint32 WriteNameToken(OM_uint32* minor, NameRecord* name, bool composite,
+                         gss_buffer_t token) {
+  NameText text;
+  const OM_uint32 major = ShownText(minor, name, &text);
   if (major != GSS_S_COMPLETE) return major;
   gss_OID mech = Mechanism();
   const auto* mech_bytes = static_cast<const unsigned char*>(mech->elements);
-  const auto* name_bytes = static_cast<const unsigned char*>(text.buffer.value);
+  const auto* name_bytes = reinterpret_cast<const unsigned char*>(text.bytes);
   // The composite token's attribute part is empty (names.h).
   const size_t size =
-      composite ? CompositeTokenSize(mech->length, text.buffer.length, 0)
-                : StandardTokenSize(mech->length, text.buffer.length);
+      composite ? CompositeTokenSize(mech->length, text.length, 0)
+                : StandardTokenSize(mech->length, text.length);
   // A name too long for the token's four-byte length is reported as the
   // library reports a token that would pass 4294967295 bytes.
   if (size == 0) return NoMemory(minor);
@@ -205,9 +193,9 @@ OM_uint32 WriteNameToken(OM_uint32* minor, PLVORBIInternalName* name,
   const bool written =
       composite
           ? WriteCompositeToken(mech_bytes, mech->length, name_bytes,
-                                text.buffer.length, nullptr, 0, block, size)
+                                text.length, nullptr, 0, block, size)
           : WriteStandardToken(mech_bytes, mech->length, name_bytes,
-                               text.buffer.length, block, size);
+                               text.length, block, size);
   if (!written) {
     free(block);
     return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
@@ -219,22 +207,22 @@ OM_uint32 WriteNameToken(OM_uint32* minor, PLVORBIInternalName* name,
 
 }  // namespace
 
-OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
+OM_uint32 ExportName(OM_uint32* minor, NameRecord* name,
                      gss_buffer_t token) {
   return WriteNameToken(minor, name, /*composite=*/false, token);
 }
 
-OM_uint32 ExportCompositeName(OM_uint32* minor, PLVORBIInternalName* name,
+OM_uint32 ExportCompositeName(OM_uint32* minor, NameRecord* name,
                               gss_buffer_t token) {
   return WriteNameToken(minor, name, /*composite=*/true, token);
 }
 
-OM_uint32 DuplicateName(OM_uint32* minor, PLVORBIInternalName* source,
+OM_uint32 DuplicateName(OM_uint32* minor, NameRecord* source,
                         gss_name_t* output) {
-  std::unique_ptr<PLVORBIInternalName> copy(new (std::nothrow)
-                                                PLVORBIInternalName);
+  std::unique_ptr<NameRecord> copy(new (std::nothrow) NameRecord);
   if (copy == nullptr) return NoMemory(minor);
-  const OM_uint32 copied = copy->CopyFrom(*source);
+  const OM_uint32 copied =
+      copy->library_name().CopyFrom(source->library_name());
   if (copied != status::SUCCESS) return FromLibrary(minor, copied);
   *output = ToHandle(copy.release());
   return GSS_S_COMPLETE;

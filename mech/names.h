@@ -1,7 +1,7 @@
 // The module's names: what the name entry points of both modules
 // (orbi_mech.cc, and heimdal_glue.cc's gss_canonicalize_name) do once their
-// arguments are checked. Each name the module hands out is a
-// PLVORBIInternalName from new, bound to the mechanism
+// arguments are checked. Each name the module hands out is a NameRecord
+// (name_record.h) from new, whose library name is bound to the mechanism
 // (ORBIGetOID(kORBIMechanismIndex)).
 //
 // The functions below take arguments the entry point has checked: names that
@@ -12,23 +12,25 @@
 // out are blocks from malloc, released by the glue with free.
 //
 // Thread safety: the functions keep no state. A name is never changed after
-// ImportName or DuplicateName made it, and every library call takes the
-// name's lock, so one name may be used from several threads at once.
+// ImportName or DuplicateName made it, and its record answers reads without
+// a lock (name_record.h), so one name may be used from several threads at
+// once.
 #ifndef ORBI_MECH_NAMES_H_
 #define ORBI_MECH_NAMES_H_
 
 #include <gssapi/gssapi.h>
 
-#include "orbi_name/internal_name.h"
+#include "name_record.h"
 
 namespace orbi_mech {
 
 // ImportName makes a name of input read under type: a text (no type, the
 // default name type, or the type under which the glue hands over an untyped
 // text, glue.h), the anonymous name (the bytes are ignored), an exported
-// name token (GSS_C_NT_EXPORT_NAME; an exported composite name token too
-// where the glue hands those over under that type, glue.h), or either kind
-// of token (GSS_C_NT_COMPOSITE_EXPORT, RFC 6680). Every other type is
+// name token or an exported composite name token, under either
+// GSS_C_NT_EXPORT_NAME or GSS_C_NT_COMPOSITE_EXPORT (RFC 6680): both glues
+// hand either kind of token on under the exported-name type, and MIT's under
+// the type its caller gave. Every other type is
 // refused with GSS_S_BAD_NAMETYPE and the minor BAD_NAME_TYPE. A malformed
 // token gives GSS_S_DEFECTIVE_TOKEN (MALFORMED_TOKEN); a composite token with a
 // non-empty attribute part GSS_S_DEFECTIVE_TOKEN (ATTRIBUTES_DISAGREE), since
@@ -43,19 +45,18 @@ namespace orbi_mech {
 // DisplayName hands out the name's text in *text and, when type is not null,
 // its name type in *type: the OID table's own object, which lives as long as
 // the process (RFC 2744 has the caller treat it as read-only).
-[[nodiscard]] OM_uint32 DisplayName(OM_uint32* minor, PLVORBIInternalName* name,
+[[nodiscard]] OM_uint32 DisplayName(OM_uint32* minor, NameRecord* name,
                                     gss_buffer_t text, gss_OID* type);
 
 // CompareNames sets *equal to 1 when the two names have the same bytes, which
 // is when their exported tokens are the same, else 0. An anonymous name
 // equals no name, itself included.
 [[nodiscard]] OM_uint32 CompareNames(OM_uint32* minor,
-                                     PLVORBIInternalName* name1,
-                                     PLVORBIInternalName* name2, int* equal);
+                                     NameRecord* name1, NameRecord* name2, int* equal);
 
 // ExportName writes the name's exported name token (04 01,
 // standard_name_token.h) into *token.
-[[nodiscard]] OM_uint32 ExportName(OM_uint32* minor, PLVORBIInternalName* name,
+[[nodiscard]] OM_uint32 ExportName(OM_uint32* minor, NameRecord* name,
                                    gss_buffer_t token);
 
 // ExportCompositeName writes the name's exported composite name token (04
@@ -67,13 +68,13 @@ namespace orbi_mech {
 // ImportName reads the token back to a name equal to this one, with the same
 // attributes, and refuses a token whose attribute part is not empty.
 [[nodiscard]] OM_uint32 ExportCompositeName(OM_uint32* minor,
-                                            PLVORBIInternalName* name,
+                                            NameRecord* name,
                                             gss_buffer_t token);
 
 // DuplicateName hands out in *output a new name equal to source, bound to the
 // mechanism as every name of the module is.
 [[nodiscard]] OM_uint32 DuplicateName(OM_uint32* minor,
-                                      PLVORBIInternalName* source,
+                                      NameRecord* source,
                                       gss_name_t* output);
 
 // ReleaseName deletes a name the module made and sets *name to

@@ -9,7 +9,7 @@
 //  - the name operations: gss_import_name, gss_display_name,
 //    gss_compare_name, gss_release_name, gss_duplicate_name, gss_export_name,
 //    and gss_export_name_composite (RFC 6680), whose token gss_import_name
-//    reads under GSS_C_NT_COMPOSITE_EXPORT;
+//    reads under GSS_C_NT_EXPORT_NAME and GSS_C_NT_COMPOSITE_EXPORT alike;
 //  - a name's database path and entries as read-only name attributes (RFC
 //    6680): gss_inquire_name, gss_get_name_attribute, and
 //    gss_set_name_attribute and gss_delete_name_attribute, which refuse;
@@ -29,10 +29,10 @@
 // differs between the two and why they are two modules.
 //
 // What the glue relies on, and what each entry point does for it:
-//  - Every name the module hands out is a mechanism name: a
-//    PLVORBIInternalName (from new) bound to the mechanism,
-//    ORBIGetOID(kORBIMechanismIndex). gss_release_name deletes it; the glue
-//    also calls it with a null name.
+//  - Every name the module hands out is a mechanism name: a NameRecord
+//    (from new, name_record.h) whose PLVORBIInternalName is bound to the
+//    mechanism, ORBIGetOID(kORBIMechanismIndex). gss_release_name deletes
+//    it; the glue also calls it with a null name.
 //  - Buffers and OID sets handed out come from malloc, since the glue
 //    releases them with free; NewOidSet (glue.h) makes a set in the form
 //    the loading glue releases.
@@ -58,12 +58,12 @@
 // site knows better (an argument that cannot be read or written, a malformed
 // token) the status that names the fault.
 //
-// Thread safety: the module keeps no shared state of its own (only each
-// thread's places in the entries it reads, name_attributes.h). Each name
-// carries the library's lock, and a name is never changed after
-// gss_import_name or gss_duplicate_name made it, so any entry point may run
-// on any thread, and one name may be displayed, compared, duplicated and
-// exported from several threads at once. Releasing a name while another
+// Thread safety: the module keeps no state of its own beyond each name's
+// record. A name is never changed after gss_import_name or
+// gss_duplicate_name made it, and its record answers reads without a lock
+// once it has asked the library (name_record.h), so any entry point may run
+// on any thread, and one name may be displayed, compared, duplicated,
+// exported and read from several threads at once. Releasing a name while another
 // thread uses it is the caller's fault, as for every GSS-API name.
 
 // The GSS-API declarations give the entry points their C linkage; compiled

@@ -9,7 +9,7 @@
 #include <new>
 
 #include "minor_status.h"
-#include "orbi_name/internal_name.h"
+#include "name_record.h"
 #include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 
@@ -110,11 +110,12 @@ OM_uint32 Guarded(OM_uint32* minor, Body body) noexcept {
   }
 }
 
-inline PLVORBIInternalName* FromHandle(gss_name_t name) {
-  return reinterpret_cast<PLVORBIInternalName*>(name);
+// Every gss_name_t the module hands out is a NameRecord from new.
+inline NameRecord* FromHandle(gss_name_t name) {
+  return reinterpret_cast<NameRecord*>(name);
 }
 
-inline gss_name_t ToHandle(PLVORBIInternalName* name) {
+inline gss_name_t ToHandle(NameRecord* name) {
   return reinterpret_cast<gss_name_t>(name);
 }
 

@@ -16,13 +16,17 @@
 namespace orbi_mech_test {
 
 // Runs call with the k-th allocation failed, for every k until it
-// succeeds. A failed call must give GSS_S_FAILURE and NO_MEMORY; after each
-// call, after(failed) checks its outputs and releases what it handed out
-// (through the module or orbi_alloc::Free).
+// succeeds. A failed call must give GSS_S_FAILURE and NO_MEMORY; before each
+// call, prepare (when given) makes what the call reads, with no allocation
+// failed; after each call, after(failed) checks its outputs and releases
+// what it handed out and what prepare made (through the module or
+// orbi_alloc::Free).
 inline void ExpectNoMemoryOrSuccess(
+    const std::function<void()>& prepare,
     const std::function<OM_uint32(OM_uint32*)>& call,
     const std::function<void(bool failed)>& after) {
   const int points = RunAllocLoop([&](long k) {
+    if (prepare) prepare();
     OM_uint32 minor = 77;
     OM_uint32 major;
     bool failed;
@@ -37,6 +41,12 @@ inline void ExpectNoMemoryOrSuccess(
     return failed;
   });
   EXPECT_GT(points, 0);
+}
+
+inline void ExpectNoMemoryOrSuccess(
+    const std::function<OM_uint32(OM_uint32*)>& call,
+    const std::function<void(bool failed)>& after) {
+  ExpectNoMemoryOrSuccess(nullptr, call, after);
 }
 
 }  // namespace orbi_mech_test

@@ -19,6 +19,7 @@ extern "C" {
 #include "alloc_seam.h"
 #include "gtest/gtest.h"
 #include "mech_alloc_support.h"
+#include "orbi_build_oids.h"
 
 namespace orbi_mech_test {
 namespace {
@@ -114,11 +115,16 @@ TEST(MechAlloc, RefusedTokensAllocateNothing) {
   }
 }
 
+// A name keeps what the library answered on its first read (name_record.h),
+// so each step reads names made afresh: the first read is where the record
+// allocates.
 TEST(MechAlloc, OperationsOnAName) {
-  gss_name_t alice = MakeName("alice");
-  gss_name_t bob = MakeName("bob");
-  ASSERT_NE(alice, GSS_C_NO_NAME);
-  ASSERT_NE(bob, GSS_C_NO_NAME);
+  gss_name_t alice = GSS_C_NO_NAME;
+  gss_name_t bob = GSS_C_NO_NAME;
+  const auto make = [&] {
+    alice = MakeName("alice");
+    bob = MakeName("bob");
+  };
   gss_buffer_desc buffer;
   gss_OID type;
   gss_name_t copy;
@@ -184,10 +190,12 @@ TEST(MechAlloc, OperationsOnAName) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    ExpectNoMemoryOrSuccess(c.call, c.after);
+    ExpectNoMemoryOrSuccess(make, c.call, [&](bool failed) {
+      c.after(failed);
+      Release(&alice);
+      Release(&bob);
+    });
   }
-  Release(&alice);
-  Release(&bob);
 }
 
 TEST(MechAlloc, NamesForMech) {
@@ -222,8 +230,9 @@ void FreeOidSet(gss_OID_set set) {
 // The inquiries that hand out several blocks: a failure at any of them
 // leaves none behind and every output empty.
 TEST(MechAlloc, InquiriesHandingOutSeveralBlocks) {
-  gss_name_t name = MakeName("db/users\nalice\nbob");
-  ASSERT_NE(name, GSS_C_NO_NAME);
+  // The name is made afresh for each step, as in OperationsOnAName.
+  gss_name_t name = GSS_C_NO_NAME;
+  const auto make = [&] { name = MakeName("db/users\nalice\nbob"); };
   gss_OID_set own;
   gss_OID_set known;
   gss_buffer_desc sasl;
@@ -315,9 +324,70 @@ TEST(MechAlloc, InquiriesHandingOutSeveralBlocks) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    ExpectNoMemoryOrSuccess(c.call, c.after);
+    ExpectNoMemoryOrSuccess(make, c.call, [&](bool failed) {
+      c.after(failed);
+      Release(&name);
+    });
   }
-  Release(&name);
+}
+
+// Once a name has answered a read, the same read again allocates only what
+// it hands out: the record keeps the library's answers, so a repeated read
+// asks the library nothing (and so takes no lock). A failed first read keeps
+// nothing, and the next one succeeds.
+TEST(MechAlloc, KeptAnswersCostOnlyTheOutputs) {
+  static const char kEntriesAttr[] = "urn:oid:" ORBI_MECH_OID_TEXT ".2.2";
+  gss_buffer_desc attr = {sizeof(kEntriesAttr) - 1,
+                          const_cast<char*>(kEntriesAttr)};
+  gss_name_t name = GSS_C_NO_NAME;
+  gss_buffer_desc out = {0, nullptr};
+  gss_OID type = GSS_C_NO_OID;
+  OM_uint32 minor = 0;
+  int more = 1;
+  const struct {
+    const char* label;
+    std::function<OM_uint32()> call;
+    long outputs;  // blocks the call hands out
+  } kCases[] = {
+      {"display", [&] { return gss_display_name(&minor, name, &out, &type); },
+       1},
+      {"export", [&] { return gss_export_name(&minor, name, &out); }, 1},
+      {"second entry",
+       [&] {
+         more = 1;
+         return gss_get_name_attribute(&minor, name, &attr, nullptr, nullptr,
+                                       &out, nullptr, &more);
+       },
+       1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.label);
+    name = MakeName("db/users\nalice\nbob");
+    // The first read fails at its first allocation, then is made twice.
+    for (int round = 0; round < 3; ++round) {
+      long count = 0;
+      OM_uint32 major;
+      {
+        orbi_alloc::FailNth fail(round == 0 ? 0 : -1);
+        major = c.call();
+        count = fail.count();
+      }
+      if (round == 0) {
+        EXPECT_EQ(major, GSS_S_FAILURE);
+        EXPECT_EQ(out.value, nullptr);
+        continue;
+      }
+      ASSERT_EQ(major, GSS_S_COMPLETE);
+      orbi_alloc::Free(out.value);
+      out = {0, nullptr};
+      if (round == 2) {
+        EXPECT_EQ(count, c.outputs);
+      } else {
+        EXPECT_GT(count, c.outputs);
+      }
+    }
+    Release(&name);
+  }
 }
 
 TEST(MechAlloc, StatusText) {
