@@ -3,8 +3,10 @@
 // type that the first input byte picks (none, the default type, anonymous,
 // exported name, RFC 6680's composite export, or one the mechanism does not
 // take), and on an accepted name gss_display_name, gss_compare_name,
-// gss_export_name and gss_export_name_composite and both tokens read back,
-// gss_duplicate_name and gss_release_name. The module exports no
+// gss_export_name and gss_export_name_composite and both tokens read back
+// under both token types, the name attributes (gss_inquire_name and every
+// value of each attribute, gss_get_name_attribute), gss_duplicate_name and
+// gss_release_name. The module exports no
 // gss_canonicalize_name (MIT's glue binds a name by importing it again), so
 // the displayed text imported under the displayed type stands in for it.
 //
@@ -16,17 +18,22 @@
 //    accepted one displays byte for byte as given, zeros behind its NUL
 //    included, under the default type, or the anonymous type when it is the
 //    library's anonymous sentinel.
-//  - A token is refused with GSS_S_DEFECTIVE_TOKEN / MALFORMED_TOKEN exactly
-//    when the token reader refuses it (under the composite type, when both
-//    the standard and the composite reader refuse it), with GSS_S_BAD_MECH when
+//  - A token, under either token type, is refused with GSS_S_DEFECTIVE_TOKEN
+//    / MALFORMED_TOKEN exactly when both the standard and the composite
+//    token reader refuse it, with GSS_S_BAD_MECH when
 //    its OID is not the build's mechanism (FOREIGN_TOKEN, or INVALID_MECH for
 //    bytes of no OID), and for bytes behind a NUL as a text is; a composite
 //    token with an attribute part is then refused with GSS_S_DEFECTIVE_TOKEN /
 //    ATTRIBUTES_DISAGREE. An accepted token displays its name bytes and
 //    exports again byte for byte, in its own kind.
 //  - A name's composite token is its standard token with the identifier
-//    04 02 and an empty attribute part, and reads back under the composite
+//    04 02 and an empty attribute part, and reads back under either token
 //    type to a name that exports both tokens again.
+//  - A name's attributes are its text's lines: a name that is not anonymous
+//    and whose text (up to its first NUL) is not empty and starts with no
+//    line feed lists the path and, when the text holds a line feed, the
+//    entries; the path's one value and the entries' values, read in order
+//    with `more`, joined by line feeds give that text back.
 //  - The anonymous type takes any bytes; any other type is refused with
 //    GSS_S_BAD_NAMETYPE / BAD_NAME_TYPE whatever the bytes.
 //  - An anonymous name equals no name, itself included; every other name
@@ -54,6 +61,7 @@ extern "C" {
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "../mech/minor_status.h"
 #include "../mech/standard_name_token.h"
@@ -84,7 +92,7 @@ constexpr OM_uint32 kJunkMinor = 0x5a5a5a5a;
 const gss_name_t kJunkName = reinterpret_cast<gss_name_t>(0x5a5a5a5a);
 
 // How the module reads the bytes under a name type.
-enum class Kind { kText, kAnonymous, kToken, kComposite, kRefusedType };
+enum class Kind { kText, kAnonymous, kToken, kRefusedType };
 
 struct TypeChoice {
   bool none;  // GSS_C_NO_OID
@@ -109,7 +117,7 @@ const TypeChoice kChoices[] = {
     {false, kDefaultType + '\x01', Kind::kRefusedType},
     {false, Changed(kDefaultType), Kind::kRefusedType},
     {false, "", Kind::kRefusedType},  // an OID of no bytes
-    {false, kCompositeType, Kind::kComposite},
+    {false, kCompositeType, Kind::kToken},
     // One arc past the composite type (Changed would make it the
     // exported-name type, 1.3.6.1.5.6.4).
     {false, std::string("\x2b\x06\x01\x05\x06\x07", 6), Kind::kRefusedType},
@@ -170,14 +178,12 @@ Outcome Expected(Kind kind, const std::string& bytes) {
     case Kind::kRefusedType:
       return {GSS_S_BAD_NAMETYPE, status::BAD_NAME_TYPE};
     case Kind::kToken:
-    case Kind::kComposite:
       break;
   }
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   orbi_mech::TokenFields fields;
   if (!orbi_mech::ParseStandardToken(data, bytes.size(), &fields) &&
-      !(kind == Kind::kComposite &&
-        orbi_mech::ParseCompositeToken(data, bytes.size(), &fields))) {
+      !orbi_mech::ParseCompositeToken(data, bytes.size(), &fields)) {
     return {GSS_S_DEFECTIVE_TOKEN, minor::MALFORMED_TOKEN};
   }
   // DER is canonical: other content octets are another mechanism's OID,
@@ -268,6 +274,75 @@ int Compare(gss_name_t a, gss_name_t b) {
   return equal;
 }
 
+// Values reads every value of attr with RFC 6680's `more`, checking the
+// outputs of each call; false when the name has no value of it.
+bool Values(gss_name_t name, const std::string& attr,
+            std::vector<std::string>* values) {
+  gss_buffer_desc attr_buffer = {attr.size(), const_cast<char*>(attr.data())};
+  int more = -1;
+  do {
+    OM_uint32 minor_status = kJunkMinor;
+    int authenticated = -1;
+    int complete = -1;
+    gss_buffer_desc value = {0, nullptr};
+    gss_buffer_desc display = {0, nullptr};
+    const int asked = more;
+    const OM_uint32 major =
+        gss_get_name_attribute(&minor_status, name, &attr_buffer,
+                               &authenticated, &complete, &value, &display,
+                               &more);
+    if (major != GSS_S_COMPLETE) {
+      FUZZ_CHECK(major == GSS_S_UNAVAILABLE && values->empty());
+      FUZZ_CHECK(minor_status == minor::NO_SUCH_ATTRIBUTE && more == asked);
+      FUZZ_CHECK(value.value == nullptr && display.value == nullptr);
+      return false;
+    }
+    FUZZ_CHECK(minor_status == 0 && authenticated == 0 && complete == 1);
+    FUZZ_CHECK(value.value != nullptr && display.value != nullptr);
+    FUZZ_CHECK(static_cast<const char*>(value.value)[value.length] == '\0');
+    values->push_back(StringOf(value));
+    free(value.value);
+    free(display.value);
+    // Every *more handed out is the index of the next value, or 0.
+    FUZZ_CHECK(more == 0 || more == static_cast<int>(values->size()));
+  } while (more != 0);
+  return true;
+}
+
+// CheckAttributes reads every attribute of name and checks them against its
+// text (see the invariants above).
+void CheckAttributes(gss_name_t name, const Shown& shown, bool anonymous) {
+  const std::string text(shown.text.c_str());  // up to the first NUL
+  const bool has_path = !anonymous && !text.empty() && text[0] != '\n';
+  const bool has_entries = has_path && text.find('\n') != std::string::npos;
+  std::vector<std::string> listed;
+  OM_uint32 minor_status = kJunkMinor;
+  gss_buffer_set_t attrs = GSS_C_NO_BUFFER_SET;
+  FUZZ_CHECK(gss_inquire_name(&minor_status, name, nullptr, nullptr, &attrs) ==
+             GSS_S_COMPLETE);
+  FUZZ_CHECK(minor_status == 0 && attrs != GSS_C_NO_BUFFER_SET);
+  // Released as the glue's gss_release_buffer_set releases it.
+  for (size_t i = 0; i < attrs->count; ++i) {
+    listed.push_back(StringOf(attrs->elements[i]));
+    free(attrs->elements[i].value);
+  }
+  free(attrs->elements);
+  free(attrs);
+  FUZZ_CHECK(listed.size() == size_t{has_path} + size_t{has_entries});
+  const std::string path_attr = "urn:oid:" ORBI_MECH_OID_TEXT ".2.1";
+  const std::string entries_attr = "urn:oid:" ORBI_MECH_OID_TEXT ".2.2";
+  std::vector<std::string> path;
+  std::vector<std::string> entries;
+  FUZZ_CHECK(Values(name, path_attr, &path) == has_path);
+  FUZZ_CHECK(Values(name, entries_attr, &entries) == has_entries);
+  if (!has_path) return;
+  FUZZ_CHECK(listed[0] == path_attr && path.size() == 1);
+  std::string joined = path[0];
+  for (const std::string& entry : entries) joined += "\n" + entry;
+  FUZZ_CHECK(joined == text);
+  if (has_entries) FUZZ_CHECK(listed[1] == entries_attr);
+}
+
 // CheckName runs every reading operation on a name that the import of
 // bytes under kind accepted, and releases it.
 void CheckName(gss_name_t name, Kind kind, const std::string& bytes) {
@@ -297,29 +372,26 @@ void CheckName(gss_name_t name, Kind kind, const std::string& bytes) {
   const std::string composite = ExportComposite(name);
   FUZZ_CHECK(composite == std::string("\x04\x02", 2) + token.substr(2) +
                               std::string(4, '\0'));
-  if (kind == Kind::kToken) FUZZ_CHECK(token == bytes);
-  if (kind == Kind::kComposite) {
-    FUZZ_CHECK(token == bytes || composite == bytes);
-  }
+  if (kind == Kind::kToken) FUZZ_CHECK(token == bytes || composite == bytes);
+  CheckAttributes(name, shown, anonymous);
 
   OM_uint32 minor_status = 0;
   OidCopy export_type(kExportType);
-  gss_name_t back = GSS_C_NO_NAME;
-  FUZZ_CHECK(Import(token, export_type.get(), &back, &minor_status) ==
-             GSS_S_COMPLETE);
-  const Shown shown_back = Display(back);
-  FUZZ_CHECK(shown_back.text == shown.text &&
-             SameOid(shown_back.type, OidBytes(shown.type)));
-  FUZZ_CHECK(Compare(name, back) == !anonymous);
-  FUZZ_CHECK(Compare(back, name) == !anonymous);
-  FUZZ_CHECK(Export(back) == token);
-  Release(&back);
   OidCopy composite_type(kCompositeType);
-  FUZZ_CHECK(Import(composite, composite_type.get(), &back, &minor_status) ==
-             GSS_S_COMPLETE);
-  FUZZ_CHECK(Compare(name, back) == !anonymous);
-  FUZZ_CHECK(Export(back) == token && ExportComposite(back) == composite);
-  Release(&back);
+  for (gss_OID token_type : {export_type.get(), composite_type.get()}) {
+    for (const std::string& written : {token, composite}) {
+      gss_name_t back = GSS_C_NO_NAME;
+      FUZZ_CHECK(Import(written, token_type, &back, &minor_status) ==
+                 GSS_S_COMPLETE);
+      const Shown shown_back = Display(back);
+      FUZZ_CHECK(shown_back.text == shown.text &&
+                 SameOid(shown_back.type, OidBytes(shown.type)));
+      FUZZ_CHECK(Compare(name, back) == !anonymous);
+      FUZZ_CHECK(Compare(back, name) == !anonymous);
+      FUZZ_CHECK(Export(back) == token && ExportComposite(back) == composite);
+      Release(&back);
+    }
+  }
 
   // The displayed text under the displayed type is the same name. The
   // anonymous type ignores the bytes, so it is left out.

@@ -6,10 +6,11 @@
  * It imports a name and binds it to the mechanism, asks gss_inquire_name
  * for its attributes, reads every value of each with the `more` iteration,
  * exports the composite name token, imports it and the standard token
- * under GSS_C_NT_COMPOSITE_EXPORT and compares the names, their attributes
- * and their values, then reads every entry of a name of 10,000 entries
- * (which the module serves in linear time) and checks that a composite
- * token with an attribute part is refused.
+ * under GSS_C_NT_EXPORT_NAME (as t_namingexts imports the composite token
+ * it exported) and under GSS_C_NT_COMPOSITE_EXPORT and compares the names,
+ * their attributes and their values, checks that a composite token with an
+ * attribute part is refused under both, then reads every entry of a name of
+ * 10,000 entries, in order and from the last back to the first.
  *
  * Prints one line per failed check ("FAIL: ...") and exits 1 when any
  * failed. */
@@ -104,14 +105,17 @@ static void same_attributes(gss_name_t a, gss_name_t b, const char* what) {
 
 static void check_naming_exts(void) {
   OM_uint32 minor, major, ignored;
-  gss_name_t mn = GSS_C_NO_NAME, from_composite = GSS_C_NO_NAME,
-             from_plain = GSS_C_NO_NAME, refused = GSS_C_NO_NAME;
+  gss_name_t mn = GSS_C_NO_NAME, refused = GSS_C_NO_NAME;
   gss_buffer_desc input = text("db/users\nalice\nbob");
   gss_buffer_desc composite = GSS_C_EMPTY_BUFFER, plain = GSS_C_EMPTY_BUFFER;
   char listed[256], values[256];
   unsigned char* with_attributes = NULL;
-  size_t count;
-  int equal = -1;
+  size_t count, t, k;
+  /* The token types the glue hands a token on under. */
+  const gss_OID token_types[] = {GSS_C_NT_EXPORT_NAME,
+                                 GSS_C_NT_COMPOSITE_EXPORT};
+  const char* type_names[] = {"GSS_C_NT_EXPORT_NAME",
+                              "GSS_C_NT_COMPOSITE_EXPORT"};
 
   major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
   check(major == GSS_S_COMPLETE, "import and canonicalize: %x", major);
@@ -143,27 +147,26 @@ static void check_naming_exts(void) {
             memcmp((char*)composite.value + plain.length, "\0\0\0\0", 4) == 0,
         "the composite token is not the standard one with 04 02 and A = 0");
 
-  major = gss_import_name(&minor, &composite, GSS_C_NT_COMPOSITE_EXPORT,
-                          &from_composite);
-  check(major == GSS_S_COMPLETE, "import of the composite token: %x (%s)",
-        major, status_text(minor, &ignored));
-  major =
-      gss_import_name(&minor, &plain, GSS_C_NT_COMPOSITE_EXPORT, &from_plain);
-  check(major == GSS_S_COMPLETE,
-        "import of the standard token as composite: %x (%s)", major,
-        status_text(minor, &ignored));
-  if (from_composite != GSS_C_NO_NAME) {
-    major = gss_compare_name(&minor, mn, from_composite, &equal);
-    check(major == GSS_S_COMPLETE && equal == 1,
-          "the composite token's name compares: %x equal %d", major, equal);
-    same_attributes(mn, from_composite, "from the composite token");
-  }
-  if (from_plain != GSS_C_NO_NAME) {
-    equal = -1;
-    major = gss_compare_name(&minor, mn, from_plain, &equal);
-    check(major == GSS_S_COMPLETE && equal == 1,
-          "the standard token's name compares: %x equal %d", major, equal);
-    same_attributes(mn, from_plain, "from the standard token");
+  for (t = 0; t < 2; ++t) {
+    for (k = 0; k < 2; ++k) {
+      const gss_buffer_t token = k == 0 ? &composite : &plain;
+      const char* kind = k == 0 ? "composite" : "standard";
+      gss_name_t back = GSS_C_NO_NAME;
+      int equal = -1;
+      char what[96];
+      major = gss_import_name(&minor, token, token_types[t], &back);
+      check(major == GSS_S_COMPLETE, "import of the %s token under %s: %x (%s)",
+            kind, type_names[t], major, status_text(minor, &ignored));
+      if (back == GSS_C_NO_NAME) continue;
+      major = gss_compare_name(&minor, mn, back, &equal);
+      check(major == GSS_S_COMPLETE && equal == 1,
+            "the %s token's name under %s compares: %x equal %d", kind,
+            type_names[t], major, equal);
+      snprintf(what, sizeof(what), "from the %s token under %s", kind,
+               type_names[t]);
+      same_attributes(mn, back, what);
+      release(&back);
+    }
   }
 
   /* An attribute part this name does not have: refused whole. */
@@ -173,20 +176,20 @@ static void check_naming_exts(void) {
     memcpy(with_attributes, composite.value, composite.length);
     with_attributes[composite.length - 1] = 3;
     memcpy(with_attributes + composite.length, "bob", 3);
-    major =
-        gss_import_name(&minor, &token, GSS_C_NT_COMPOSITE_EXPORT, &refused);
-    check(
-        major == GSS_S_DEFECTIVE_TOKEN && refused == GSS_C_NO_NAME &&
-            strstr(status_text(minor, &ignored), "ATTRIBUTES_DISAGREE") != NULL,
-        "a composite token with attributes: %x (%s)", major,
-        status_text(minor, &ignored));
+    for (t = 0; t < 2; ++t) {
+      major = gss_import_name(&minor, &token, token_types[t], &refused);
+      check(major == GSS_S_DEFECTIVE_TOKEN && refused == GSS_C_NO_NAME &&
+                strstr(status_text(minor, &ignored), "ATTRIBUTES_DISAGREE") !=
+                    NULL,
+            "a composite token with attributes under %s: %x (%s)",
+            type_names[t], major, status_text(minor, &ignored));
+      release(&refused);
+    }
     free(with_attributes);
   }
 
 done:
   release(&refused);
-  release(&from_plain);
-  release(&from_composite);
   release(&mn);
   gss_release_buffer(&ignored, &composite);
   gss_release_buffer(&ignored, &plain);
@@ -232,7 +235,7 @@ static void check_alice_tokens(void) {
   release(&mn);
 }
 
-/* Every entry of a name of 10,000 entries, in order. */
+/* Every entry of a name of 10,000 entries, in order and backwards. */
 static void check_many_entries(void) {
   enum { kEntries = 10000 };
   OM_uint32 minor, major = GSS_S_COMPLETE, ignored;
@@ -264,6 +267,24 @@ static void check_many_entries(void) {
   }
   check(major == GSS_S_COMPLETE && read == kEntries && wrong == 0,
         "%zu of %d entries read, %zu wrong: %x", read, kEntries, wrong, major);
+  /* From the last back to the first: each `more` is the index of the entry
+   * it designates (-1 the first) and is answered as readily as in order. */
+  read = wrong = 0;
+  for (i = kEntries - 1; mn != GSS_C_NO_NAME && i >= 0; --i) {
+    char expected[16];
+    gss_buffer_desc value = GSS_C_EMPTY_BUFFER;
+    more = i == 0 ? -1 : i;
+    major = gss_get_name_attribute(&minor, mn, &attr, NULL, NULL, &value, NULL,
+                                   &more);
+    if (major != GSS_S_COMPLETE) break;
+    snprintf(expected, sizeof(expected), "e%d", i);
+    if (!is_text(&value, expected) || more != (i + 1) % kEntries) ++wrong;
+    ++read;
+    gss_release_buffer(&ignored, &value);
+  }
+  check(major == GSS_S_COMPLETE && read == kEntries && wrong == 0,
+        "backwards: %zu of %d entries read, %zu wrong: %x", read, kEntries,
+        wrong, major);
   release(&mn);
   free(name_text);
 }

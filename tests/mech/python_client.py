@@ -173,8 +173,15 @@ class CompositeNames(unittest.TestCase):
                 # The standard token with 04 02 and an empty attribute part.
                 plain = name.export()
                 self.assertEqual(token, b"\x04\x02" + plain[2:] + bytes(4))
-                for given in (token, plain):
-                    back = gssapi.Name(token=given, composite=True)
+                # Read back as a composite token and, as MIT's own
+                # t_namingexts imports one, under GSS_C_NT_EXPORT_NAME.
+                readers = (
+                    lambda given: gssapi.Name(token=given, composite=True),
+                    lambda given: gssapi.Name(
+                        raw.import_name(given, gssapi.NameType.export)))
+                for given, read in [(g, r) for g in (token, plain)
+                                    for r in readers]:
+                    back = read(given)
                     self.assertEqual(back, name)
                     self.assertEqual(back.export(), plain)
                     self.assertEqual(back.export(composite=True), token)
@@ -187,9 +194,12 @@ class CompositeNames(unittest.TestCase):
     def test_an_attribute_part_is_refused(self):
         token = mechanism_name(b"db\nalice").export(composite=True)
         with_part = token[:-1] + b"\x03" + b"bob"
-        with self.assertRaises(gss_errors.GSSError) as caught:
-            gssapi.Name(token=with_part, composite=True)
-        self.assertEqual(caught.exception.min_code, ATTRIBUTES_DISAGREE)
+        for composite in (True, False):
+            with self.subTest(composite=composite):
+                with self.assertRaises(gss_errors.GSSError) as caught:
+                    gssapi.Name(token=with_part, composite=composite)
+                self.assertEqual(caught.exception.min_code,
+                                 ATTRIBUTES_DISAGREE)
 
 
 class ManyEntries(unittest.TestCase):
