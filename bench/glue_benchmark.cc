@@ -27,10 +27,24 @@
 //                                    index, each value released (no /krb5:
 //                                    its names have no such attribute)
 //   BM_GlueReadAllEntries/N          every value of the entries attribute of
-//                                    a name of N entries (10, 1,000,
-//                                    100,000), ORBI alone; the per_value
+//                                    a name of N entries (10 to 1,000,000),
+//                                    in order, ORBI alone; the per_value
 //                                    counter is the time per value, which
-//                                    stays flat when the reading is linear
+//                                    stays flat when each value costs the
+//                                    same wherever it lies
+//   BM_GlueReadInterleaved/N         the same for 8 names of N entries read
+//                                    at once on one thread, one value of
+//                                    each in turn
+//   BM_GlueReadRandom/N              one value of a name of N entries at a
+//                                    random index per call (`more` set to
+//                                    it), the same sequence in every run
+//   BM_GlueNameBytes/N               no time: the heap a name of N entries
+//                                    holds (0: the 17-byte name), in the
+//                                    glue and the module, once imported and
+//                                    bound (bytes_imported) and once
+//                                    displayed, exported and every attribute
+//                                    value read (bytes_read), per name over
+//                                    many names (mallinfo2)
 // Like every program here, it runs as a one-thread process or, with
 // --threaded, after a thread was started (bench/bench_main.h).
 //
@@ -42,10 +56,13 @@
 #include <benchmark/benchmark.h>
 #include <gssapi/gssapi.h>
 #include <gssapi/gssapi_ext.h>
+#include <malloc.h>
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "bench_main.h"
 
@@ -256,18 +273,176 @@ void BM_GlueReadEntryAttributes(benchmark::State& state, const Mechanism& m) {
 BENCHMARK_CAPTURE(BM_GlueReadEntryAttributes, orbi, kOrbi);
 BENCHMARK_CAPTURE(BM_GlueReadEntryAttributes, floor, kFloor);
 
-// The floor module walks its entries from the first for each value, so it
-// has no row here: its reading grows with the square of N.
-void BM_GlueReadAllEntries(benchmark::State& state) {
-  const int count = static_cast<int>(state.range(0));
+// EntriesText is a name of count entries "entry0", "entry1", ... behind the
+// path "db".
+std::string EntriesText(int count) {
   std::string text = "db";
   for (int i = 0; i < count; ++i) text += "\nentry" + std::to_string(i);
-  ReadEveryEntry(state, kOrbi, text.c_str(), count);
-  state.counters["per_value"] =
-      benchmark::Counter(count, benchmark::Counter::kIsIterationInvariantRate |
-                                    benchmark::Counter::kInvert);
+  return text;
 }
-BENCHMARK(BM_GlueReadAllEntries)->Arg(10)->Arg(1000)->Arg(100000);
+
+// PerValue adds the counter of the time per value read: values per
+// iteration, inverted.
+void PerValue(benchmark::State& state, double values) {
+  state.counters["per_value"] = benchmark::Counter(
+      values, benchmark::Counter::kIsIterationInvariantRate |
+                  benchmark::Counter::kInvert);
+}
+
+// The floor module walks its entries from the first for each value, so the
+// rows of large names are ORBI's alone: the floor's reading grows with the
+// square of N.
+void BM_GlueReadAllEntries(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  ReadEveryEntry(state, kOrbi, EntriesText(count).c_str(), count);
+  PerValue(state, count);
+}
+BENCHMARK(BM_GlueReadAllEntries)->RangeMultiplier(10)->Range(10, 1000000);
+
+// NameOfEntries makes a mechanism name of m of count entries; null (the row
+// then fails) when that fails.
+gss_name_t NameOfEntries(benchmark::State& state, const Mechanism& m,
+                         int count) {
+  gss_name_t name = GSS_C_NO_NAME;
+  if (Failed(state, MakeName(m, EntriesText(count).c_str(), &name,
+                             GSS_C_NO_BUFFER),
+             "making the name failed")) {
+    return GSS_C_NO_NAME;
+  }
+  return name;
+}
+
+// ReadAt reads one value of the entries attribute with *more and releases
+// it.
+OM_uint32 ReadAt(gss_name_t name, gss_buffer_t attr, int* more) {
+  OM_uint32 minor;
+  gss_buffer_desc value = GSS_C_EMPTY_BUFFER;
+  const OM_uint32 major = gss_get_name_attribute(
+      &minor, name, attr, nullptr, nullptr, &value, GSS_C_NO_BUFFER, more);
+  benchmark::DoNotOptimize(value.value);
+  gss_release_buffer(&minor, &value);
+  return major;
+}
+
+void BM_GlueReadInterleaved(benchmark::State& state) {
+  constexpr int kNames = 8;
+  const int count = static_cast<int>(state.range(0));
+  gss_buffer_desc attr = {strlen(kOrbi.entries_attribute),
+                          const_cast<char*>(kOrbi.entries_attribute)};
+  gss_name_t names[kNames] = {};
+  bool made = true;
+  for (gss_name_t& name : names) {
+    name = NameOfEntries(state, kOrbi, count);
+    made = made && name != GSS_C_NO_NAME;
+  }
+  while (made && state.KeepRunning()) {
+    int more[kNames];
+    for (int& m : more) m = -1;
+    OM_uint32 major = GSS_S_COMPLETE;
+    for (int i = 0; i < count && !GSS_ERROR(major); ++i) {
+      for (int n = 0; n < kNames && !GSS_ERROR(major); ++n) {
+        major = ReadAt(names[n], &attr, &more[n]);
+      }
+    }
+    if (Failed(state, major, "reading a value failed")) break;
+    if (more[0] != 0) {
+      state.SkipWithError("not every entry of the names");
+      break;
+    }
+  }
+  OM_uint32 minor;
+  for (gss_name_t& name : names) {
+    if (name != GSS_C_NO_NAME) gss_release_name(&minor, &name);
+  }
+  PerValue(state, static_cast<double>(count) * kNames);
+}
+BENCHMARK(BM_GlueReadInterleaved)->RangeMultiplier(100)->Range(10, 100000);
+
+void BM_GlueReadRandom(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  gss_buffer_desc attr = {strlen(kOrbi.entries_attribute),
+                          const_cast<char*>(kOrbi.entries_attribute)};
+  gss_name_t name = NameOfEntries(state, kOrbi, count);
+  // A fixed linear congruential sequence of indices; -1 stands for 0.
+  uint32_t seed = 12345;
+  while (name != GSS_C_NO_NAME && state.KeepRunning()) {
+    seed = seed * 1664525u + 1013904223u;
+    const int index = static_cast<int>((seed >> 8) % static_cast<uint32_t>(count));
+    int more = index == 0 ? -1 : index;
+    if (Failed(state, ReadAt(name, &attr, &more), "reading a value failed")) {
+      break;
+    }
+  }
+  OM_uint32 minor;
+  if (name != GSS_C_NO_NAME) gss_release_name(&minor, &name);
+}
+BENCHMARK(BM_GlueReadRandom)->RangeMultiplier(100)->Range(10, 1000000);
+
+// HeapInUse is the memory malloc has handed out and not taken back, in
+// bytes: blocks of the heap and blocks of their own mapping (large ones).
+double HeapInUse() {
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+// TouchEveryRead displays and exports name and reads every value of every
+// attribute it lists, so that the module has whatever it keeps for reads.
+bool TouchEveryRead(gss_name_t name) {
+  OM_uint32 minor;
+  gss_buffer_desc out = GSS_C_EMPTY_BUFFER;
+  if (GSS_ERROR(gss_display_name(&minor, name, &out, nullptr))) return false;
+  gss_release_buffer(&minor, &out);
+  if (GSS_ERROR(gss_export_name(&minor, name, &out))) return false;
+  gss_release_buffer(&minor, &out);
+  gss_buffer_set_t attrs = GSS_C_NO_BUFFER_SET;
+  if (GSS_ERROR(gss_inquire_name(&minor, name, nullptr, nullptr, &attrs))) {
+    return false;
+  }
+  bool read = true;
+  for (size_t i = 0; attrs != GSS_C_NO_BUFFER_SET && i < attrs->count; ++i) {
+    int more = -1;
+    do {
+      read = !GSS_ERROR(ReadAt(name, &attrs->elements[i], &more));
+    } while (read && more != 0);
+  }
+  gss_release_buffer_set(&minor, &attrs);
+  return read;
+}
+
+void BM_GlueNameBytes(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const std::string text = count == 0 ? kOrbi.text : EntriesText(count);
+  // Enough names that per-name figures are not lost in the heap's slack.
+  const int names = count >= 100000 ? 8 : count >= 1000 ? 200 : 4000;
+  std::vector<gss_name_t> made(static_cast<size_t>(names), GSS_C_NO_NAME);
+  double imported = 0;
+  double read = 0;
+  for (auto _ : state) {
+    const double before = HeapInUse();
+    for (gss_name_t& name : made) {
+      if (Failed(state, MakeName(kOrbi, text.c_str(), &name, GSS_C_NO_BUFFER),
+                 "making the name failed")) {
+        break;
+      }
+    }
+    imported = HeapInUse() - before;
+    for (gss_name_t name : made) {
+      if (name != GSS_C_NO_NAME && !TouchEveryRead(name)) {
+        state.SkipWithError("reading the name failed");
+        break;
+      }
+    }
+    read = HeapInUse() - before;
+    OM_uint32 minor;
+    for (gss_name_t& name : made) {
+      if (name != GSS_C_NO_NAME) gss_release_name(&minor, &name);
+    }
+  }
+  state.counters["bytes_imported"] = imported / names;
+  state.counters["bytes_read"] = read / names;
+  state.counters["text_bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_GlueNameBytes)->Arg(0)->Arg(1000)->Arg(100000)->Iterations(1);
 
 }  // namespace
 

@@ -19,8 +19,9 @@
 //    included, under the default type, or the anonymous type when it is the
 //    library's anonymous sentinel.
 //  - A token, under either token type, is refused with GSS_S_DEFECTIVE_TOKEN
-//    / MALFORMED_TOKEN exactly when both the standard and the composite
-//    token reader refuse it, with GSS_S_BAD_MECH when
+//    exactly when both the standard and the composite token reader refuse
+//    it (LIBRARY_TOKEN when it is a token of the library's own layout for
+//    the build's mechanism, else MALFORMED_TOKEN), with GSS_S_BAD_MECH when
 //    its OID is not the build's mechanism (FOREIGN_TOKEN, or INVALID_MECH for
 //    bytes of no OID), and for bytes behind a NUL as a text is; a composite
 //    token with an attribute part is then refused with GSS_S_DEFECTIVE_TOKEN /
@@ -68,6 +69,7 @@ extern "C" {
 #include "der/oid.h"
 #include "fuzz_check.h"
 #include "orbi_build_oids.h"
+#include "orbi_name/library_token.h"
 #include "orbi_name/status.h"
 
 namespace {
@@ -184,7 +186,16 @@ Outcome Expected(Kind kind, const std::string& bytes) {
   orbi_mech::TokenFields fields;
   if (!orbi_mech::ParseStandardToken(data, bytes.size(), &fields) &&
       !orbi_mech::ParseCompositeToken(data, bytes.size(), &fields)) {
-    return {GSS_S_DEFECTIVE_TOKEN, minor::MALFORMED_TOKEN};
+    // A token in the library's own layout for this mechanism is named as
+    // such; anything else is malformed.
+    orbi_name::LibraryTokenView view;
+    const bool library_layout =
+        orbi_name::ParseLibraryToken(data, bytes.size(), &view, nullptr) ==
+            orbi_name::TokenField::kNone &&
+        std::string(reinterpret_cast<const char*>(view.mechanism),
+                    view.mechanism_length) == kMechOid;
+    return {GSS_S_DEFECTIVE_TOKEN,
+            library_layout ? minor::LIBRARY_TOKEN : minor::MALFORMED_TOKEN};
   }
   // DER is canonical: other content octets are another mechanism's OID,
   // or no OID at all (the library's INVALID_MECH).

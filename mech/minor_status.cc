@@ -31,6 +31,9 @@ constexpr MinorText kModuleTexts[] = {
      "can lead to"},
     {minor::ATTRIBUTES_DISAGREE, "ATTRIBUTES_DISAGREE",
      "the composite name token carries attributes its name does not have"},
+    {minor::LIBRARY_TOKEN, "LIBRARY_TOKEN",
+     "the exported name token is in the name library's own layout, not the "
+     "standard one that gss_export_name writes"},
 };
 
 const MinorText* ModuleText(OM_uint32 value) {

@@ -4,7 +4,7 @@
 // A minor status the module reports is either one of the library's statuses
 // (orbi_name/status.h, 0 to 38), when a library call decided the outcome, or
 // one of the module's own codes below, for what only the module sees: the
-// bytes of a standard exported name token, a name the library would not keep
+// bytes of an exported name token, a name the library would not keep
 // as given, name attributes, operations the mechanism does not have, and
 // failures no status describes. The two ranges do not overlap, so every value
 // names exactly one fault.
@@ -45,6 +45,11 @@ inline constexpr OM_uint32 VALUE_OUT_OF_REACH = 107;
 // its name has: a name's attributes come from its text alone, so the
 // module's tokens carry none beside it.
 inline constexpr OM_uint32 ATTRIBUTES_DISAGREE = 108;
+// The exported name token is one in the library's own layout
+// (PLVORBIInternalName::Export, orbi_name/library_token.h) for this
+// mechanism: well formed, but not the standard token that the module reads
+// (gss_export_name writes that one).
+inline constexpr OM_uint32 LIBRARY_TOKEN = 109;
 
 }  // namespace minor
 

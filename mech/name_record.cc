@@ -147,39 +147,67 @@ OM_uint32 NameLayout::Build(PLVORBIInternalName& name, bool anonymous,
   return status::SUCCESS;
 }
 
+NameRecord* NameRecord::New(size_t text_length) {
+  if (text_length > SIZE_MAX - sizeof(NameRecord) - 1) return nullptr;
+  void* block =
+      ::operator new(sizeof(NameRecord) + text_length + 1, std::nothrow);
+  if (block == nullptr) return nullptr;
+  return new (block) NameRecord(text_length);
+}
+
+void NameRecord::Delete(NameRecord* record) {
+  if (record == nullptr) return;
+  record->~NameRecord();
+  ::operator delete(record);
+}
+
 NameRecord::~NameRecord() {
-  free(text_.load(std::memory_order_relaxed));
+  free(owned_text_);
   delete layout_.load(std::memory_order_relaxed);
 }
 
-OM_uint32 NameRecord::Text(NameText* text) {
-  char* bytes = text_.load(std::memory_order_acquire);
-  if (bytes == nullptr) {
-    gss_buffer_desc shown = {0, nullptr};
-    gss_OID type = GSS_C_NO_OID;
-    const OM_uint32 got = name_.Display(&shown, &type);
-    if (got != status::SUCCESS) return got;
-    text_length_.store(shown.length, std::memory_order_relaxed);
-    text_type_.store(type, std::memory_order_relaxed);
-    bytes = static_cast<char*>(shown.value);
-    char* kept = nullptr;
-    if (!text_.compare_exchange_strong(kept, bytes, std::memory_order_acq_rel,
-                                       std::memory_order_acquire)) {
-      // Another reader's answer was kept first: it is the same text.
-      free(bytes);
-      bytes = kept;
-    }
-  }
-  *text = {bytes, text_length_.load(std::memory_order_relaxed),
-           text_type_.load(std::memory_order_relaxed)};
+bool NameRecord::KeepText(const void* bytes, size_t length) {
+  assert(text_ == nullptr);
+  if (length != room_) return false;
+  char* room = Room();
+  if (length != 0) memcpy(room, bytes, length);
+  room[length] = '\0';
+  text_ = room;
+  text_length_ = length;
+  return true;
+}
+
+OM_uint32 NameRecord::KeepDisplayedText() {
+  assert(text_ == nullptr);
+  gss_buffer_desc shown = {0, nullptr};
+  gss_OID type = GSS_C_NO_OID;
+  const OM_uint32 got = name_.Display(&shown, &type);
+  if (got != status::SUCCESS) return got;
+  owned_text_ = static_cast<char*>(shown.value);
+  text_ = owned_text_;
+  text_length_ = shown.length;
+  type_.store(type, std::memory_order_release);
   return status::SUCCESS;
+}
+
+gss_OID NameRecord::Type() {
+  gss_OID type = type_.load(std::memory_order_acquire);
+  if (type == GSS_C_NO_OID) {
+    type = name_.GetNameType();
+    type_.store(type, std::memory_order_release);
+  }
+  return type;
+}
+
+NameText NameRecord::Text() {
+  assert(text_ != nullptr);
+  return {text_, text_length_, Type()};
 }
 
 OM_uint32 NameRecord::Layout(const NameLayout** layout) {
   NameLayout* kept = layout_.load(std::memory_order_acquire);
   if (kept == nullptr) {
-    const bool anonymous =
-        name_.GetNameType() == ORBIGetOID(kORBIAnonymousNameTypeIndex);
+    const bool anonymous = Type() == ORBIGetOID(kORBIAnonymousNameTypeIndex);
     NameLayout* made = nullptr;
     const OM_uint32 built = NameLayout::Build(name_, anonymous, &made);
     if (built != status::SUCCESS) return built;
@@ -187,6 +215,7 @@ OM_uint32 NameRecord::Layout(const NameLayout** layout) {
                                         std::memory_order_acquire)) {
       kept = made;
     } else {
+      // Another reader's layout was kept first: it holds the same values.
       delete made;
     }
   }

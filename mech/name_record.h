@@ -1,18 +1,22 @@
 // NameRecord: what the module keeps behind each gss_name_t it hands out.
 //
 // A record holds the library's name (a PLVORBIInternalName bound to the
-// mechanism) and, once a read has needed them, the library's answers about
-// it:
-//  - the text and the name type as PLVORBIInternalName::Display hands them
-//    out (display, compare and both exports read them);
-//  - the name's attributes (NameLayout): whether it has a database path, and
-//    the path and every entry as GetDatabasePath and Read hand them out, in
-//    one block with each value's end beside it.
-// A name the module made never changes, so an answer, once asked, holds for
-// the record's life. Each is asked on the first call that needs it, not at
-// import: a name that is only imported, exported and released never pays
-// for its layout, and one that is only imported and released pays for
-// neither. From then on every read is served from the record, without a
+// mechanism) and what reads of that name need, each one the library's
+// answer:
+//  - the text, the bytes the name holds (what Display hands out), kept when
+//    the record is made: the module makes a name of the bytes it was given
+//    only when the library says that it holds them exactly as given
+//    (orbi_name::KeepsText), so the record copies those bytes and asks
+//    nothing more; the anonymous name, whose text is the library's
+//    sentinel whatever the bytes, keeps what Display hands out;
+//  - the name type, asked (GetNameType) on the first read that needs it;
+//  - the layout (NameLayout): whether the name has a database path, and the
+//    path and every entry as GetDatabasePath and Read hand them out, in one
+//    block with each value's end beside it, asked on the first attribute
+//    read. A name that is only imported, exported and released never pays
+//    for a layout.
+// A name the module made never changes, so an answer holds for the record's
+// life. Once it is kept, every read is served from the record, without a
 // library call and so without the name's lock, and an entry is found by its
 // index in constant time.
 //
@@ -20,11 +24,14 @@
 // entry starts, what makes a name anonymous, which bytes a text holds: all
 // of it is the library's, asked through its public operations.
 //
+// The text lies in the same block as the record (New and Delete), so a name
+// costs the module one allocation besides the library's own.
+//
 // Thread safety: a record may be read from any number of threads at once.
-// The first readers of an answer may each ask the library (which takes the
-// name's lock); exactly one answer is kept, published with release/acquire
-// ordering, and the others are freed. Releasing a record while another
-// thread uses it is the caller's fault, as for every GSS-API name.
+// The first readers of the type or the layout may each ask the library
+// (which takes the name's lock); one answer is kept, published with
+// release/acquire ordering, and any other is freed. Releasing a record while
+// another thread uses it is the caller's fault, as for every GSS-API name.
 #ifndef ORBI_MECH_NAME_RECORD_H_
 #define ORBI_MECH_NAME_RECORD_H_
 
@@ -38,8 +45,8 @@
 
 namespace orbi_mech {
 
-// The name's text and type, as Display handed them out. bytes has length
-// bytes and a NUL behind them.
+// A name's text and type: bytes has length bytes and a NUL behind them, as
+// Display hands them out.
 struct NameText {
   const char* bytes;
   size_t length;
@@ -88,8 +95,17 @@ class NameLayout {
 
 class NameRecord {
  public:
-  NameRecord() = default;
-  ~NameRecord();
+  // New makes a record with room for a text of text_length bytes, whose
+  // library name holds no text yet; null when no memory could be had.
+  // Release it with Delete.
+  [[nodiscard]] static NameRecord* New(size_t text_length);
+  // Delete releases a record that New made; ignores null.
+  static void Delete(NameRecord* record);
+  // Deleter lets a std::unique_ptr own a record.
+  struct Deleter {
+    void operator()(NameRecord* record) const { Delete(record); }
+  };
+
   NameRecord(const NameRecord&) = delete;
   NameRecord& operator=(const NameRecord&) = delete;
 
@@ -99,10 +115,21 @@ class NameRecord {
   PLVORBIInternalName& library_name() { return name_; }
   const PLVORBIInternalName& library_name() const { return name_; }
 
-  // Text sets *text to the name's text and type. Returns the library's
-  // status: SUCCESS, or NO_MEMORY (the first call only) with *text
-  // untouched. The bytes live as long as the record.
-  [[nodiscard]] OM_uint32 Text(NameText* text);
+  // KeepText copies the length bytes at bytes, the text the library name
+  // holds (the bytes it was set from, where KeepsText said that it keeps
+  // them as given; or another record's text), into the record. False, with
+  // nothing kept, when New made room for another length. REQUIRES: bytes is
+  // not null when length is not 0, and no text is kept yet.
+  [[nodiscard]] bool KeepText(const void* bytes, size_t length);
+
+  // KeepDisplayedText keeps the text that the library name's Display hands
+  // out, for a name whose text is not the bytes it was made from (the
+  // anonymous name). Returns the library's status: SUCCESS, or NO_MEMORY
+  // with nothing kept. REQUIRES: as KeepText.
+  [[nodiscard]] OM_uint32 KeepDisplayedText();
+
+  // Text returns the name's text and type. REQUIRES: the text is kept.
+  [[nodiscard]] NameText Text();
 
   // Layout sets *layout to the name's path and entries. Returns the
   // library's status: SUCCESS, or NO_MEMORY (the first call only) with
@@ -110,14 +137,22 @@ class NameRecord {
   [[nodiscard]] OM_uint32 Layout(const NameLayout** layout);
 
  private:
+  explicit NameRecord(size_t room) : room_(room) {}
+  ~NameRecord();
+
+  // Type returns the library name's type, asked on the first call. Every
+  // reader that asks gets the same table object and stores the same
+  // pointer.
+  gss_OID Type();
+  // The block behind the record that New made for the text and its NUL.
+  char* Room() { return reinterpret_cast<char*>(this + 1); }
+
   PLVORBIInternalName name_;
-  // Display's answer. text_ is published last, with release: a reader that
-  // sees it with acquire also sees text_length_ and text_type_. A second
-  // reader that asked meanwhile stores the same two values, so their relaxed
-  // stores never disagree.
-  std::atomic<char*> text_{nullptr};
-  std::atomic<size_t> text_length_{0};
-  std::atomic<gss_OID> text_type_{nullptr};
+  const size_t room_;  // bytes of text that Room() holds
+  const char* text_ = nullptr;  // Room(), or owned_text_
+  size_t text_length_ = 0;
+  char* owned_text_ = nullptr;  // a block from Display, or null
+  std::atomic<gss_OID> type_{nullptr};
   std::atomic<NameLayout*> layout_{nullptr};
 };
 

@@ -10,6 +10,7 @@
 #include "glue.h"
 #include "mechanism.h"
 #include "minor_status.h"
+#include "orbi_name/library_token.h"
 #include "orbi_name/rules.h"
 #include "orbi_name/status.h"
 #include "orbi_services/oid_table.h"
@@ -20,13 +21,6 @@ namespace orbi_mech {
 namespace {
 
 namespace status = orbi_name::status;
-
-// ShownText sets *text to name's text and type, or reports why not.
-OM_uint32 ShownText(OM_uint32* minor, NameRecord* name, NameText* text) {
-  const OM_uint32 got = name->Text(text);
-  if (got != status::SUCCESS) return FromLibrary(minor, got);
-  return GSS_S_COMPLETE;
-}
 
 // GSS_C_NT_COMPOSITE_EXPORT, 1.3.6.1.5.6.6 (RFC 6680), by value:
 // the library reads no composite token, so its classification refuses the
@@ -41,6 +35,23 @@ bool IsCompositeExportType(gss_OID type) {
                 sizeof(kCompositeExportType)) == 0;
 }
 
+// IsLibraryToken is true for a token in the library's own layout
+// (PLVORBIInternalName::Export) for this mechanism: a well-formed token,
+// refused for its layout rather than as malformed. The mechanism must be
+// this one: a standard token's bytes read in that layout give a mechanism
+// field that starts with the DER tag 06, which this OID's first byte
+// (40 * its first arc + its second) never is.
+bool IsLibraryToken(const gss_buffer_desc& input) {
+  orbi_name::LibraryTokenView view;
+  if (orbi_name::ParseLibraryToken(input.value, input.length, &view,
+                                   nullptr) != orbi_name::TokenField::kNone) {
+    return false;
+  }
+  gss_OID_desc mech = {view.mechanism_length,
+                       const_cast<unsigned char*>(view.mechanism)};
+  return orbi_name::CheckMechanism(&mech) == status::SUCCESS;
+}
+
 // ReadToken checks an exported name token, standard or composite, and
 // points text at the name it carries. Nothing is allocated, so a refused
 // token costs no memory, and a token is taken whole or not at all.
@@ -51,7 +62,10 @@ OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
   const bool parsed = ParseStandardToken(bytes, input.length, &fields) ||
                       ParseCompositeToken(bytes, input.length, &fields);
   if (!parsed) {
-    return Fail(minor, minor::MALFORMED_TOKEN, GSS_S_DEFECTIVE_TOKEN);
+    return Fail(minor,
+                IsLibraryToken(input) ? minor::LIBRARY_TOKEN
+                                      : minor::MALFORMED_TOKEN,
+                GSS_S_DEFECTIVE_TOKEN);
   }
   gss_OID_desc mech = {static_cast<OM_uint32>(fields.mech_length),
                        const_cast<unsigned char*>(fields.mech)};
@@ -115,7 +129,12 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
              kind == orbi_name::NameTypeKind::kAnonymous) {
     bytes.value = const_cast<char*>("");
   }
-  std::unique_ptr<NameRecord> record(new (std::nothrow) NameRecord);
+  // The record has room for the text, the bytes given: a name is made of
+  // them only where the library keeps them exactly (below). The anonymous
+  // name's text is the library's own, whatever the bytes.
+  const bool anonymous = kind == orbi_name::NameTypeKind::kAnonymous;
+  std::unique_ptr<NameRecord, NameRecord::Deleter> record(
+      NameRecord::New(anonymous ? 0 : bytes.length));
   if (record == nullptr) return NoMemory(minor);
   PLVORBIInternalName& name = record->library_name();
   const OM_uint32 set = name.Set(library_type, &bytes);
@@ -123,13 +142,18 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
     return Fail(minor, set, GSS_S_CALL_INACCESSIBLE_READ | GSS_S_BAD_NAME);
   }
   if (set != status::SUCCESS) return FromLibrary(minor, set);
-  // The anonymous type ignores the bytes; every other type keeps them, and
-  // the library ends a text at its first NUL and zeroes what follows. Bytes
-  // that would not survive that make two different inputs one name, so
-  // they are refused (a token's name was checked above).
-  if (kind != orbi_name::NameTypeKind::kAnonymous &&
-      !orbi_name::KeepsText(bytes.value, bytes.length)) {
-    return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
+  if (anonymous) {
+    const OM_uint32 kept = record->KeepDisplayedText();
+    if (kept != status::SUCCESS) return FromLibrary(minor, kept);
+  } else {
+    // Every other type keeps the bytes, and the library ends a text at its
+    // first NUL and zeroes what follows. Bytes that would not survive that
+    // make two different inputs one name, so they are refused (a token's
+    // name was checked above). Bytes that do are the name's text.
+    if (!orbi_name::KeepsText(bytes.value, bytes.length)) {
+      return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
+    }
+    if (!record->KeepText(bytes.value, bytes.length)) return NoMemory(minor);
   }
   // Every name of the module is a mechanism name.
   const OM_uint32 bound = name.SetMechType(Mechanism());
@@ -141,9 +165,7 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
 
 OM_uint32 DisplayName(OM_uint32* minor, NameRecord* name, gss_buffer_t text,
                       gss_OID* type) {
-  NameText shown;
-  const OM_uint32 major = ShownText(minor, name, &shown);
-  if (major != GSS_S_COMPLETE) return major;
+  const NameText shown = name->Text();
   // A copy with the NUL behind the text, as the library hands it out.
   auto* copy = static_cast<char*>(malloc(shown.length + 1));
   if (copy == nullptr) return NoMemory(minor);
@@ -155,14 +177,14 @@ OM_uint32 DisplayName(OM_uint32* minor, NameRecord* name, gss_buffer_t text,
 
 OM_uint32 CompareNames(OM_uint32* minor, NameRecord* name1, NameRecord* name2,
                        int* equal) {
-  NameText text1;
-  NameText text2;
-  OM_uint32 major = ShownText(minor, name1, &text1);
-  if (major == GSS_S_COMPLETE) major = ShownText(minor, name2, &text2);
-  if (major != GSS_S_COMPLETE) return major;
+  (void)minor;
+  const NameText text1 = name1->Text();
+  const NameText text2 = name2->Text();
   // An anonymous name equals no name, itself included.
   gss_OID anonymous = ORBIGetOID(kORBIAnonymousNameTypeIndex);
-  if (text1.type == anonymous || text2.type == anonymous) return major;
+  if (text1.type == anonymous || text2.type == anonymous) {
+    return GSS_S_COMPLETE;
+  }
   // Names are equal exactly when their bytes are, which is when their
   // exported tokens are.
   *equal = text1.length == text2.length &&
@@ -175,9 +197,7 @@ namespace {
 // WriteNameToken writes name's token, composite or standard.
 OM_uint32 WriteNameToken(OM_uint32* minor, NameRecord* name, bool composite,
                          gss_buffer_t token) {
-  NameText text;
-  const OM_uint32 major = ShownText(minor, name, &text);
-  if (major != GSS_S_COMPLETE) return major;
+  const NameText text = name->Text();
   gss_OID mech = Mechanism();
   const auto* mech_bytes = static_cast<const unsigned char*>(mech->elements);
   const auto* name_bytes = reinterpret_cast<const unsigned char*>(text.bytes);
@@ -219,17 +239,23 @@ OM_uint32 ExportCompositeName(OM_uint32* minor, NameRecord* name,
 
 OM_uint32 DuplicateName(OM_uint32* minor, NameRecord* source,
                         gss_name_t* output) {
-  std::unique_ptr<NameRecord> copy(new (std::nothrow) NameRecord);
+  // The copy holds the source's text (operator= copies every byte).
+  const NameText text = source->Text();
+  std::unique_ptr<NameRecord, NameRecord::Deleter> copy(
+      NameRecord::New(text.length));
   if (copy == nullptr) return NoMemory(minor);
   const OM_uint32 copied =
       copy->library_name().CopyFrom(source->library_name());
   if (copied != status::SUCCESS) return FromLibrary(minor, copied);
+  const bool kept = copy->KeepText(text.bytes, text.length);
+  assert(kept);
+  (void)kept;
   *output = ToHandle(copy.release());
   return GSS_S_COMPLETE;
 }
 
 void ReleaseName(gss_name_t* name) {
-  delete FromHandle(*name);
+  NameRecord::Delete(FromHandle(*name));
   *name = GSS_C_NO_NAME;
 }
 

@@ -115,20 +115,13 @@ TEST(MechAlloc, RefusedTokensAllocateNothing) {
   }
 }
 
-// A name keeps what the library answered on its first read (name_record.h),
-// so each step reads names made afresh: the first read is where the record
-// allocates.
+// Compare allocates nothing (KeptAnswersCostOnlyTheOutputs).
 TEST(MechAlloc, OperationsOnAName) {
-  gss_name_t alice = GSS_C_NO_NAME;
-  gss_name_t bob = GSS_C_NO_NAME;
-  const auto make = [&] {
-    alice = MakeName("alice");
-    bob = MakeName("bob");
-  };
+  gss_name_t alice = MakeName("alice");
+  ASSERT_NE(alice, GSS_C_NO_NAME);
   gss_buffer_desc buffer;
   gss_OID type;
   gss_name_t copy;
-  int equal;
   // A buffer handed out is freed; a failed call leaves it empty.
   const auto buffer_out = [&](bool failed) {
     if (failed) {
@@ -181,21 +174,12 @@ TEST(MechAlloc, OperationsOnAName) {
          }
          Release(&copy);
        }},
-      {"compare",
-       [&](OM_uint32* minor) {
-         equal = 77;
-         return gss_compare_name(minor, alice, bob, &equal);
-       },
-       [&](bool) { EXPECT_EQ(equal, 0); }},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    ExpectNoMemoryOrSuccess(make, c.call, [&](bool failed) {
-      c.after(failed);
-      Release(&alice);
-      Release(&bob);
-    });
+    ExpectNoMemoryOrSuccess(c.call, c.after);
   }
+  Release(&alice);
 }
 
 TEST(MechAlloc, NamesForMech) {
@@ -230,7 +214,9 @@ void FreeOidSet(gss_OID_set set) {
 // The inquiries that hand out several blocks: a failure at any of them
 // leaves none behind and every output empty.
 TEST(MechAlloc, InquiriesHandingOutSeveralBlocks) {
-  // The name is made afresh for each step, as in OperationsOnAName.
+  // The name is made afresh for each step: it keeps its path and entries
+  // once an attribute read asked for them (name_record.h), so a first read
+  // is where that allocates.
   gss_name_t name = GSS_C_NO_NAME;
   const auto make = [&] { name = MakeName("db/users\nalice\nbob"); };
   gss_OID_set own;
@@ -331,19 +317,38 @@ TEST(MechAlloc, InquiriesHandingOutSeveralBlocks) {
   }
 }
 
-// Once a name has answered a read, the same read again allocates only what
-// it hands out: the record keeps the library's answers, so a repeated read
-// asks the library nothing (and so takes no lock). A failed first read keeps
-// nothing, and the next one succeeds.
+// A name keeps what reads need: display, export and compare allocate only
+// what they hand out, and so does an attribute read once the name has
+// answered one (its first asks the library for the path and entries, and a
+// first that fails keeps nothing: the next one succeeds). A kept answer is
+// read without a library call, and so without the name's lock.
 TEST(MechAlloc, KeptAnswersCostOnlyTheOutputs) {
   static const char kEntriesAttr[] = "urn:oid:" ORBI_MECH_OID_TEXT ".2.2";
   gss_buffer_desc attr = {sizeof(kEntriesAttr) - 1,
                           const_cast<char*>(kEntriesAttr)};
-  gss_name_t name = GSS_C_NO_NAME;
+  gss_name_t name = MakeName("db/users\nalice\nbob");
+  gss_name_t other = MakeName("db/users\nalice");
   gss_buffer_desc out = {0, nullptr};
   gss_OID type = GSS_C_NO_OID;
   OM_uint32 minor = 0;
+  int equal = -1;
   int more = 1;
+  const auto read_second = [&] {
+    more = 1;
+    return gss_get_name_attribute(&minor, name, &attr, nullptr, nullptr, &out,
+                                  nullptr, &more);
+  };
+  // The first attribute read fails at its first allocation, keeping
+  // nothing, and then succeeds.
+  {
+    const size_t live = orbi_alloc::LiveBlocks();
+    orbi_alloc::FailNth fail(0);
+    EXPECT_EQ(read_second(), GSS_S_FAILURE);
+    EXPECT_EQ(out.value, nullptr);
+    EXPECT_EQ(orbi_alloc::LiveBlocks(), live);
+  }
+  ASSERT_EQ(read_second(), GSS_S_COMPLETE);
+  orbi_alloc::Free(out.value);
   const struct {
     const char* label;
     std::function<OM_uint32()> call;
@@ -352,42 +357,29 @@ TEST(MechAlloc, KeptAnswersCostOnlyTheOutputs) {
       {"display", [&] { return gss_display_name(&minor, name, &out, &type); },
        1},
       {"export", [&] { return gss_export_name(&minor, name, &out); }, 1},
-      {"second entry",
-       [&] {
-         more = 1;
-         return gss_get_name_attribute(&minor, name, &attr, nullptr, nullptr,
-                                       &out, nullptr, &more);
-       },
-       1},
+      {"export composite",
+       [&] { return gss_export_name_composite(&minor, name, &out); }, 1},
+      {"compare",
+       [&] { return gss_compare_name(&minor, name, other, &equal); }, 0},
+      {"second entry", read_second, 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    name = MakeName("db/users\nalice\nbob");
-    // The first read fails at its first allocation, then is made twice.
-    for (int round = 0; round < 3; ++round) {
-      long count = 0;
-      OM_uint32 major;
-      {
-        orbi_alloc::FailNth fail(round == 0 ? 0 : -1);
-        major = c.call();
-        count = fail.count();
-      }
-      if (round == 0) {
-        EXPECT_EQ(major, GSS_S_FAILURE);
-        EXPECT_EQ(out.value, nullptr);
-        continue;
-      }
-      ASSERT_EQ(major, GSS_S_COMPLETE);
-      orbi_alloc::Free(out.value);
-      out = {0, nullptr};
-      if (round == 2) {
-        EXPECT_EQ(count, c.outputs);
-      } else {
-        EXPECT_GT(count, c.outputs);
-      }
+    out = {0, nullptr};
+    long count = 0;
+    OM_uint32 major;
+    {
+      orbi_alloc::FailNth fail(-1);
+      major = c.call();
+      count = fail.count();
     }
-    Release(&name);
+    EXPECT_EQ(major, GSS_S_COMPLETE);
+    EXPECT_EQ(count, c.outputs);
+    orbi_alloc::Free(out.value);
   }
+  EXPECT_EQ(equal, 0);
+  Release(&name);
+  Release(&other);
 }
 
 TEST(MechAlloc, StatusText) {

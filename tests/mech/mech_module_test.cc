@@ -116,6 +116,29 @@ std::string CompositeTokenOf(const std::string& name,
   return token + attributes;
 }
 
+// The library's own token of name (PLVORBIInternalName::Export): the
+// mechanism's content octets without a DER tag and length, and, when
+// with_type, the default name type behind the name.
+std::string LibraryTokenOf(const std::string& name, const std::string& mech,
+                           bool with_type) {
+  std::string token("\x04\x01", 2);
+  token += static_cast<char>(mech.size() >> 8);
+  token += static_cast<char>(mech.size());
+  token += mech;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    token += static_cast<char>(name.size() >> shift);
+  }
+  token += name;
+  if (with_type) {
+    const std::string type(static_cast<const char*>(kDefaultType.elements),
+                           kDefaultType.length);
+    token += static_cast<char>(type.size() >> 8);
+    token += static_cast<char>(type.size());
+    token += type;
+  }
+  return token;
+}
+
 // GSS_C_NT_COMPOSITE_EXPORT, 1.3.6.1.5.6.6 (RFC 6680).
 gss_OID_desc kCompositeExportType = {
     6, const_cast<char*>("\x2b\x06\x01\x05\x06\x06")};
@@ -366,6 +389,24 @@ TEST(MechModule, ImportRefusesMalformedTokens) {
        kInvalidMech},
       {"bytes behind a NUL in the name", TokenOf(std::string("al\0ce", 5)),
        GSS_S_BAD_NAME, kNameHasNul},
+      // The library's own layout (PLVORBIInternalName::Export): well formed,
+      // and refused for its layout, with or without the name type behind
+      // the name; bytes behind it or another mechanism make it no token.
+      {"the library's layout", LibraryTokenOf("alice", kMechBytes, true),
+       GSS_S_DEFECTIVE_TOKEN, kLibraryToken},
+      {"the library's layout without a name type",
+       LibraryTokenOf("alice", kMechBytes, false), GSS_S_DEFECTIVE_TOKEN,
+       kLibraryToken},
+      {"the library's layout with a trailing byte",
+       LibraryTokenOf("alice", kMechBytes, true) + "x", GSS_S_DEFECTIVE_TOKEN,
+       kMalformedToken},
+      {"the library's layout for another mechanism",
+       LibraryTokenOf("alice",
+                      std::string(static_cast<const char*>(
+                                      kKerberosMech.elements),
+                                  kKerberosMech.length),
+                      false),
+       GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
   };
   cases.insert(cases.end(), std::begin(kShapes), std::end(kShapes));
   for (const auto& c : cases) {
@@ -476,7 +517,7 @@ TEST(MechModule, StatusTextsNameEachMinorStatus) {
        {kNoMemory, kBadInput, kInvalidMech, kMechNotSupported, kBadNameType,
         kMalformedToken, kForeignToken, kNameHasNul, kNoSuchAttribute,
         kReadOnlyAttribute, kUnexpected, kUnavailable, kValueOutOfReach,
-        kAttributesDisagree}) {
+        kAttributesDisagree, kLibraryToken}) {
     SCOPED_TRACE(value);
     OM_uint32 minor = 77;
     OM_uint32 context = 0;

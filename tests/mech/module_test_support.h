@@ -56,6 +56,7 @@ inline constexpr OM_uint32 kUnexpected = 105;
 inline constexpr OM_uint32 kUnavailable = 106;
 inline constexpr OM_uint32 kValueOutOfReach = 107;
 inline constexpr OM_uint32 kAttributesDisagree = 108;
+inline constexpr OM_uint32 kLibraryToken = 109;
 
 // A value that no call may leave in an output it does not fill.
 inline void* const kJunk = reinterpret_cast<void*>(0x5a5a5a5a);
