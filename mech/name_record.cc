@@ -149,8 +149,8 @@ OM_uint32 NameLayout::Build(PLVORBIInternalName& name, bool anonymous,
 
 NameRecord* NameRecord::New(size_t text_length) {
   if (text_length > SIZE_MAX - sizeof(NameRecord) - 1) return nullptr;
-  void* block =
-      ::operator new(sizeof(NameRecord) + text_length + 1, std::nothrow);
+  // malloc's blocks are aligned for any object, the record's included.
+  void* block = malloc(sizeof(NameRecord) + text_length + 1);
   if (block == nullptr) return nullptr;
   return new (block) NameRecord(text_length);
 }
@@ -158,12 +158,15 @@ NameRecord* NameRecord::New(size_t text_length) {
 void NameRecord::Delete(NameRecord* record) {
   if (record == nullptr) return;
   record->~NameRecord();
-  ::operator delete(record);
+  free(record);
 }
 
 NameRecord::~NameRecord() {
-  free(owned_text_);
-  delete layout_.load(std::memory_order_relaxed);
+  // Most records never keep either: no call for them.
+  if (owned_text_ != nullptr) free(owned_text_);
+  if (NameLayout* layout = layout_.load(std::memory_order_relaxed)) {
+    delete layout;
+  }
 }
 
 bool NameRecord::KeepText(const void* bytes, size_t length) {
@@ -199,9 +202,9 @@ gss_OID NameRecord::Type() {
   return type;
 }
 
-NameText NameRecord::Text() {
+NameText NameRecord::Text() const {
   assert(text_ != nullptr);
-  return {text_, text_length_, Type()};
+  return {text_, text_length_};
 }
 
 OM_uint32 NameRecord::Layout(const NameLayout** layout) {

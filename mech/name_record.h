@@ -45,12 +45,11 @@
 
 namespace orbi_mech {
 
-// A name's text and type: bytes has length bytes and a NUL behind them, as
-// Display hands them out.
+// A name's text: bytes has length bytes and a NUL behind them, as Display
+// hands them out.
 struct NameText {
   const char* bytes;
   size_t length;
-  gss_OID type;
 };
 
 // A name's database path and entries, as the library handed them out.
@@ -128,8 +127,13 @@ class NameRecord {
   // with nothing kept. REQUIRES: as KeepText.
   [[nodiscard]] OM_uint32 KeepDisplayedText();
 
-  // Text returns the name's text and type. REQUIRES: the text is kept.
-  [[nodiscard]] NameText Text();
+  // Text returns the name's text. REQUIRES: the text is kept.
+  [[nodiscard]] NameText Text() const;
+
+  // Type returns the name's type (the OID table's object), asked of the
+  // library on the first call. Every reader that asks gets the same object
+  // and stores the same pointer.
+  [[nodiscard]] gss_OID Type();
 
   // Layout sets *layout to the name's path and entries. Returns the
   // library's status: SUCCESS, or NO_MEMORY (the first call only) with
@@ -140,10 +144,6 @@ class NameRecord {
   explicit NameRecord(size_t room) : room_(room) {}
   ~NameRecord();
 
-  // Type returns the library name's type, asked on the first call. Every
-  // reader that asks gets the same table object and stores the same
-  // pointer.
-  gss_OID Type();
   // The block behind the record that New made for the text and its NUL.
   char* Room() { return reinterpret_cast<char*>(this + 1); }
 

@@ -149,8 +149,9 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
     // Every other type keeps the bytes, and the library ends a text at its
     // first NUL and zeroes what follows. Bytes that would not survive that
     // make two different inputs one name, so they are refused (a token's
-    // name was checked above). Bytes that do are the name's text.
-    if (!orbi_name::KeepsText(bytes.value, bytes.length)) {
+    // name was checked by ReadToken). Bytes that do are the name's text.
+    if (kind == orbi_name::NameTypeKind::kText &&
+        !orbi_name::KeepsText(bytes.value, bytes.length)) {
       return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
     }
     if (!record->KeepText(bytes.value, bytes.length)) return NoMemory(minor);
@@ -171,20 +172,20 @@ OM_uint32 DisplayName(OM_uint32* minor, NameRecord* name, gss_buffer_t text,
   if (copy == nullptr) return NoMemory(minor);
   memcpy(copy, shown.bytes, shown.length + 1);
   *text = {shown.length, copy};
-  if (type != nullptr) *type = shown.type;
+  if (type != nullptr) *type = name->Type();
   return GSS_S_COMPLETE;
 }
 
 OM_uint32 CompareNames(OM_uint32* minor, NameRecord* name1, NameRecord* name2,
                        int* equal) {
   (void)minor;
-  const NameText text1 = name1->Text();
-  const NameText text2 = name2->Text();
   // An anonymous name equals no name, itself included.
   gss_OID anonymous = ORBIGetOID(kORBIAnonymousNameTypeIndex);
-  if (text1.type == anonymous || text2.type == anonymous) {
+  if (name1->Type() == anonymous || name2->Type() == anonymous) {
     return GSS_S_COMPLETE;
   }
+  const NameText text1 = name1->Text();
+  const NameText text2 = name2->Text();
   // Names are equal exactly when their bytes are, which is when their
   // exported tokens are.
   *equal = text1.length == text2.length &&
