@@ -284,9 +284,9 @@ std::string EntriesText(int count) {
 // PerValue adds the counter of the time per value read: values per
 // iteration, inverted.
 void PerValue(benchmark::State& state, double values) {
-  state.counters["per_value"] = benchmark::Counter(
-      values, benchmark::Counter::kIsIterationInvariantRate |
-                  benchmark::Counter::kInvert);
+  state.counters["per_value"] =
+      benchmark::Counter(values, benchmark::Counter::kIsIterationInvariantRate |
+                                     benchmark::Counter::kInvert);
 }
 
 // The floor module walks its entries from the first for each value, so the
@@ -304,8 +304,8 @@ BENCHMARK(BM_GlueReadAllEntries)->RangeMultiplier(10)->Range(10, 1000000);
 gss_name_t NameOfEntries(benchmark::State& state, const Mechanism& m,
                          int count) {
   gss_name_t name = GSS_C_NO_NAME;
-  if (Failed(state, MakeName(m, EntriesText(count).c_str(), &name,
-                             GSS_C_NO_BUFFER),
+  if (Failed(state,
+             MakeName(m, EntriesText(count).c_str(), &name, GSS_C_NO_BUFFER),
              "making the name failed")) {
     return GSS_C_NO_NAME;
   }
@@ -367,7 +367,8 @@ void BM_GlueReadRandom(benchmark::State& state) {
   uint32_t seed = 12345;
   while (name != GSS_C_NO_NAME && state.KeepRunning()) {
     seed = seed * 1664525u + 1013904223u;
-    const int index = static_cast<int>((seed >> 8) % static_cast<uint32_t>(count));
+    const int index =
+        static_cast<int>((seed >> 8) % static_cast<uint32_t>(count));
     int more = index == 0 ? -1 : index;
     if (Failed(state, ReadAt(name, &attr, &more), "reading a value failed")) {
       break;

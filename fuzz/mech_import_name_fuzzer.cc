@@ -298,10 +298,9 @@ bool Values(gss_name_t name, const std::string& attr,
     gss_buffer_desc value = {0, nullptr};
     gss_buffer_desc display = {0, nullptr};
     const int asked = more;
-    const OM_uint32 major =
-        gss_get_name_attribute(&minor_status, name, &attr_buffer,
-                               &authenticated, &complete, &value, &display,
-                               &more);
+    const OM_uint32 major = gss_get_name_attribute(
+        &minor_status, name, &attr_buffer, &authenticated, &complete, &value,
+        &display, &more);
     if (major != GSS_S_COMPLETE) {
       FUZZ_CHECK(major == GSS_S_UNAVAILABLE && values->empty());
       FUZZ_CHECK(minor_status == minor::NO_SUCH_ATTRIBUTE && more == asked);

@@ -60,8 +60,7 @@ namespace orbi_mech {
 // InquireAttributes hands out, in a new set, the names of the attributes
 // that name has, in the table's order. Returns GSS_S_COMPLETE; on failure
 // *attrs is untouched.
-[[nodiscard]] OM_uint32 InquireAttributes(OM_uint32* minor,
-                                          NameRecord* name,
+[[nodiscard]] OM_uint32 InquireAttributes(OM_uint32* minor, NameRecord* name,
                                           gss_buffer_set_t* attrs);
 
 // GetAttribute hands out one value of attr with RFC 6680's iteration (see
@@ -70,8 +69,7 @@ namespace orbi_mech {
 // designates no value, (minor VALUE_OUT_OF_REACH) for an entry *more cannot
 // carry the position behind; *more is then untouched. On failure value and
 // display_value are empty.
-[[nodiscard]] OM_uint32 GetAttribute(OM_uint32* minor,
-                                     NameRecord* name,
+[[nodiscard]] OM_uint32 GetAttribute(OM_uint32* minor, NameRecord* name,
                                      const gss_buffer_desc& attr,
                                      int* authenticated, int* complete,
                                      gss_buffer_t value,

@@ -85,8 +85,7 @@ struct Owned {
 // memory runs out, or when the values would pass the 32-bit ends (only a
 // text of 4 GiB comes near).
 [[nodiscard]] bool AppendValue(const gss_buffer_desc& value,
-                               Growing<char>* values,
-                               Growing<uint32_t>* ends) {
+                               Growing<char>* values, Growing<uint32_t>* ends) {
   assert(value.length >= 1);
   if (values->size() + value.length - 1 > UINT32_MAX) return false;
   const auto end = static_cast<uint32_t>(values->size() + value.length - 1);

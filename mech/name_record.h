@@ -148,7 +148,7 @@ class NameRecord {
   char* Room() { return reinterpret_cast<char*>(this + 1); }
 
   PLVORBIInternalName name_;
-  const size_t room_;  // bytes of text that Room() holds
+  const size_t room_;           // bytes of text that Room() holds
   const char* text_ = nullptr;  // Room(), or owned_text_
   size_t text_length_ = 0;
   char* owned_text_ = nullptr;  // a block from Display, or null

@@ -43,8 +43,8 @@ bool IsCompositeExportType(gss_OID type) {
 // (40 * its first arc + its second) never is.
 bool IsLibraryToken(const gss_buffer_desc& input) {
   orbi_name::LibraryTokenView view;
-  if (orbi_name::ParseLibraryToken(input.value, input.length, &view,
-                                   nullptr) != orbi_name::TokenField::kNone) {
+  if (orbi_name::ParseLibraryToken(input.value, input.length, &view, nullptr) !=
+      orbi_name::TokenField::kNone) {
     return false;
   }
   gss_OID_desc mech = {view.mechanism_length,
@@ -62,10 +62,10 @@ OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
   const bool parsed = ParseStandardToken(bytes, input.length, &fields) ||
                       ParseCompositeToken(bytes, input.length, &fields);
   if (!parsed) {
-    return Fail(minor,
-                IsLibraryToken(input) ? minor::LIBRARY_TOKEN
-                                      : minor::MALFORMED_TOKEN,
-                GSS_S_DEFECTIVE_TOKEN);
+    return Fail(
+        minor,
+        IsLibraryToken(input) ? minor::LIBRARY_TOKEN : minor::MALFORMED_TOKEN,
+        GSS_S_DEFECTIVE_TOKEN);
   }
   gss_OID_desc mech = {static_cast<OM_uint32>(fields.mech_length),
                        const_cast<unsigned char*>(fields.mech)};
@@ -203,20 +203,19 @@ OM_uint32 WriteNameToken(OM_uint32* minor, NameRecord* name, bool composite,
   const auto* mech_bytes = static_cast<const unsigned char*>(mech->elements);
   const auto* name_bytes = reinterpret_cast<const unsigned char*>(text.bytes);
   // The composite token's attribute part is empty (names.h).
-  const size_t size =
-      composite ? CompositeTokenSize(mech->length, text.length, 0)
-                : StandardTokenSize(mech->length, text.length);
+  const size_t size = composite
+                          ? CompositeTokenSize(mech->length, text.length, 0)
+                          : StandardTokenSize(mech->length, text.length);
   // A name too long for the token's four-byte length is reported as the
   // library reports a token that would pass 4294967295 bytes.
   if (size == 0) return NoMemory(minor);
   auto* block = static_cast<unsigned char*>(malloc(size));
   if (block == nullptr) return NoMemory(minor);
   const bool written =
-      composite
-          ? WriteCompositeToken(mech_bytes, mech->length, name_bytes,
-                                text.length, nullptr, 0, block, size)
-          : WriteStandardToken(mech_bytes, mech->length, name_bytes,
-                               text.length, block, size);
+      composite ? WriteCompositeToken(mech_bytes, mech->length, name_bytes,
+                                      text.length, nullptr, 0, block, size)
+                : WriteStandardToken(mech_bytes, mech->length, name_bytes,
+                                     text.length, block, size);
   if (!written) {
     free(block);
     return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
@@ -228,8 +227,7 @@ OM_uint32 WriteNameToken(OM_uint32* minor, NameRecord* name, bool composite,
 
 }  // namespace
 
-OM_uint32 ExportName(OM_uint32* minor, NameRecord* name,
-                     gss_buffer_t token) {
+OM_uint32 ExportName(OM_uint32* minor, NameRecord* name, gss_buffer_t token) {
   return WriteNameToken(minor, name, /*composite=*/false, token);
 }
 

@@ -51,8 +51,8 @@ namespace orbi_mech {
 // CompareNames sets *equal to 1 when the two names have the same bytes, which
 // is when their exported tokens are the same, else 0. An anonymous name
 // equals no name, itself included.
-[[nodiscard]] OM_uint32 CompareNames(OM_uint32* minor,
-                                     NameRecord* name1, NameRecord* name2, int* equal);
+[[nodiscard]] OM_uint32 CompareNames(OM_uint32* minor, NameRecord* name1,
+                                     NameRecord* name2, int* equal);
 
 // ExportName writes the name's exported name token (04 01,
 // standard_name_token.h) into *token.
@@ -67,14 +67,12 @@ namespace orbi_mech {
 // from the name, and a reader would have to check it against the name. So
 // ImportName reads the token back to a name equal to this one, with the same
 // attributes, and refuses a token whose attribute part is not empty.
-[[nodiscard]] OM_uint32 ExportCompositeName(OM_uint32* minor,
-                                            NameRecord* name,
+[[nodiscard]] OM_uint32 ExportCompositeName(OM_uint32* minor, NameRecord* name,
                                             gss_buffer_t token);
 
 // DuplicateName hands out in *output a new name equal to source, bound to the
 // mechanism as every name of the module is.
-[[nodiscard]] OM_uint32 DuplicateName(OM_uint32* minor,
-                                      NameRecord* source,
+[[nodiscard]] OM_uint32 DuplicateName(OM_uint32* minor, NameRecord* source,
                                       gss_name_t* output);
 
 // ReleaseName deletes a name the module made and sets *name to

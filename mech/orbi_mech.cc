@@ -63,8 +63,8 @@
 // gss_duplicate_name made it, and its record answers reads without a lock
 // once it has asked the library (name_record.h), so any entry point may run
 // on any thread, and one name may be displayed, compared, duplicated,
-// exported and read from several threads at once. Releasing a name while another
-// thread uses it is the caller's fault, as for every GSS-API name.
+// exported and read from several threads at once. Releasing a name while
+// another thread uses it is the caller's fault, as for every GSS-API name.
 
 // The GSS-API declarations give the entry points their C linkage; compiled
 // with default visibility, the definitions below are exported while

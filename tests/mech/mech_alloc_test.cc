@@ -359,8 +359,8 @@ TEST(MechAlloc, KeptAnswersCostOnlyTheOutputs) {
       {"export", [&] { return gss_export_name(&minor, name, &out); }, 1},
       {"export composite",
        [&] { return gss_export_name_composite(&minor, name, &out); }, 1},
-      {"compare",
-       [&] { return gss_compare_name(&minor, name, other, &equal); }, 0},
+      {"compare", [&] { return gss_compare_name(&minor, name, other, &equal); },
+       0},
       {"second entry", read_second, 1},
   };
   for (const auto& c : kCases) {

@@ -401,11 +401,11 @@ TEST(MechModule, ImportRefusesMalformedTokens) {
        LibraryTokenOf("alice", kMechBytes, true) + "x", GSS_S_DEFECTIVE_TOKEN,
        kMalformedToken},
       {"the library's layout for another mechanism",
-       LibraryTokenOf("alice",
-                      std::string(static_cast<const char*>(
-                                      kKerberosMech.elements),
-                                  kKerberosMech.length),
-                      false),
+       LibraryTokenOf(
+           "alice",
+           std::string(static_cast<const char*>(kKerberosMech.elements),
+                       kKerberosMech.length),
+           false),
        GSS_S_DEFECTIVE_TOKEN, kMalformedToken},
   };
   cases.insert(cases.end(), std::begin(kShapes), std::end(kShapes));
@@ -1058,9 +1058,9 @@ TEST(MechModule, MoreValuesOutliveNoName) {
   old_name.Release();
 
   Name new_name;
-  ASSERT_EQ(Import(std::string("db\na\nb\n\nZ"), GSS_C_NO_OID, &new_name,
-                   &minor),
-            GSS_S_COMPLETE);
+  ASSERT_EQ(
+      Import(std::string("db\na\nb\n\nZ"), GSS_C_NO_OID, &new_name, &minor),
+      GSS_S_COMPLETE);
   if (kAllocatorReusesBlocks) {
     EXPECT_EQ(new_name.get(), old_address);
   }
@@ -1078,17 +1078,16 @@ TEST(MechModule, MoreValuesOutliveNoName) {
   // One past the new name's last: refused, *more untouched.
   Name short_name;
   new_name.Release();
-  ASSERT_EQ(Import("db\nq", GSS_C_NO_OID, &short_name, &minor),
-            GSS_S_COMPLETE);
+  ASSERT_EQ(Import("db\nq", GSS_C_NO_OID, &short_name, &minor), GSS_S_COMPLETE);
   for (int old_more : handed) {
     SCOPED_TRACE(old_more);
     gss_buffer_desc entries = BufferOf(kEntriesAttribute);
     gss_buffer_desc value = {77, kJunk};
     int carried = old_more;
-    EXPECT_EQ(Mech().get_name_attribute(&minor, short_name.get(), &entries,
-                                        nullptr, nullptr, &value, nullptr,
-                                        &carried),
-              GSS_S_UNAVAILABLE);
+    EXPECT_EQ(
+        Mech().get_name_attribute(&minor, short_name.get(), &entries, nullptr,
+                                  nullptr, &value, nullptr, &carried),
+        GSS_S_UNAVAILABLE);
     EXPECT_EQ(minor, kNoSuchAttribute);
     EXPECT_EQ(carried, old_more);
     EXPECT_EQ(value.value, nullptr);
@@ -1158,9 +1157,10 @@ TEST(MechModule, CompositeTokensRoundTrip) {
     const std::string plain = Export(name);
     for (gss_OID type : {&kCompositeExportType, &kExportType}) {
       for (const std::string& token : {composite, plain}) {
-        SCOPED_TRACE(testing::Message()
-                     << (type == &kExportType ? "export type" : "composite type")
-                     << (token == plain ? ", standard token" : ", composite"));
+        SCOPED_TRACE(
+            testing::Message()
+            << (type == &kExportType ? "export type" : "composite type")
+            << (token == plain ? ", standard token" : ", composite"));
         Name back;
         minor = 77;
         ASSERT_EQ(Import(token, type, &back, &minor), GSS_S_COMPLETE);
