@@ -69,7 +69,7 @@ extern "C" {
 #include "der/oid.h"
 #include "fuzz_check.h"
 #include "orbi_build_oids.h"
-#include "orbi_name/library_token.h"
+#include "orbi_name/internal/library_token.h"
 #include "orbi_name/status.h"
 
 namespace {
@@ -188,9 +188,9 @@ Outcome Expected(Kind kind, const std::string& bytes) {
       !orbi_mech::ParseCompositeToken(data, bytes.size(), &fields)) {
     // A token in the library's own layout for this mechanism is named as
     // such; anything else is malformed.
-    orbi_name::LibraryTokenView view;
+    orbi_name::TokenView view;
     const bool library_layout =
-        orbi_name::ParseLibraryToken(data, bytes.size(), &view, nullptr) ==
+        orbi_name::ParseExportedNameToken(data, bytes.size(), &view, nullptr) ==
             orbi_name::TokenField::kNone &&
         std::string(reinterpret_cast<const char*>(view.mechanism),
                     view.mechanism_length) == kMechOid;

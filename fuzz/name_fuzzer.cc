@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "orbi_name/internal/library_token.h"
 #include "orbi_name/internal_name.h"
-#include "orbi_name/library_token.h"
 #include "orbi_services/asn.h"
 #include "orbi_services/oid_table.h"
 
@@ -163,9 +163,10 @@ void CheckToken(PLVORBIInternalName& name, const std::string& display) {
   gss_OID mech = ORBIGetOID(kORBIMechanismIndex);
   gss_OID type = ORBIGetOID(kORBIDefaultNameTypeIndex);
   FUZZ_CHECK(t.size() == 10 + mech->length + display.size() + type->length);
-  orbi_name::LibraryTokenView view;
-  FUZZ_CHECK(orbi_name::ParseLibraryToken(t.data(), t.size(), &view, nullptr) ==
-             orbi_name::TokenField::kNone);
+  orbi_name::TokenView view;
+  FUZZ_CHECK(
+      orbi_name::ParseExportedNameToken(t.data(), t.size(), &view, nullptr) ==
+      orbi_name::TokenField::kNone);
   FUZZ_CHECK(view.mechanism_length == mech->length &&
              memcmp(view.mechanism, mech->elements, mech->length) == 0);
   FUZZ_CHECK(std::string(reinterpret_cast<const char*>(view.name),

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "orbi_name/internal/library_token.h"
 #include "orbi_name/internal_name.h"
-#include "orbi_name/library_token.h"
 #include "orbi_services/oid_table.h"
 
 namespace {
@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       name.Set(ORBIGetOID(kORBIExportedNameTypeIndex), &token);
   // The layout as the token reader sees it: a token it refuses is refused
   // with 36 whatever its mechanism.
-  orbi_name::LibraryTokenView view;
+  orbi_name::TokenView view;
   const orbi_name::TokenField wrong =
-      orbi_name::ParseLibraryToken(data, size, &view, nullptr);
+      orbi_name::ParseExportedNameToken(data, size, &view, nullptr);
   if (wrong != orbi_name::TokenField::kNone) {
     FUZZ_CHECK(result == status::BAD_NAME_TYPE);
   }

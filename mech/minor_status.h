@@ -18,6 +18,9 @@
 namespace orbi_mech {
 namespace minor {
 
+// Applications see these values through the glue: they never change, and a
+// retired code is never given to another meaning.
+
 // The exported name token is not one token: a wrong identifier or tag, a
 // length that disagrees with the bytes, a truncation or trailing bytes.
 inline constexpr OM_uint32 MALFORMED_TOKEN = 100;
@@ -46,7 +49,7 @@ inline constexpr OM_uint32 VALUE_OUT_OF_REACH = 107;
 // module's tokens carry none beside it.
 inline constexpr OM_uint32 ATTRIBUTES_DISAGREE = 108;
 // The exported name token is one in the library's own layout
-// (PLVORBIInternalName::Export, orbi_name/library_token.h) for this
+// (PLVORBIInternalName::Export, orbi_name/internal/library_token.h) for this
 // mechanism: well formed, but not the standard token that the module reads
 // (gss_export_name writes that one).
 inline constexpr OM_uint32 LIBRARY_TOKEN = 109;

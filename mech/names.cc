@@ -10,8 +10,8 @@
 #include "glue.h"
 #include "mechanism.h"
 #include "minor_status.h"
-#include "orbi_name/library_token.h"
-#include "orbi_name/rules.h"
+#include "orbi_name/internal/library_token.h"
+#include "orbi_name/internal/rules.h"
 #include "orbi_name/status.h"
 #include "orbi_services/oid_table.h"
 #include "standard_name_token.h"
@@ -42,8 +42,9 @@ bool IsCompositeExportType(gss_OID type) {
 // field that starts with the DER tag 06, which this OID's first byte
 // (40 * its first arc + its second) never is.
 bool IsLibraryToken(const gss_buffer_desc& input) {
-  orbi_name::LibraryTokenView view;
-  if (orbi_name::ParseLibraryToken(input.value, input.length, &view, nullptr) !=
+  orbi_name::TokenView view;
+  if (orbi_name::ParseExportedNameToken(input.value, input.length, &view,
+                                        nullptr) !=
       orbi_name::TokenField::kNone) {
     return false;
   }

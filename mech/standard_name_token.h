@@ -22,7 +22,7 @@
 // the module.
 //
 // The library's own PLVORBIInternalName::Export writes a different layout
-// (orbi_name/library_token.h: the OID without its DER tag and length,
+// (orbi_name/internal/library_token.h: the OID without its DER tag and length,
 // and the name type behind the name) for its own callers; the two are not
 // interchangeable.
 //

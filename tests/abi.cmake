@@ -1,7 +1,10 @@
 # The ABI of the two public libraries against the descriptions checked in
 # as tests/abi/<soname>.abi (tests/abi/check_abi.cmake, libabigail's abidw
 # and abidiff): abi_liborbi_name and abi_liborbi_services fail on an
-# incompatible change and pass, with a note, on an addition. The update_abi
+# incompatible change and pass, with a note, on an addition; and against
+# the ABI of each release as it shipped (tests/abi/releases/<version>/),
+# from which nothing may be removed or changed while the soname is the
+# same. The update_abi
 # target rewrites both descriptions from this build. abidw reads the types
 # from the debug information, so the tests need a build that has it.
 string(TOUPPER "${CMAKE_BUILD_TYPE}" _orbi_abi_config)
@@ -36,6 +39,7 @@ foreach(_orbi_library IN ITEMS orbi_name orbi_services)
     -DWORK=${CMAKE_CURRENT_BINARY_DIR}/abi
     -DHEADERS=${_orbi_headers}
     -DSUPPRESSIONS=${CMAKE_CURRENT_SOURCE_DIR}/abi/abi.suppr
+    -DRELEASES=${CMAKE_CURRENT_SOURCE_DIR}/abi/releases
     -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
     -DBINARY_DIR=${PROJECT_BINARY_DIR}
     "-DUPDATE=${_orbi_abi_update}")

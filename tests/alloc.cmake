@@ -63,7 +63,7 @@ if(TARGET orbi_tool)
     $<TARGET_OBJECTS:orbi_tool> $<TARGET_OBJECTS:orbi_der>)
   target_include_directories(tool_alloc_test PRIVATE
     ${PROJECT_SOURCE_DIR}/tools/src)
-  target_link_libraries(tool_alloc_test PRIVATE orbi_name_seam GTest::gtest
-    GTest::gtest_main orbi_name_warnings)
+  target_link_libraries(tool_alloc_test PRIVATE orbi_name_seam
+    orbi_name_internal GTest::gtest GTest::gtest_main orbi_name_warnings)
   gtest_discover_tests(tool_alloc_test DISCOVERY_TIMEOUT 60)
 endif()

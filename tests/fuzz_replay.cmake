@@ -14,7 +14,7 @@ foreach(source IN LISTS _orbi_replay_targets)
   get_filename_component(target ${source} NAME_WE)
   add_executable(${target}_replay ${source} ${_orbi_fuzz_dir}/replay_main.cc)
   target_link_libraries(${target}_replay PRIVATE orbi_name::orbi_name
-    orbi_name_warnings)
+    orbi_name_internal orbi_name_warnings)
   set(_orbi_corpus ${_orbi_fuzz_dir}/corpus/${target})
   if(NOT IS_DIRECTORY ${_orbi_corpus})
     message(STATUS "fuzz replay: ${target} has no corpus in fuzz/corpus/${target}/")

@@ -1,5 +1,5 @@
 // Reading the library's exported name token field by field.
-#include "orbi_name/library_token.h"
+#include "orbi_name/internal/library_token.h"
 
 #include <stdlib.h>
 
@@ -29,10 +29,10 @@ TEST(LibraryToken, ReadsWhatExportWrote) {
   gss_buffer_desc token = {0, nullptr};
   ASSERT_EQ(name.Export(&token), 0u);
 
-  orbi_name::LibraryTokenView view;
-  ASSERT_EQ(
-      orbi_name::ParseLibraryToken(token.value, token.length, &view, nullptr),
-      TokenField::kNone);
+  orbi_name::TokenView view;
+  ASSERT_EQ(orbi_name::ParseExportedNameToken(token.value, token.length, &view,
+                                              nullptr),
+            TokenField::kNone);
   EXPECT_EQ(view.token_id, 0x0401u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(view.mechanism),
                         view.mechanism_length),
@@ -85,11 +85,11 @@ TEST(LibraryToken, FirstWrongField) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.label);
-    orbi_name::LibraryTokenView view;
+    orbi_name::TokenView view;
     view.name_length = 77;
     orbi_name::TokenRefusal refusal;
-    EXPECT_EQ(orbi_name::ParseLibraryToken(c.token.data(), c.token.size(),
-                                           &view, &refusal),
+    EXPECT_EQ(orbi_name::ParseExportedNameToken(c.token.data(), c.token.size(),
+                                                &view, &refusal),
               c.field);
     EXPECT_EQ(refusal.field, c.field);
     EXPECT_EQ(refusal.offset, c.offset);
@@ -104,52 +104,35 @@ TEST(LibraryToken, WithoutNameTypeAndFromNull) {
   const std::string token =
       std::string{'\x04', '\x01', '\0', char(Mech().size())} + Mech() +
       std::string("\x00\x00\x00\x00", 4);
-  orbi_name::LibraryTokenView view;
-  ASSERT_EQ(
-      orbi_name::ParseLibraryToken(token.data(), token.size(), &view, nullptr),
-      TokenField::kNone);
+  orbi_name::TokenView view;
+  ASSERT_EQ(orbi_name::ParseExportedNameToken(token.data(), token.size(), &view,
+                                              nullptr),
+            TokenField::kNone);
   EXPECT_FALSE(view.has_name_type);
   EXPECT_EQ(view.name_length, 0u);
-  EXPECT_EQ(orbi_name::ParseLibraryToken(nullptr, 10, &view, nullptr),
+  EXPECT_EQ(orbi_name::ParseExportedNameToken(nullptr, 10, &view, nullptr),
             TokenField::kIdentifier);
 }
 
-// The earlier names stay for one release: the same answer, the same
-// fields, and a view left alone on a refusal.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-TEST(LibraryToken, DeprecatedNamesGiveTheSameAnswer) {
+// A refusal leaves the view as it was: only the whole token, or the token
+// cut right after the name (no name type), is read, and every other cut is
+// refused without a field written.
+TEST(LibraryToken, RefusalLeavesTheViewAlone) {
   const std::string whole =
       std::string{'\x04', '\x01', '\0', char(Mech().size())} + Mech() +
       std::string("\x00\x00\x00\x02hi\x00\x01\x2a", 9);
+  const size_t name_end = 4 + Mech().size() + 4 + 2;
   for (size_t cut = 0; cut <= whole.size(); ++cut) {
     SCOPED_TRACE(cut);
     const std::string token = whole.substr(0, cut);
-    orbi_name::LibraryTokenView view;
-    orbi_name::TokenView old_view;
-    old_view.name_length = 77;
-    orbi_name::TokenRefusal refusal, old_refusal;
-    const TokenField wrong = orbi_name::ParseLibraryToken(
-        token.data(), token.size(), &view, &refusal);
-    ASSERT_EQ(orbi_name::ParseExportedNameToken(token.data(), token.size(),
-                                                &old_view, &old_refusal),
-              wrong);
-    EXPECT_EQ(old_refusal.field, refusal.field);
-    EXPECT_EQ(old_refusal.offset, refusal.offset);
-    if (wrong != TokenField::kNone) {
-      EXPECT_EQ(old_view.name_length, 77u);
-      continue;
-    }
-    EXPECT_EQ(old_view.token_id, view.token_id);
-    EXPECT_EQ(old_view.mechanism, view.mechanism);
-    EXPECT_EQ(old_view.mechanism_length, view.mechanism_length);
-    EXPECT_EQ(old_view.name, view.name);
-    EXPECT_EQ(old_view.name_length, view.name_length);
-    EXPECT_EQ(old_view.has_name_type, view.has_name_type);
-    EXPECT_EQ(old_view.name_type, view.name_type);
-    EXPECT_EQ(old_view.name_type_length, view.name_type_length);
+    orbi_name::TokenView view;
+    view.name_length = 77;
+    const TokenField wrong = orbi_name::ParseExportedNameToken(
+        token.data(), token.size(), &view, nullptr);
+    EXPECT_EQ(wrong == TokenField::kNone,
+              cut == name_end || cut == whole.size());
+    EXPECT_EQ(view.name_length, wrong == TokenField::kNone ? 2u : 77u);
   }
 }
-#pragma GCC diagnostic pop
 
 }  // namespace

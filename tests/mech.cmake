@@ -98,7 +98,8 @@ if(TARGET orbi_mech)
   target_include_directories(mech_attribute_limit_test PRIVATE
     ${PROJECT_SOURCE_DIR}/mech)
   target_link_libraries(mech_attribute_limit_test PRIVATE
-    orbi_name::orbi_name orbi_name::services orbi_der orbi_build_oids
+    orbi_name::orbi_name orbi_name::services orbi_name_internal orbi_der
+    orbi_build_oids
     orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main orbi_name_warnings)
   gtest_discover_tests(mech_attribute_limit_test DISCOVERY_TIMEOUT 60)
 
@@ -133,7 +134,8 @@ if(TARGET orbi_mech)
     get_target_property(wrap orbi_name_seam LINK_OPTIONS)
     target_link_options(${module} PRIVATE ${wrap})
     target_link_libraries(${module} PRIVATE
-      orbi_name_seam orbi_der orbi_mit_gssapi_headers orbi_name_warnings)
+      orbi_name_seam orbi_name_internal orbi_der orbi_mit_gssapi_headers
+      orbi_name_warnings)
     set_target_properties(${module} PROPERTIES
       CXX_VISIBILITY_PRESET hidden
       VISIBILITY_INLINES_HIDDEN ON)

@@ -1,8 +1,8 @@
-// Tests of orbi_name/oid_rules.h: the reason and place given for every rule
-// a text can break, in the order the rules are checked, and for arcs without
-// content octets; and that PLVORBIInternalOID's set(text) and get(gss_OID&)
-// refuse exactly what these functions refuse.
-#include "orbi_name/oid_rules.h"
+// Tests of orbi_name/internal/oid_rules.h: the reason and place given for every
+// rule a text can break, in the order the rules are checked, and for arcs
+// without content octets; and that PLVORBIInternalOID's set(text) and
+// get(gss_OID&) refuse exactly what these functions refuse.
+#include "orbi_name/internal/oid_rules.h"
 
 #include <stdint.h>
 #include <stdlib.h>

@@ -1,5 +1,6 @@
-// The public answers of orbi_name/rules.h.
-#include "orbi_name/rules.h"
+// The answers of orbi_name/rules.h and of the internal
+// orbi_name/internal/rules.h.
+#include "orbi_name/internal/rules.h"
 
 #include <stdlib.h>
 
@@ -172,60 +173,6 @@ TEST(Rules, ClassifyNameTypeIsTheRuleOfTheImport) {
   }
   gss_OID_desc no_elements = {6, nullptr};
   EXPECT_EQ(orbi_name::ClassifyNameType(&no_elements), NameTypeKind::kRefused);
-}
-
-// DescribeText answers what GetDatabasePath and Read would hand out, without
-// their copies: each case checks both against it.
-TEST(Rules, DescribeTextAgreesWithGetDatabasePathAndRead) {
-  const struct {
-    const char* label;
-    std::string text;  // imported without a type; "" with anon makes the
-    bool anon;         // anonymous name
-    bool has_path;
-    bool has_entries;
-  } kCases[] = {
-      {"path and entries", "db/users\nalice\nbob", false, true, true},
-      {"path alone", "alice", false, true, false},
-      {"empty entries", "db\n\n", false, true, true},
-      {"no path", "\nalice", false, false, false},
-      {"empty text", "", false, false, false},
-      {"one empty entry", "db\n", false, true, true},
-      {"anonymous", "", true, true, false},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.label);
-    PLVORBIInternalName name;
-    std::string bytes = c.text;
-    gss_buffer_desc input = {bytes.size(), bytes.data()};
-    ASSERT_EQ(name.Set(c.anon ? ORBIGetOID(kORBIAnonymousNameTypeIndex)
-                              : static_cast<gss_OID>(nullptr),
-                       &input),
-              status::SUCCESS);
-    orbi_name::TextLayout layout;
-    ASSERT_EQ(orbi_name::DescribeText(&name, &layout), status::SUCCESS);
-    EXPECT_EQ(layout.anonymous, c.anon);
-    EXPECT_EQ(layout.has_path, c.has_path);
-    EXPECT_EQ(layout.has_entries, c.has_entries);
-    gss_buffer_desc path = {0, nullptr};
-    EXPECT_EQ(name.GetDatabasePath(&path) == status::SUCCESS, c.has_path);
-    free(path.value);
-    gss_buffer_desc entry = {0, nullptr};
-    unsigned long cursor = 0;
-    // Read hands out entries of a text that starts with a line feed too;
-    // DescribeText counts entries only behind a database path.
-    EXPECT_EQ(c.has_path && name.Read(&entry, cursor) == status::SUCCESS,
-              c.has_entries);
-    free(entry.value);
-  }
-  orbi_name::TextLayout layout;
-  layout.has_path = true;
-  EXPECT_EQ(orbi_name::DescribeText(nullptr, &layout), status::BAD_INPUT);
-  EXPECT_TRUE(layout.has_path);
-  PLVORBIInternalName empty;
-  EXPECT_EQ(orbi_name::DescribeText(&empty, nullptr), status::BAD_INPUT);
-  // A name without text has neither.
-  ASSERT_EQ(orbi_name::DescribeText(&empty, &layout), status::SUCCESS);
-  EXPECT_FALSE(layout.has_path || layout.has_entries || layout.anonymous);
 }
 
 }  // namespace

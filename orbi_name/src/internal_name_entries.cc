@@ -18,7 +18,6 @@
 #include "entry_cursor.h"
 #include "holders.h"
 #include "orbi_name/internal_name.h"
-#include "orbi_name/rules.h"
 #include "orbi_services/oid_table.h"
 #include "scoped.h"
 #include "short_bytes.h"
@@ -64,36 +63,6 @@ constexpr unsigned int kLabelVisibleAlternative = 1;
 }
 
 }  // namespace
-
-namespace orbi_name {
-namespace internal {
-
-struct NameAccess {
-  // Describe reads what DescribeText reports under the name's lock, with the
-  // tests GetDatabasePath and Read make.
-  static void Describe(PLVORBIInternalName& name, TextLayout* layout) {
-    MutexLock lock(name.mutex);
-    layout->anonymous = name.nameType == Oids().anonymous_type;
-    const char* text = name.nameValue;
-    layout->has_path = text != nullptr && name.nameLength != 0 &&
-                       text[0] != '\0' && text[0] != name.separator;
-    layout->has_entries = false;
-    if (layout->has_path) {
-      const uint32_t limit = ReadTrailer(text, name.nameLength).text_end;
-      layout->has_entries = LineEnd(text, 0, limit, name.separator) < limit;
-    }
-  }
-};
-
-}  // namespace internal
-
-OM_uint32 DescribeText(PLVORBIInternalName* name, TextLayout* layout) {
-  if (name == nullptr || layout == nullptr) return status::BAD_INPUT;
-  internal::NameAccess::Describe(*name, layout);
-  return status::SUCCESS;
-}
-
-}  // namespace orbi_name
 
 OM_uint32 PLVORBIInternalName::GetDatabasePath(gss_buffer_t path) {
   ORBI_TRACE_SCOPE(kNameSource, kGetDatabasePathText);

@@ -15,9 +15,9 @@
 #include "table_oids.h"
 #include "text_block.h"
 
-using orbi_name::LibraryTokenView;
 using orbi_name::NameTypeKind;
 using orbi_name::TokenField;
+using orbi_name::TokenView;
 using orbi_name::internal::AllocateText;
 using orbi_name::internal::CheckMechanism;
 using orbi_name::internal::ClassifyNameType;
@@ -102,7 +102,7 @@ struct NewState {
 // The name bytes are kept verbatim, embedded NULs included.
 [[nodiscard]] OM_uint32 TokenState(const unsigned char* data, size_t length,
                                    NewState* state) {
-  LibraryTokenView view;
+  TokenView view;
   if (ParseToken(data, length, &view, nullptr) != TokenField::kNone) {
     return status::BAD_NAME_TYPE;
   }

@@ -103,9 +103,9 @@ OM_uint32 PLVORBIInternalOID::Clean() {
 }
 
 OM_uint32 PLVORBIInternalOID::set(const char* text) {
-  // The rules of orbi_name/oid_rules.h: the layout first, which counts the
-  // arcs, then the arcs, read into a new block so that a rejected arc leaves
-  // the value as it was.
+  // The rules of orbi_name/internal/oid_rules.h: the layout first, which counts
+  // the arcs, then the arcs, read into a new block so that a rejected arc
+  // leaves the value as it was.
   orbi_name::OidTextLayout layout;
   const char* stop = nullptr;
   if (orbi_name::internal::MeasureText(text, &layout, &stop) !=
@@ -215,8 +215,9 @@ OM_uint32 PLVORBIInternalOID::set(const gss_OID oid) {
 
 OM_uint32 PLVORBIInternalOID::get(gss_OID& oid) const {
   oid = nullptr;
-  // The content octets are measured (the rules of orbi_name/oid_rules.h),
-  // then written straight into their block, with the zero byte behind them.
+  // The content octets are measured (the rules of
+  // orbi_name/internal/oid_rules.h), then written straight into their block,
+  // with the zero byte behind them.
   size_t length = 0;
   if (orbi_name::internal::CheckArcs(arcs, arcCount, &length) !=
       orbi_name::OidArcsFault::kNone) {

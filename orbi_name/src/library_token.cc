@@ -7,8 +7,8 @@ namespace internal {
 
 using orbi::der::ByteReader;
 
-TokenField ParseToken(const unsigned char* data, size_t length,
-                      LibraryTokenView* view, TokenRefusal* refusal) {
+TokenField ParseToken(const unsigned char* data, size_t length, TokenView* view,
+                      TokenRefusal* refusal) {
   if (data == nullptr) length = 0;
   ByteReader reader(data, length);
   size_t at = 0;  // offset of the field being read
@@ -23,7 +23,7 @@ TokenField ParseToken(const unsigned char* data, size_t length,
   };
   auto next = [&] { at = length - reader.left(); };
 
-  LibraryTokenView fields;
+  TokenView fields;
   if (!reader.ReadU16(&fields.token_id)) {
     return refuse(TokenField::kIdentifier, 0);
   }
@@ -67,33 +67,12 @@ TokenField ParseToken(const unsigned char* data, size_t length,
 
 }  // namespace internal
 
-TokenField ParseLibraryToken(const void* token, size_t length,
-                             LibraryTokenView* view, TokenRefusal* refusal) {
-  LibraryTokenView ignored;
+TokenField ParseExportedNameToken(const void* token, size_t length,
+                                  TokenView* view, TokenRefusal* refusal) {
+  TokenView ignored;
   return internal::ParseToken(static_cast<const unsigned char*>(token), length,
                               view != nullptr ? view : &ignored, refusal);
 }
-
-// The earlier name, kept with its symbol for programs linked against it.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-TokenField ParseExportedNameToken(const void* token, size_t length,
-                                  TokenView* view, TokenRefusal* refusal) {
-  LibraryTokenView fields;
-  const TokenField wrong = ParseLibraryToken(token, length, &fields, refusal);
-  if (wrong == TokenField::kNone && view != nullptr) {
-    view->token_id = fields.token_id;
-    view->mechanism = fields.mechanism;
-    view->mechanism_length = fields.mechanism_length;
-    view->name = fields.name;
-    view->name_length = fields.name_length;
-    view->has_name_type = fields.has_name_type;
-    view->name_type = fields.name_type;
-    view->name_type_length = fields.name_type_length;
-  }
-  return wrong;
-}
-#pragma GCC diagnostic pop
 
 const char* TokenFieldName(TokenField field) {
   switch (field) {

@@ -1,6 +1,6 @@
 // The library's token codec: the one place that writes and reads its layout
-// (orbi_name/library_token.h). Export, the import of a token and
-// ParseLibraryToken call it.
+// (orbi_name/internal/library_token.h). Export, the import of a token and
+// ParseExportedNameToken call it.
 #ifndef ORBI_NAME_SRC_LIBRARY_TOKEN_CODEC_H_
 #define ORBI_NAME_SRC_LIBRARY_TOKEN_CODEC_H_
 
@@ -8,16 +8,16 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "orbi_name/library_token.h"
+#include "der/bytes.h"
+#include "orbi_name/internal/library_token.h"
 #include "short_bytes.h"
 
 namespace orbi_name {
 namespace internal {
 
-// ParseToken reads a token; see ParseLibraryToken.
+// ParseToken reads a token; see ParseExportedNameToken.
 [[nodiscard]] TokenField ParseToken(const unsigned char* data, size_t length,
-                                    LibraryTokenView* view,
-                                    TokenRefusal* refusal);
+                                    TokenView* view, TokenRefusal* refusal);
 
 // TokenSize is the length of a token with the given field lengths.
 [[nodiscard]] inline size_t TokenSize(uint32_t mechanism_length,
@@ -43,38 +43,26 @@ namespace internal {
          name_type_length_size == kLibraryTokenOidLengthWidth;
 }
 
-// PutU16 and PutU32 write a 16- and a 32-bit field, most significant byte
-// first, and return the end of what they wrote.
-inline unsigned char* PutU16(unsigned char* out, uint32_t value) {
-  out[0] = static_cast<unsigned char>(value >> 8);
-  out[1] = static_cast<unsigned char>(value);
-  return out + 2;
-}
-inline unsigned char* PutU32(unsigned char* out, uint32_t value) {
-  out[0] = static_cast<unsigned char>(value >> 24);
-  out[1] = static_cast<unsigned char>(value >> 16);
-  out[2] = static_cast<unsigned char>(value >> 8);
-  out[3] = static_cast<unsigned char>(value);
-  return out + 4;
-}
 static_assert(kLibraryTokenIdWidth == 2 && kLibraryTokenOidLengthWidth == 2 &&
                   kLibraryTokenNameLengthWidth == 4,
               "the writer and the reader use 16- and 32-bit fields");
 
-// WriteLibraryToken writes a token at out, straight through, and returns
-// the end of what it wrote. REQUIRES: out holds TokenSize(m, n, t) bytes.
-inline unsigned char* WriteLibraryToken(unsigned char* out,
-                                        const void* mechanism, uint32_t m,
-                                        const void* name, uint32_t n,
-                                        const void* name_type, uint32_t t) {
-  unsigned char* p = PutU16(out, kLibraryTokenId);
-  p = PutU16(p, m);
-  CopyBytes(p, mechanism, m);
-  p = PutU32(p + m, n);
-  CopyBytes(p, name, n);
-  p = PutU16(p + n, t);
-  CopyBytes(p, name_type, t);
-  return p + t;
+// WriteLibraryToken writes a token into the size bytes at out, straight
+// through. Returns true when it filled them exactly, which it does when size
+// is TokenSize(m, n, t); false otherwise, out's contents then unspecified.
+[[nodiscard]] inline bool WriteLibraryToken(unsigned char* out, size_t size,
+                                            const void* mechanism, uint32_t m,
+                                            const void* name, uint32_t n,
+                                            const void* name_type, uint32_t t) {
+  orbi::der::ByteWriter writer(out, size);
+  writer.WriteU16(kLibraryTokenId);
+  writer.WriteU16(m);
+  if (unsigned char* at = writer.Take(m)) CopyBytes(at, mechanism, m);
+  writer.WriteU32(n);
+  if (unsigned char* at = writer.Take(n)) CopyBytes(at, name, n);
+  writer.WriteU16(t);
+  if (unsigned char* at = writer.Take(t)) CopyBytes(at, name_type, t);
+  return writer.ok() && writer.left() == 0;
 }
 
 }  // namespace internal

@@ -1,7 +1,7 @@
-// The rules of orbi_name/oid_rules.h, inline: PLVORBIInternalOID's set(text)
-// and get(gss_OID&) run them on their hot paths, and the public answers of
-// oid_rules.cc run them and describe a refusal. One copy of each rule, so a
-// refusal's reason is always the one the value stopped at.
+// The rules of orbi_name/internal/oid_rules.h, inline: PLVORBIInternalOID's
+// set(text) and get(gss_OID&) run them on their hot paths, and the public
+// answers of oid_rules.cc run them and describe a refusal. One copy of each
+// rule, so a refusal's reason is always the one the value stopped at.
 #ifndef ORBI_NAME_SRC_OID_GRAMMAR_H_
 #define ORBI_NAME_SRC_OID_GRAMMAR_H_
 
@@ -11,7 +11,7 @@
 
 #include "der/oid.h"
 #include "hints.h"
-#include "orbi_name/oid_rules.h"
+#include "orbi_name/internal/oid_rules.h"
 
 namespace orbi_name {
 namespace internal {

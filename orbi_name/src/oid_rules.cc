@@ -1,6 +1,7 @@
-// The public answers of orbi_name/oid_rules.h: the rules of oid_grammar.h,
-// which PLVORBIInternalOID runs too, and the description of a refusal.
-#include "orbi_name/oid_rules.h"
+// The public answers of orbi_name/internal/oid_rules.h: the rules of
+// oid_grammar.h, which PLVORBIInternalOID runs too, and the description of a
+// refusal.
+#include "orbi_name/internal/oid_rules.h"
 
 #include <string.h>
 

@@ -23,10 +23,4 @@ bool KeepsText(const void* bytes, size_t length) {
   return true;
 }
 
-int FindTableEntry(gss_OID oid) { return internal::FindTableIndex(oid); }
-
-NameTypeKind ClassifyNameType(gss_OID type) {
-  return internal::ClassifyNameType(type);
-}
-
 }  // namespace orbi_name

@@ -3,7 +3,7 @@
 #ifndef ORBI_NAME_SRC_TABLE_OIDS_H_
 #define ORBI_NAME_SRC_TABLE_OIDS_H_
 
-#include "orbi_name/rules.h"
+#include "orbi_name/internal/rules.h"
 #include "orbi_services/gss_types.h"
 
 namespace orbi_name {

@@ -7,13 +7,18 @@
 # abidiff: the same passes; only additions (new functions, variables,
 # symbols) pass with a note that the file needs updating; anything else (a
 # symbol removed, a changed signature, class layout or enum value, a new
-# soname) fails with abidiff's report. MODE=write rewrites the checked-in
+# soname) fails with abidiff's report. It then compares the build with the
+# ABI of every release as it shipped (RELEASES/<version>/<soname>.abi, for
+# example releases/1.0.0/, written once from that release's build): there
+# additions pass and anything else fails. MODE=write rewrites the checked-in
 # description from the build, for a change made on purpose (README,
-# Packages says when that also needs a new soname).
+# Packages says when that also needs a new soname); it never touches a
+# release's.
 #
 # cmake -DABIDW=abidw -DABIDIFF=abidiff -DMODE=check|write -DLIBRARY=path
 #   -DREFERENCE=path.abi -DWORK=dir -DHEADERS="dir,dir" -DSUPPRESSIONS=file
 #   -DSOURCE_DIR=... -DBINARY_DIR=... -DUPDATE="the update command"
+#   [-DRELEASES=dir]
 #   -P check_abi.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -51,40 +56,62 @@ if(MODE STREQUAL "write")
   return()
 endif()
 
+# compare(<reference> <what> <note_additions>): abidiff of reference against the build's
+# description. Passes on no change; on additions alone it says so when
+# note_additions is set; anything else (a symbol removed, a changed
+# signature, class layout or enum value, a new soname) fails with abidiff's
+# report.
+function(compare reference what note_additions)
+  execute_process(
+    COMMAND "${ABIDIFF}" --suppressions "${SUPPRESSIONS}" "${reference}" "${output}"
+    RESULT_VARIABLE result OUTPUT_VARIABLE report ERROR_VARIABLE error)
+  # abidiff's status is a bit set: 1 an error, 2 a usage error, 4 a change,
+  # 8 a change known to be incompatible (a symbol removed).
+  if(result EQUAL 0)
+    message(STATUS "${name}: the ABI is ${what}")
+    return()
+  endif()
+  if(NOT result MATCHES "^[0-9]+$" OR result GREATER 15)
+    message(FATAL_ERROR "abidiff did not run (${result}): ${error}")
+  endif()
+  math(EXPR error_bits "${result} & 3")
+  math(EXPR incompatible "${result} & 8")
+  if(NOT error_bits EQUAL 0)
+    message(FATAL_ERROR "abidiff failed (${result}): ${error}${report}")
+  endif()
+  # A change abidiff cannot call incompatible for sure (bit 4 alone) is an
+  # addition only when its summary counts nothing removed or changed and no
+  # property of the library changed ("ELF SONAME changed", "architecture
+  # changed"; the summaries write "N Changed").
+  set(only_added TRUE)
+  if(NOT incompatible EQUAL 0 OR report MATCHES "[1-9][0-9]* (Removed|Changed)"
+      OR report MATCHES "changed")
+    set(only_added FALSE)
+  endif()
+  if(only_added)
+    if(note_additions)
+      message(STATUS "NOTE: ${name}: the build adds to ${what}; "
+        "the file needs updating (${UPDATE}):\n${report}")
+    endif()
+    return()
+  endif()
+  message(FATAL_ERROR "${name}: the build's ABI differs from ${what}. An "
+    "incompatible change needs a new soname (README, Packages); a "
+    "deliberate one is written with ${UPDATE}.\n${report}")
+endfunction()
+
 if(NOT EXISTS "${REFERENCE}")
   message(FATAL_ERROR "${REFERENCE} does not exist; write it with: ${UPDATE}")
 endif()
-execute_process(
-  COMMAND "${ABIDIFF}" --suppressions "${SUPPRESSIONS}" "${REFERENCE}" "${output}"
-  RESULT_VARIABLE result OUTPUT_VARIABLE report ERROR_VARIABLE error)
-# abidiff's status is a bit set: 1 an error, 2 a usage error, 4 a change,
-# 8 a change known to be incompatible (a symbol removed).
-if(result EQUAL 0)
-  message(STATUS "${name}: the ABI is the one checked in")
-  return()
+compare("${REFERENCE}" "the one checked in" TRUE)
+# Every release as it shipped (RELEASES/<version>/<soname>.abi): while the
+# soname is the same, a later build may add to a release's ABI, never take
+# from it or change it.
+if(RELEASES)
+  file(GLOB shipped "${RELEASES}/*/${name}")
+  foreach(release_abi IN LISTS shipped)
+    get_filename_component(release "${release_abi}" DIRECTORY)
+    get_filename_component(release "${release}" NAME)
+    compare("${release_abi}" "release ${release}'s" FALSE)
+  endforeach()
 endif()
-if(NOT result MATCHES "^[0-9]+$" OR result GREATER 15)
-  message(FATAL_ERROR "abidiff did not run (${result}): ${error}")
-endif()
-math(EXPR error_bits "${result} & 3")
-math(EXPR incompatible "${result} & 8")
-if(NOT error_bits EQUAL 0)
-  message(FATAL_ERROR "abidiff failed (${result}): ${error}${report}")
-endif()
-# A change abidiff cannot call incompatible for sure (bit 4 alone) is an
-# addition only when its summary counts nothing removed or changed and no
-# property of the library changed ("ELF SONAME changed", "architecture
-# changed"; the summaries write "N Changed").
-set(only_added TRUE)
-if(NOT incompatible EQUAL 0 OR report MATCHES "[1-9][0-9]* (Removed|Changed)"
-    OR report MATCHES "changed")
-  set(only_added FALSE)
-endif()
-if(only_added)
-  message(STATUS "NOTE: ${name}: the build adds to the ABI checked in; "
-    "the file needs updating (${UPDATE}):\n${report}")
-  return()
-endif()
-message(FATAL_ERROR "${name}: the build's ABI differs from the one checked "
-  "in. An incompatible change needs a new soname (README, Packages); a "
-  "deliberate one is written with ${UPDATE}.\n${report}")

@@ -1,6 +1,8 @@
 # Checks the dynamic symbols that liborbi_name.so defines: every one belongs
-# to one of the three public classes, is one of the status, token, rule or
-# OID rule functions or is exported data, and every public operation is there.
+# to one of the three public classes, is one of the status, token or rule
+# functions of the public headers or is exported data, and every public
+# operation is there. The project's own helpers (orbi_name/internal/) are
+# not exported.
 #
 # cmake -DNM=nm -DLIBRARY=liborbi_name.so -P check_symbols.cmake
 
@@ -14,17 +16,10 @@ set(expected
   "orbi_name::StatusName(unsigned int)"
   "orbi_name::StatusMessage(unsigned int)"
   "orbi_name::GssMajorStatus(unsigned int)"
-  "orbi_name::ParseLibraryToken(void const*, unsigned long, orbi_name::LibraryTokenView*, orbi_name::TokenRefusal*)"
   "orbi_name::ParseExportedNameToken(void const*, unsigned long, orbi_name::TokenView*, orbi_name::TokenRefusal*)"
   "orbi_name::TokenFieldName(orbi_name::TokenField)"
   "orbi_name::CheckMechanism(gss_OID_desc_struct*)"
   "orbi_name::KeepsText(void const*, unsigned long)"
-  "orbi_name::FindTableEntry(gss_OID_desc_struct*)"
-  "orbi_name::ClassifyNameType(gss_OID_desc_struct*)"
-  "orbi_name::DescribeText(PLVORBIInternalName*, orbi_name::TextLayout*)"
-  "orbi_name::MeasureOidText(char const*, orbi_name::OidTextLayout*, orbi_name::OidTextRefusal*)"
-  "orbi_name::ReadOidTextArcs(orbi_name::OidTextLayout const&, unsigned int*, orbi_name::OidTextRefusal*)"
-  "orbi_name::CheckOidArcs(unsigned int const*, unsigned long)"
   "PLVORBIInternalName::PLVORBIInternalName()"
   "PLVORBIInternalName::~PLVORBIInternalName()"
   "PLVORBIInternalName::Clean()"
@@ -81,8 +76,8 @@ foreach(symbol IN LISTS found)
      symbol STREQUAL "plvorbiname_LegalNotice")
     continue()
   endif()
-  # The functions of orbi_name/status.h, library_token.h and rules.h, each in
-  # the public list.
+  # The functions of orbi_name/status.h, exported_name_token.h and rules.h,
+  # each in the public list.
   if(symbol MATCHES "^orbi_name::")
     list(FIND expected "${symbol}" index)
     if(NOT index EQUAL -1)

@@ -4,16 +4,25 @@
 # dpkg-shlibdeps reads it to give a program built against the libraries the
 # least version that has every symbol the program uses.
 #
+# A symbol's version is the release that first shipped it: the earliest
+# release under RELEASES (tests/abi/releases/<version>/<soname>.abi, the ABI
+# of each release as it shipped) whose library exports it, or VERSION, the
+# release being made, for a symbol no earlier release exported. So a program
+# built against this release depends on a release that has every symbol it
+# uses.
+#
 # MODE=check compares it with the build: a symbol the file lists and the
 # build no longer exports fails (a program linked against an earlier
-# build would not load); a symbol the build exports and the file lacks
-# passes with a note that the file needs updating. MODE=write rewrites the
-# file from the build, keeping each listed symbol's version and giving new
-# ones VERSION.
+# build would not load), and so does a symbol whose version is not the
+# release that first shipped it (an older one lets a program load a
+# library without it; a newer one asks for more than the program needs); a
+# symbol the build exports and the file lacks passes with a note that the
+# file needs updating. MODE=write rewrites the file from the build, each
+# symbol with the release that first shipped it.
 #
 # cmake -DNM=nm -DMODE=check|write -DSYMBOLS_FILE=... -DPACKAGE=liborbi-name1
-#   -DDEV_PACKAGE=liborbi-name-dev -DVERSION=1.0.0 -DARCH=amd64
-#   -DUPDATE="the command that rewrites the file"
+#   -DDEV_PACKAGE=liborbi-name-dev -DVERSION=1.1.0 -DARCH=amd64
+#   -DRELEASES=dir -DUPDATE="the command that rewrites the file"
 #   -DLIBRARIES="SONAME=PATH,SONAME=PATH" -P debian_symbols.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -72,9 +81,42 @@ foreach(entry IN LISTS LIBRARIES)
   set(build_symbols_${soname} "${symbols}")
 endforeach()
 
+# first_release(<out> <soname> <symbol>): the release that first exported
+# symbol from soname, by the release descriptions under RELEASES, or
+# VERSION.
+file(GLOB releases LIST_DIRECTORIES true RELATIVE "${RELEASES}" "${RELEASES}/*")
+list(SORT releases COMPARE NATURAL)
+foreach(release IN LISTS releases)
+  if(release VERSION_GREATER_EQUAL VERSION)
+    message(FATAL_ERROR "${RELEASES}/${release}: a release description for "
+      "${release}, which is not older than the version being made (${VERSION})")
+  endif()
+  foreach(soname IN LISTS build_sonames)
+    set(abi "${RELEASES}/${release}/${soname}.abi")
+    set(shipped_${release}_${soname} "")
+    if(EXISTS "${abi}")
+      file(STRINGS "${abi}" lines REGEX "<elf-symbol name='[^']+'")
+      foreach(line IN LISTS lines)
+        if(line MATCHES "<elf-symbol name='([^']+)'")
+          list(APPEND shipped_${release}_${soname} "${CMAKE_MATCH_1}")
+        endif()
+      endforeach()
+    endif()
+  endforeach()
+endforeach()
+function(first_release out soname symbol)
+  foreach(release IN LISTS releases)
+    if(symbol IN_LIST shipped_${release}_${soname})
+      set(${out} "${release}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(${out} "${VERSION}" PARENT_SCOPE)
+endfunction()
+
 if(MODE STREQUAL "write")
   set(text "# The symbols that the shared libraries of ${PACKAGE} export, each with\n")
-  string(APPEND text "# the version that first exported it (dpkg's symbols file; a symbol\n")
+  string(APPEND text "# the release that first shipped it (dpkg's symbols file; a symbol\n")
   string(APPEND text "# that is dropped breaks programs built against it and needs a new\n")
   string(APPEND text "# soname). Written from the build, checked against it by the\n")
   string(APPEND text "# debian_symbols test; after adding to the public interface:\n")
@@ -85,11 +127,7 @@ if(MODE STREQUAL "write")
     string(APPEND text "${soname} ${PACKAGE} #MINVER#\n")
     string(APPEND text "* Build-Depends-Package: ${DEV_PACKAGE}\n")
     foreach(symbol IN LISTS build_symbols_${soname})
-      if(DEFINED "version_${symbol}")
-        set(since "${version_${symbol}}")
-      else()
-        set(since "${VERSION}")
-      endif()
+      first_release(since "${soname}" "${symbol}")
       string(APPEND text " ${symbol}@Base ${since}\n")
     endforeach()
     foreach(symbol IN LISTS file_symbols_${soname})
@@ -132,6 +170,14 @@ foreach(soname IN LISTS build_sonames)
     if(NOT symbol IN_LIST build_symbols_${soname})
       demangle(readable "${symbol}")
       string(APPEND failures "  ${soname}: dropped ${symbol} (${readable})\n")
+      continue()
+    endif()
+    first_release(since "${soname}" "${symbol}")
+    if(NOT version_${symbol} STREQUAL since)
+      demangle(readable "${symbol}")
+      string(APPEND failures "  ${soname}: ${symbol} (${readable}) carries "
+        "${version_${symbol}}, but the release that first shipped it is "
+        "${since}\n")
     endif()
   endforeach()
   foreach(symbol IN LISTS build_symbols_${soname})
@@ -145,7 +191,8 @@ endforeach()
 if(failures)
   message(FATAL_ERROR "${SYMBOLS_FILE} against the build:\n${failures}"
     "A dropped symbol breaks every program built against it: bring it back, "
-    "or give the library a new soname (README, Packages).")
+    "or give the library a new soname (README, Packages). A wrong version "
+    "is rewritten by ${UPDATE}.")
 endif()
 if(added)
   message(STATUS "NOTE: the build exports symbols that ${SYMBOLS_FILE} does "

@@ -45,8 +45,8 @@ std::string OidLine(const OidInfo& info);
 std::string OidJson(const OidInfo& info);
 
 // ReadOidText reads text with the library and, on refusal, sets error to the
-// reason the library gives for it (orbi_name/oid_rules.h); hex_hint adds how
-// to give an OID whose only fault is a zero arc in hex.
+// reason the library gives for it (orbi_name/internal/oid_rules.h); hex_hint
+// adds how to give an OID whose only fault is a zero arc in hex.
 [[nodiscard]] bool ReadOidText(const char* text, bool hex_hint,
                                PLVORBIInternalOID* value, OwnedOid* der,
                                std::string* error);

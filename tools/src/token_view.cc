@@ -5,8 +5,8 @@
 #include "byte_text.h"
 #include "holders.h"
 #include "oid_view.h"
-#include "orbi_name/library_token.h"
-#include "orbi_name/rules.h"
+#include "orbi_name/internal/library_token.h"
+#include "orbi_name/internal/rules.h"
 #include "orbi_name/status.h"
 
 namespace orbi_tool {
@@ -22,10 +22,10 @@ std::string IdentifierHex() {
 bool InspectToken(const std::vector<unsigned char>& token,
                   InspectedToken* fields, std::string* error) {
   using orbi_name::TokenField;
-  orbi_name::LibraryTokenView view;
+  orbi_name::TokenView view;
   orbi_name::TokenRefusal refusal;
-  const TokenField wrong =
-      orbi_name::ParseLibraryToken(token.data(), token.size(), &view, &refusal);
+  const TokenField wrong = orbi_name::ParseExportedNameToken(
+      token.data(), token.size(), &view, &refusal);
   if (wrong != TokenField::kNone) {
     const std::string field = orbi_name::TokenFieldName(wrong);
     const std::string at = std::to_string(refusal.offset);

@@ -12,9 +12,9 @@
 
 namespace orbi_tool {
 
-// The fields of the library's exported name token (orbi_name/library_token.h)
-// as the tool shows them, pointing into the token's bytes. The name type
-// fields may be missing altogether.
+// The fields of the library's exported name token
+// (orbi_name/internal/library_token.h) as the tool shows them, pointing into
+// the token's bytes. The name type fields may be missing altogether.
 struct InspectedToken {
   gss_OID_desc mech = {0, nullptr};
   const unsigned char* name = nullptr;

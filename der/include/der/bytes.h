@@ -11,9 +11,15 @@
 #ifndef ORBI_DER_BYTES_H_
 #define ORBI_DER_BYTES_H_
 
+#include <assert.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
+
+// The DER module is compiled into each library and program that uses it
+// and is none of their interfaces: nothing of it, template instantiations
+// included, is exported from a shared library.
+#pragma GCC visibility push(hidden)
 
 namespace orbi {
 namespace der {
@@ -118,6 +124,16 @@ class ByteWriter {
     return true;
   }
 
+  // Take hands out the next count bytes for the caller to fill (with an
+  // inline copy where WriteBytes would call memcpy), or null when they do
+  // not fit.
+  unsigned char* Take(size_t count) {
+    if (!Room(count)) return nullptr;
+    unsigned char* at = data_;
+    Skip(count);
+    return at;
+  }
+
   bool WriteBytes(const void* bytes, size_t count) {
     if (!Room(count)) return false;
     if (count > 0) memcpy(data_, bytes, count);
@@ -168,6 +184,10 @@ enum class DerHeaderFault {
 [[nodiscard]] inline DerHeaderFault ReadDerHeader(ByteReader& in, uint32_t tag,
                                                   size_t max_length_octets,
                                                   size_t* length) {
+  assert(max_length_octets >= 1 && max_length_octets <= sizeof(size_t));
+  // Where the precondition is broken without assertions, no length wider
+  // than size_t is ever taken: value cannot overflow.
+  if (max_length_octets > sizeof(size_t)) max_length_octets = sizeof(size_t);
   ByteReader copy = in;  // read on a copy: a refusal consumes nothing
   uint32_t found = 0;
   if (!copy.ReadU8(&found)) return DerHeaderFault::kNoTag;
@@ -195,5 +215,7 @@ enum class DerHeaderFault {
 
 }  // namespace der
 }  // namespace orbi
+
+#pragma GCC visibility pop
 
 #endif  // ORBI_DER_BYTES_H_

@@ -15,6 +15,11 @@
 #include <stddef.h>
 #include <stdint.h>
 
+// The DER module is compiled into each library and program that uses it
+// and is none of their interfaces: nothing of it, template instantiations
+// included, is exported from a shared library.
+#pragma GCC visibility push(hidden)
+
 namespace orbi {
 namespace der {
 
@@ -162,5 +167,7 @@ unsigned char* PutOidContent(const Arc* arcs, size_t count,
 
 }  // namespace der
 }  // namespace orbi
+
+#pragma GCC visibility pop
 
 #endif  // ORBI_DER_OID_H_

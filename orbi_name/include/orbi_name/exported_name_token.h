@@ -1,8 +1,15 @@
-// Deprecated: the earlier names of orbi_name/library_token.h, kept for one
-// release so that code written against them still builds, and programs
-// linked against liborbi_name.so.1 still load. New code includes
-// orbi_name/library_token.h and calls ParseLibraryToken with a
-// LibraryTokenView; this header goes away with the next SONAME.
+// The library's exported name token, as PLVORBIInternalName::Export writes
+// it and Set reads it under the exported-name type, read back field by
+// field: for callers that show or check a token without importing it.
+//
+//   04 01 | M (2 bytes) | mechanism OID (M bytes) | N (4 bytes) |
+//   name (N bytes) | T (2 bytes) | name type OID (T bytes)
+//
+// All integers are big-endian; the name type fields may be missing
+// altogether (a token that ends after the name). The OIDs are content octets
+// as a gss_OID holds them, without a DER tag and length. This is not the
+// token of RFC 2743, section 3.2, that the GSS-API module writes (with the
+// mechanism OID DER-wrapped and no name type).
 //
 // Thread safety: the functions keep no state.
 #ifndef ORBI_NAME_EXPORTED_NAME_TOKEN_H_
@@ -12,13 +19,24 @@
 #include <stdint.h>
 
 #include "orbi_name/export.h"
-#include "orbi_name/library_token.h"
 
 namespace orbi_name {
 
-// The fields of a token, as LibraryTokenView (a type of its own, so that
-// ParseExportedNameToken keeps the symbol it has always had).
-struct [[deprecated("use orbi_name::LibraryTokenView")]] TokenView {
+// The fields of a token, in their order; kNone where no field is wrong.
+enum class TokenField {
+  kNone = 0,
+  kIdentifier,
+  kMechanismLength,
+  kMechanism,
+  kNameLength,
+  kName,
+  kNameTypeLength,
+  kNameType,
+  kTrailing,  // bytes behind the name type OID
+};
+
+// A token's fields; the pointers point into the token's bytes.
+struct TokenView {
   uint32_t token_id = 0;
   const unsigned char* mechanism = nullptr;
   uint32_t mechanism_length = 0;
@@ -29,17 +47,32 @@ struct [[deprecated("use orbi_name::LibraryTokenView")]] TokenView {
   uint32_t name_type_length = 0;
 };
 
-// ParseExportedNameToken is ParseLibraryToken with a TokenView.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-#endif
-[[deprecated("use orbi_name::ParseLibraryToken")]] ORBI_NAME_EXPORT TokenField
-ParseExportedNameToken(const void* token, size_t length, TokenView* view,
-                       TokenRefusal* refusal);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+// Why a token was refused: the first wrong field, where it starts, and what
+// stood there.
+struct TokenRefusal {
+  TokenField field = TokenField::kNone;
+  size_t offset = 0;   // offset of the wrong field in the token
+  size_t left = 0;     // bytes of the token from that offset on
+  uint32_t found = 0;  // kIdentifier: the identifier read (when complete);
+                       // kMechanism, kName, kNameType: the length that the
+                       // field before announced
+};
+
+// ParseExportedNameToken splits the length bytes at token into *view and
+// returns TokenField::kNone; or returns the first field that is wrong (cut
+// off, not the identifier 04 01, longer than the bytes left, or followed by
+// bytes) and describes it in *refusal when refusal is not null. It judges
+// the layout only: whether the mechanism and name type are OIDs the library
+// takes is for the import to say. *view is written only on kNone; a null
+// view is allowed. A null token reads as no bytes.
+ORBI_NAME_EXPORT TokenField ParseExportedNameToken(const void* token,
+                                                   size_t length,
+                                                   TokenView* view,
+                                                   TokenRefusal* refusal);
+
+// TokenFieldName names a field for people ("mechanism OID length"); "" for
+// kNone.
+ORBI_NAME_EXPORT const char* TokenFieldName(TokenField field);
 
 }  // namespace orbi_name
 

@@ -35,14 +35,6 @@
 #include "orbi_services/gss_types.h"
 #include "orbi_services/mutex.h"
 
-namespace orbi_name {
-namespace internal {
-// The library's own readers of a name's fields outside its operations: the
-// answers of orbi_name/rules.h that look at a name (DescribeText).
-struct NameAccess;
-}  // namespace internal
-}  // namespace orbi_name
-
 class ORBI_NAME_EXPORT PLVORBIInternalName {
  public:
   // An empty name: no text, no name type, no mechanism, no next member.
@@ -108,9 +100,9 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // Set(inputNameType, inputName) fills the name from a caller's buffer.
   // Checks, without the lock, a later failing check overriding an earlier
   // one: a null inputName or a null inputName->value gives BAD_INPUT (10);
-  // an inputNameType that ClassifyNameType (orbi_name/rules.h) refuses, that
-  // is one neither null nor, by value, the default, the exported-name or the
-  // anonymous name type of the OID table, gives BAD_NAME_TYPE (36). Then a
+  // an inputNameType that is neither null nor, by value, the default, the
+  // exported-name or the anonymous name type of the OID table gives
+  // BAD_NAME_TYPE (36). Then a
   // length above 4294967295 (nameLength and the token's fields are 32-bit)
   // gives BAD_INPUT before a byte is read. The name is unchanged on
   // BAD_INPUT and BAD_NAME_TYPE.
@@ -122,11 +114,11 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   //  - Anonymous type: the bytes are ignored; the text is the sentinel,
   //    nameLength 29 (the NUL counted), the type the anonymous name type.
   //  - Exported-name type: the bytes are read as a token in the library's
-  //    layout (orbi_name/library_token.h), which Export writes. BAD_NAME_TYPE
-  //    (36) for a token that cannot be read (wrong identifier, a length field
-  //    running past the buffer, trailing bytes that are not a name-type
-  //    field, a name type the table does not hold), INVALID_MECH (23) for a
-  //    mechanism OID that does not decode, MECH_NOT_SUPPORTED (24) for a
+  //    layout (orbi_name/exported_name_token.h), which Export writes.
+  //    BAD_NAME_TYPE (36) for a token that cannot be read (wrong identifier, a
+  //    length field running past the buffer, trailing bytes that are not a
+  //    name-type field, a name type the table does not hold), INVALID_MECH (23)
+  //    for a mechanism OID that does not decode, MECH_NOT_SUPPORTED (24) for a
   //    mechanism other than the library's; the name is then unchanged. On
   //    success the mechanism is ORBIGetOID(kORBIMechanismIndex), the text the
   //    token's name bytes with a NUL behind them,
@@ -160,14 +152,14 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
   // release mech at once. Nothing changes on failure.
   OM_uint32 CanonicalizeName(gss_OID mech) ORBI_EXCLUDES(mutex);
 
-  // Export writes the library's exported name token (orbi_name/library_token.h:
-  // the mechanism OID of M bytes, the name of N and the name type OID of T,
-  // 10 + M + N + T bytes) into a new block in *token. Checks, all made in
-  // this order, a later failing one overriding: token null BAD_INPUT (10),
-  // no mechanism NO_MECH (2), no name type BAD_NAME_TYPE (36); token is then
-  // not written. Returns SUCCESS (0); NO_MEMORY (1) when no memory could be
-  // had: token->value is then null and token->length 0. The
-  // name never changes.
+  // Export writes the library's exported name token
+  // (orbi_name/exported_name_token.h: the mechanism OID of M bytes, the name of
+  // N and the name type OID of T, 10 + M + N + T bytes) into a new block in
+  // *token. Checks, all made in this order, a later failing one overriding:
+  // token null BAD_INPUT (10), no mechanism NO_MECH (2), no name type
+  // BAD_NAME_TYPE (36); token is then not written. Returns SUCCESS (0);
+  // NO_MEMORY (1) when no memory could be had: token->value is then null and
+  // token->length 0. The name never changes.
   OM_uint32 Export(gss_buffer_t token) ORBI_EXCLUDES(mutex);
 
   // Display hands out a copy of the text (with its NUL) in *outputName, whose
@@ -236,7 +228,6 @@ class ORBI_NAME_EXPORT PLVORBIInternalName {
  private:
   friend struct PLVORBIInternalNamePeer;  // white-box access for tests
   friend class PLVORBIInternalNameSet;    // walks members with MatchThenNext
-  friend struct orbi_name::internal::NameAccess;  // rules.h's DescribeText
 
   // The fields that operator== and operator= read on their right-hand name,
   // without that name's lock: their caller keeps the name from changing.

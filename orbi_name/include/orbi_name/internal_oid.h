@@ -42,8 +42,6 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
   // an arc of 0 or an arc above 4294967295. On BAD_OID the value is
   // unchanged. Returns NO_MEMORY, with the value unchanged, when no memory
   // could be had.
-  // orbi_name/oid_rules.h reads a text by the same rules and says which one
-  // a refused text breaks.
   OM_uint32 set(const char* text);
 
   // get(text) hands out the text form: "{" + arcs in unsigned decimal divided
@@ -79,8 +77,7 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
   // SUCCESS; BAD_OID when the arcs cannot be encoded (fewer than two, a first
   // arc above 2, a second arc of 40 or more under a first arc of 0 or 1),
   // NO_MEMORY when no memory could be had; oid is null on both. The caller
-  // frees oid->elements and then oid. CheckOidArcs (orbi_name/oid_rules.h) says
-  // which rule arcs without content octets break.
+  // frees oid->elements and then oid.
   OM_uint32 get(gss_OID& oid) const;
 
   // isEqual(other) is 1 when both values have the same text form (the same

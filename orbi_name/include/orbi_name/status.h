@@ -15,6 +15,9 @@
 namespace orbi_name {
 namespace status {
 
+// Applications store and compare these values: they never change, and a
+// retired code is never given to another meaning.
+
 // Success.
 inline constexpr OM_uint32 SUCCESS = 0;
 // No heap block could be had; for CopyExpandedNameSet also a member whose

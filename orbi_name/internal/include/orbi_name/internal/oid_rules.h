@@ -14,15 +14,16 @@
 // arcs in between: MeasureOidText judges the layout and counts the arcs,
 // ReadOidTextArcs reads them.
 //
+// Not installed: the project's own code (the tool) includes it and links
+// the internal library (orbi_name_internal) that holds these functions.
+//
 // Thread safety: the functions keep no state, take no lock, allocate nothing
 // and write no trace record; any thread may call them.
-#ifndef ORBI_NAME_OID_RULES_H_
-#define ORBI_NAME_OID_RULES_H_
+#ifndef ORBI_NAME_INTERNAL_OID_RULES_H_
+#define ORBI_NAME_INTERNAL_OID_RULES_H_
 
 #include <stddef.h>
 #include <stdint.h>
-
-#include "orbi_name/export.h"
 
 namespace orbi_name {
 
@@ -77,9 +78,8 @@ struct OidTextLayout {
 // kTooManyArcs), describes it in *refusal when refusal is not null and
 // leaves *layout untouched. Whether each arc is well formed is for
 // ReadOidTextArcs to say. REQUIRES: layout is not null.
-ORBI_NAME_EXPORT OidTextFault MeasureOidText(const char* text,
-                                             OidTextLayout* layout,
-                                             OidTextRefusal* refusal);
+OidTextFault MeasureOidText(const char* text, OidTextLayout* layout,
+                            OidTextRefusal* refusal);
 
 // ReadOidTextArcs reads the arcs of a text that MeasureOidText accepted,
 // left to right, into arcs, which has room for layout.arc_count of them.
@@ -91,9 +91,8 @@ ORBI_NAME_EXPORT OidTextFault MeasureOidText(const char* text,
 // PLVORBIInternalOID::set(text) accepts a text exactly when both steps
 // return kNone, and then holds these arcs. REQUIRES: MeasureOidText
 // returned kNone for layout, and arcs is not null.
-ORBI_NAME_EXPORT OidTextFault ReadOidTextArcs(const OidTextLayout& layout,
-                                              uint32_t* arcs,
-                                              OidTextRefusal* refusal);
+OidTextFault ReadOidTextArcs(const OidTextLayout& layout, uint32_t* arcs,
+                             OidTextRefusal* refusal);
 
 // The rules that keep arcs from having DER content octets, in the order
 // they are checked; kNone where arcs break none.
@@ -110,8 +109,8 @@ enum class OidArcsFault {
 // when they do, else the first rule they break. PLVORBIInternalOID's
 // get(gss_OID&) refuses a value with BAD_OID (38) exactly when this is not
 // kNone for its arcs. A null arcs reads as no arcs.
-ORBI_NAME_EXPORT OidArcsFault CheckOidArcs(const uint32_t* arcs, size_t count);
+OidArcsFault CheckOidArcs(const uint32_t* arcs, size_t count);
 
 }  // namespace orbi_name
 
-#endif  // ORBI_NAME_OID_RULES_H_
+#endif  // ORBI_NAME_INTERNAL_OID_RULES_H_
