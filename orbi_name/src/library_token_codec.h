@@ -47,22 +47,29 @@ static_assert(kLibraryTokenIdWidth == 2 && kLibraryTokenOidLengthWidth == 2 &&
                   kLibraryTokenNameLengthWidth == 4,
               "the writer and the reader use 16- and 32-bit fields");
 
-// WriteLibraryToken writes a token into the size bytes at out, straight
-// through. Returns true when it filled them exactly, which it does when size
-// is TokenSize(m, n, t); false otherwise, out's contents then unspecified.
-[[nodiscard]] inline bool WriteLibraryToken(unsigned char* out, size_t size,
-                                            const void* mechanism, uint32_t m,
-                                            const void* name, uint32_t n,
-                                            const void* name_type, uint32_t t) {
-  orbi::der::ByteWriter writer(out, size);
-  writer.WriteU16(kLibraryTokenId);
-  writer.WriteU16(m);
-  if (unsigned char* at = writer.Take(m)) CopyBytes(at, mechanism, m);
-  writer.WriteU32(n);
-  if (unsigned char* at = writer.Take(n)) CopyBytes(at, name, n);
-  writer.WriteU16(t);
-  if (unsigned char* at = writer.Take(t)) CopyBytes(at, name_type, t);
-  return writer.ok() && writer.left() == 0;
+// WriteLibraryToken writes a token at out, straight through, and returns
+// the end of what it wrote. REQUIRES: out holds TokenSize(m, n, t) bytes.
+inline unsigned char* WriteLibraryToken(unsigned char* out,
+                                        const void* mechanism, uint32_t m,
+                                        const void* name, uint32_t n,
+                                        const void* name_type, uint32_t t) {
+  // Each field is stored by der/bytes.h and the write goes on behind it.
+  const auto put16 = [](unsigned char* at, uint32_t value) {
+    orbi::der::StoreU16(at, value);
+    return at + 2;
+  };
+  const auto put32 = [](unsigned char* at, uint32_t value) {
+    orbi::der::StoreU32(at, value);
+    return at + 4;
+  };
+  unsigned char* p = put16(out, kLibraryTokenId);
+  p = put16(p, m);
+  CopyBytes(p, mechanism, m);
+  p = put32(p + m, n);
+  CopyBytes(p, name, n);
+  p = put16(p + n, t);
+  CopyBytes(p, name_type, t);
+  return p + t;
 }
 
 }  // namespace internal

@@ -74,6 +74,22 @@ class ByteReader {
   size_t left_;
 };
 
+// StoreU16 and StoreU32 write the low 16 and all 32 bits of value at out,
+// most significant byte first: the one home of the fixed-width big-endian
+// layout, which ByteWriter's WriteU16 and WriteU32 use after checking the
+// room, and which a writer that measured its output exactly (the library's
+// token) uses directly. REQUIRES: out has room for 2 (4) bytes.
+inline void StoreU16(unsigned char* out, uint32_t value) {
+  out[0] = static_cast<unsigned char>(value >> 8);
+  out[1] = static_cast<unsigned char>(value);
+}
+inline void StoreU32(unsigned char* out, uint32_t value) {
+  out[0] = static_cast<unsigned char>(value >> 24);
+  out[1] = static_cast<unsigned char>(value >> 16);
+  out[2] = static_cast<unsigned char>(value >> 8);
+  out[3] = static_cast<unsigned char>(value);
+}
+
 class ByteWriter {
  public:
   ByteWriter(unsigned char* data, size_t size) : data_(data), left_(size) {}
@@ -94,17 +110,13 @@ class ByteWriter {
   // significant byte first.
   bool WriteU16(uint32_t value) {
     if (!Room(2)) return false;
-    data_[0] = static_cast<unsigned char>(value >> 8);
-    data_[1] = static_cast<unsigned char>(value);
+    StoreU16(data_, value);
     Skip(2);
     return true;
   }
   bool WriteU32(uint32_t value) {
     if (!Room(4)) return false;
-    data_[0] = static_cast<unsigned char>(value >> 24);
-    data_[1] = static_cast<unsigned char>(value >> 16);
-    data_[2] = static_cast<unsigned char>(value >> 8);
-    data_[3] = static_cast<unsigned char>(value);
+    StoreU32(data_, value);
     Skip(4);
     return true;
   }
@@ -122,16 +134,6 @@ class ByteWriter {
     }
     Skip(width);
     return true;
-  }
-
-  // Take hands out the next count bytes for the caller to fill (with an
-  // inline copy where WriteBytes would call memcpy), or null when they do
-  // not fit.
-  unsigned char* Take(size_t count) {
-    if (!Room(count)) return nullptr;
-    unsigned char* at = data_;
-    Skip(count);
-    return at;
   }
 
   bool WriteBytes(const void* bytes, size_t count) {
