@@ -9,12 +9,16 @@
 #    client (through MIT's glue, which reads the installed
 #    /etc/gss/mech.d/orbi.conf, no GSS_MECH_CONFIG) and the installed tool
 #    run from the installed files; removal and purge leave nothing.
-#  - packages_upgrade: the same tree built as the next version (Release, as
-#    the package preset builds it) and installed over them in the same way,
-#    orbi.conf edited or not, that release's orbi.conf changed or not; the
-#    mechanism answers after each; removal and purge leave nothing. Not in
-#    sanitizer builds: the next version is a plain build, so the upgrade
-#    there tests nothing a plain build does not.
+#  - packages_upgrade: the next version installed over them in the same
+#    way, orbi.conf edited or not, that release's orbi.conf changed or not;
+#    the mechanism answers after each; removal and purge leave nothing. The
+#    next version is made from this build, not by building the tree again:
+#    its packages repacked with the version raised, and liborbi_name linked
+#    once more from this build's objects with the version text of the next
+#    version (orbi_name_next, below). Not in sanitizer builds:
+#    packages_installed runs the sanitized binaries from the packages
+#    there, and what the upgrade adds, dpkg's handling of the versions and
+#    of the conffile, does not depend on the build.
 #  packages_installed and packages_upgrade are skipped where the namespace
 #  or the overlays are not permitted.
 # Registered when the packages can be built and read here: install rules,
@@ -94,17 +98,12 @@ else()
     version=${PROJECT_VERSION}
     deb_version=${_orbi_deb_version}
     oid=${ORBI_MECH_OID}
-    arc=${ORBI_OID_ARC}
     heimdal=${_orbi_heimdal}
     sanitized=${_orbi_sanitized}
     hardening=${_orbi_hardening}
     client=$<TARGET_FILE:orbi_mech_client>
     heimdal_client=${_orbi_heimdal_client}
-    krb5_conf=${CMAKE_CURRENT_SOURCE_DIR}/mech/krb5.conf
-    cmake=${CMAKE_COMMAND}
-    generator=${CMAKE_GENERATOR}
-    cc=${CMAKE_C_COMPILER}
-    cxx=${CMAKE_CXX_COMPILER})
+    krb5_conf=${CMAKE_CURRENT_SOURCE_DIR}/mech/krb5.conf)
   find_program(ORBI_BASH bash REQUIRED)
   add_test(NAME packages_contents
     COMMAND ${ORBI_BASH} ${CMAKE_CURRENT_SOURCE_DIR}/packages/packages_test.sh
@@ -116,9 +115,44 @@ else()
     FIXTURES_SETUP orbi_packages)
   set(_orbi_namespace_tests packages_installed)
   if(NOT _orbi_sanitized)
+    # The next release's liborbi_name (the patch version raised): this
+    # build's objects of the library, but for version.cc, which holds the
+    # version that the library reports and the tool prints and is compiled
+    # again here with the next version; linked as orbi_shared_library links
+    # the library, into a directory of its own. Everything else of that
+    # release is in this build's packages (packages_test.sh repacks them).
+    math(EXPR _orbi_next_patch "${PROJECT_VERSION_PATCH} + 1")
+    set(_orbi_next_version
+      ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${_orbi_next_patch})
+    add_library(orbi_name_next SHARED
+      "$<FILTER:$<TARGET_OBJECTS:orbi_name_objects>,EXCLUDE,/version[.]cc[.]o(bj)?$>"
+      $<TARGET_OBJECTS:orbi_der>
+      ${PROJECT_SOURCE_DIR}/orbi_name/src/version.cc)
+    target_include_directories(orbi_name_next PRIVATE
+      $<TARGET_PROPERTY:orbi_name_objects,INTERFACE_INCLUDE_DIRECTORIES>)
+    target_compile_definitions(orbi_name_next PRIVATE
+      ORBI_NAME_BUILDING_LIBRARY ORBI_NAME_VERSION="${_orbi_next_version}")
+    target_compile_features(orbi_name_next PRIVATE cxx_std_17)
+    target_link_libraries(orbi_name_next
+      PUBLIC orbi_services
+      PRIVATE orbi_name_warnings orbi_name_hardening)
+    set_target_properties(orbi_name_next PROPERTIES
+      OUTPUT_NAME orbi_name
+      DEFINE_SYMBOL ""
+      VERSION ${_orbi_next_version}
+      SOVERSION ${PROJECT_VERSION_MAJOR}
+      CXX_VISIBILITY_PRESET hidden
+      VISIBILITY_INLINES_HIDDEN ON
+      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/packages_next)
     add_test(NAME packages_upgrade
       COMMAND ${ORBI_BASH} ${CMAKE_CURRENT_SOURCE_DIR}/packages/packages_test.sh
-        upgrade ${_orbi_packages_args})
+        upgrade ${_orbi_packages_args}
+        next_version=${_orbi_next_version}
+        next_library=$<TARGET_FILE:orbi_name_next>
+        library=$<TARGET_FILE:orbi_name>
+        strip=${CMAKE_STRIP}
+        objcopy=${CMAKE_OBJCOPY}
+        nm=${CMAKE_NM})
     list(APPEND _orbi_namespace_tests packages_upgrade)
   endif()
   # LSAN_OPTIONS as for the mechanism tests (tests/mech.cmake): the glue's

@@ -23,11 +23,11 @@
 # installed tool runs; both must load the installed libraries. Then removal
 # and purge must leave nothing behind.
 #
-# upgrade: the same source tree built again as the next version (WORK/next,
-# as the package preset builds it), installed in the same way over the
-# packages of this build, with orbi.conf edited or not, with that release's
-# orbi.conf the same or changed (check_upgrades); the mechanism must answer
-# after each, and removal and purge leave nothing behind.
+# upgrade: the next version (WORK/next: this build's packages repacked as
+# that release, make_next), installed in the same way over the packages of
+# this build, with orbi.conf edited or not, with that release's orbi.conf
+# the same or changed (check_upgrades); the mechanism must answer after
+# each, and removal and purge leave nothing behind.
 #
 # installed and upgrade exit 77 (skipped) where a private mount namespace or
 # an overlay is not permitted.
@@ -35,25 +35,27 @@
 # NAME=VALUE: work (scratch dir), build and source (the trees), cpack,
 # libdir, cmake_dir and pc_dir (relative install dirs), config (the build
 # type), version, deb_version (the packages' version: cmake/debian/changelog),
-# oid (the mechanism OID) and arc (the OID arc it is under), heimdal (1 when
-# orbi_mech_heimdal.so is built), sanitized (1 in a sanitizer build, whose
-# binaries name their sources), hardening (the features check_elf.sh
-# --expect takes), client (the MIT client), heimdal_client (the Heimdal
-# client, if built), krb5_conf (the Kerberos configuration for the client),
-# cmake, generator, cc and cxx (to build the next version as this build was).
+# oid (the mechanism OID), heimdal (1 when orbi_mech_heimdal.so is built),
+# sanitized (1 in a sanitizer build, whose binaries name their sources),
+# hardening (the features check_elf.sh --expect takes), client (the MIT
+# client), heimdal_client (the Heimdal client, if built), krb5_conf (the
+# Kerberos configuration for the client); for upgrade: next_version,
+# next_library (liborbi_name of this build's objects linked as
+# next_version), library (this build's liborbi_name), strip, objcopy and nm.
 set -uo pipefail
 
 mode=${1:-}
 shift || true
 work='' build='' source='' cpack='' libdir='' cmake_dir='' pc_dir=''
-config='' version='' deb_version='' oid='' arc='' heimdal=0 sanitized=0
-hardening='' client='' heimdal_client='' krb5_conf='' cmake='' generator=''
-cc='' cxx=''
+config='' version='' deb_version='' oid='' heimdal=0 sanitized=0
+hardening='' client='' heimdal_client='' krb5_conf='' next_version=''
+next_library='' library='' strip='' objcopy='' nm=''
 for arg in "$@"; do
   case ${arg%%=*} in
     work | build | source | cpack | libdir | cmake_dir | pc_dir | config | \
-      version | deb_version | oid | arc | heimdal | sanitized | hardening | \
-      client | heimdal_client | krb5_conf | cmake | generator | cc | cxx)
+      version | deb_version | oid | heimdal | sanitized | hardening | \
+      client | heimdal_client | krb5_conf | next_version | next_library | \
+      library | strip | objcopy | nm)
       printf -v "${arg%%=*}" '%s' "${arg#*=}"
       ;;
     *)
@@ -83,10 +85,9 @@ major=${version%%.*}
 runtime=liborbi-name$major
 packages=("$runtime" liborbi-name-dev orbi-name orbi-mech)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# The next release, for the upgrades: the patch version raised, Debian
-# revision 1.
+# The next release, for the upgrades (next_version: the patch version
+# raised), Debian revision 1.
 next=$work/next
-next_version=${version%.*}.$((${version##*.} + 1))
 next_deb_version=$next_version-1
 # Scratch files of the namespace tests, one dir each: they may run at once.
 scratch=$work/${mode#in_namespace_}
@@ -454,7 +455,7 @@ check_installed() {
   finish
 }
 
-# check_upgrades: the next release (build_next) installed over the packages
+# check_upgrades: the next release (make_next) installed over the packages
 # of this build, dpkg running with no input, as an unattended upgrade does.
 # orbi.conf as installed follows the new package; one edited here is kept:
 # with no question asked where the release leaves orbi.conf as it was, and
@@ -464,9 +465,9 @@ check_installed() {
 # unattended runs, says the same), the release's file beside it as
 # orbi.conf.dpkg-dist.
 check_upgrades() {
-  upgrade "edited, the release's orbi.conf unchanged" "$next/debs" 1
-  upgrade "as installed, the release's orbi.conf changed" "$next/changed" 0
-  upgrade "edited, the release's orbi.conf changed" "$next/changed" 1 \
+  upgrade "edited, the release's orbi.conf unchanged" "$next/debs" 1 0
+  upgrade "as installed, the release's orbi.conf changed" "$next/changed" 0 1
+  upgrade "edited, the release's orbi.conf changed" "$next/changed" 1 1 \
     --force-confdef --force-confold
   finish
 }
@@ -541,13 +542,15 @@ cached_in_lib() {
   return 1
 }
 
-# upgrade LABEL DIR EDIT [DPKG_OPTION...]: installs this build's packages,
-# edits orbi.conf when EDIT is 1, installs the packages in DIR over them
-# with dpkg -i and the options, checks orbi.conf, the versions, the files
-# and the mechanism, then removes and purges everything.
+# upgrade LABEL DIR EDIT CHANGED [DPKG_OPTION...]: installs this build's
+# packages, edits orbi.conf when EDIT is 1, installs the packages in DIR
+# over them with dpkg -i and the options, checks orbi.conf (the release's
+# is another than the one installed when CHANGED is 1, the same when 0),
+# the versions, the files and the mechanism, then removes and purges
+# everything.
 upgrade() {
-  local label=$1 dir=$2 edit=$3 conf=/etc/gss/mech.d/orbi.conf
-  shift 3
+  local label=$1 dir=$2 edit=$3 changed=$4 conf=/etc/gss/mech.d/orbi.conf
+  shift 4
   echo "== upgrade: $label ${*:+($*)}"
   local package old=() new=()
   for package in "${packages[@]}"; do
@@ -564,6 +567,11 @@ upgrade() {
   installed_conf=$(cat "$conf")
   release_conf=$(dpkg-deb --fsys-tarfile "$(deb_of orbi-mech "$dir")" |
     tar -xOf - ./etc/gss/mech.d/orbi.conf)
+  if ((changed)) && [[ $release_conf == "$installed_conf" ]]; then
+    fail "$label: the release's orbi.conf is the one installed"
+  elif ((!changed)) && [[ $release_conf != "$installed_conf" ]]; then
+    fail "$label: the release's orbi.conf is not the one installed"
+  fi
   ((edit)) && echo "# orbi.conf as this machine's administrator keeps it" >>"$conf"
   kept=$(cat "$conf")
   dpkg "$@" -i "${new[@]}" </dev/null >"$scratch/dpkg.log" 2>&1 ||
@@ -577,9 +585,12 @@ upgrade() {
   if ((edit)); then
     [[ $(cat "$conf") == "$kept" ]] ||
       fail "$label: the edited orbi.conf was not kept: $(cat "$conf")"
-    if [[ $release_conf != "$installed_conf" ]]; then
+    if ((changed)); then
       [[ $(cat "$conf.dpkg-dist" 2>/dev/null) == "$release_conf" ]] ||
         fail "$label: the release's orbi.conf is not beside it as orbi.conf.dpkg-dist"
+    else
+      compgen -G "$conf.dpkg-*" >/dev/null &&
+        fail "$label: dpkg left $(compgen -G "$conf.dpkg-*" | tr '\n' ' ')"
     fi
   else
     [[ $(cat "$conf") == "$release_conf" ]] ||
@@ -612,55 +623,141 @@ upgrade() {
   nothing_left "$label: dpkg -P" "$debs" "$dir"
 }
 
-# build_next: the source tree released as the next patch version, as a
-# release is made (the project's VERSION raised, an entry for it on top of
-# cmake/debian/changelog), configured and built as the package preset does
-# (Release, no tests) with this build's compilers, OID arc and libdir, and
-# packaged into $next/debs. $next/changed holds the same packages, but
-# orbi-mech's orbi.conf has one comment line more: a release that changes
-# the file. Outside the namespace: nothing is installed.
-build_next() {
-  local tree=$next/src log=$next/build.log
+# ere TEXT: TEXT as an extended regular expression that matches it alone.
+ere() {
+  sed 's/[][\.*^$+?(){}|/]/\\&/g' <<<"$1"
+}
+
+# names_version FILE: whether FILE (gzip data read decompressed) names
+# $version as a version of its own, not as part of a longer number.
+names_version() {
+  local pattern
+  pattern="(^|[^0-9])$(ere "$version")([^0-9]|\$)"
+  if [[ $1 == *.gz ]]; then
+    gzip -dc "$1" | grep -aqE -- "$pattern"
+  else
+    grep -aqE -- "$pattern" "$1"
+  fi
+}
+
+# is_elf FILE: whether FILE is an ELF object.
+is_elf() {
+  [[ $(head -c 4 "$1" | od -An -c | tr -d ' ') == '177ELF' ]]
+}
+
+# raise_version TREE: the package unpacked in TREE (dpkg-deb -R) made the
+# next release's, as building that release would make it: the control
+# fields that name the version (Version, the exact versions of the
+# project's own packages in Depends, the versions in shlibs; the symbols
+# file names the versions that first exported each symbol, so it stays),
+# the file names of the libraries and the links to them, the files that
+# name the version (the CMake package, orbi_name.pc, the man pages),
+# liborbi_name itself (next_library, stripped as cpack strips it), a
+# changelog entry for the release on top, and md5sums. A file that still
+# names $version after that fails: the repack would not make the release
+# faithfully (a binary that has the version compiled in, say).
+raise_version() {
+  local tree=$1 package file target pattern text
+  pattern="(^|[^0-9])$(ere "$version")([^0-9]|\$)"
+  package=$(sed -n 's/^Package: //p' "$tree/DEBIAN/control")
+  sed -i -E -e "s/^Version: $(ere "$deb_version")\$/Version: $next_deb_version/" \
+    -e "/^(Pre-)?Depends:/s/\\(= $(ere "$deb_version")\\)/(= $next_deb_version)/g" \
+    "$tree/DEBIAN/control"
+  if [[ -f $tree/DEBIAN/shlibs ]]; then
+    sed -i -E "s/\\(>= $(ere "$version")\\)/(>= $next_version)/" "$tree/DEBIAN/shlibs"
+  fi
+
+  while read -r file; do
+    mv "$file" "${file%."$version"}.$next_version"
+  done < <(find "$tree" -path "$tree/DEBIAN" -prune -o -name "*.so.$version" -print)
+  while read -r file; do
+    target=$(readlink "$file")
+    if [[ $target == *".so.$version" ]]; then
+      ln -sfn "${target%."$version"}.$next_version" "$file"
+    fi
+  done < <(find "$tree" -path "$tree/DEBIAN" -prune -o -type l -print)
+  file=$tree$lib/liborbi_name.so.$next_version
+  if [[ -f $file ]]; then
+    { cp "$next_library" "$file" && chmod 644 "$file" && "$strip" "$file" &&
+      "$objcopy" --remove-section=.comment "$file"; } ||
+      fail "$package: liborbi_name.so.$next_version not made from $next_library"
+  fi
+
+  while read -r file; do
+    if [[ $file == */changelog.Debian.gz ]]; then
+      text=$(gzip -dc "$file")
+      {
+        printf 'orbi-name (%s) unstable; urgency=medium\n\n' "$next_deb_version"
+        printf '  * The next release, as the packages test makes it.\n\n'
+        printf ' -- The orbi_name authors <orbi-name@example.org>  %s\n\n' "$(date -R)"
+        printf '%s\n' "$text"
+      } | gzip -9n >"$file.new" && mv "$file.new" "$file"
+    elif is_elf "$file" || ! names_version "$file"; then
+      continue
+    elif [[ $file == *.gz ]]; then
+      text=$(gzip -dc "$file" | sed -E "s/$pattern/\\1$next_version\\2/g")
+      printf '%s\n' "$text" | gzip -9n >"$file.new" && mv "$file.new" "$file"
+    else
+      sed -i -E "s/$pattern/\\1$next_version\\2/g" "$file"
+    fi
+  done < <(find "$tree" -path "$tree/DEBIAN" -prune -o -type f -print)
+
+  (cd "$tree" && find . -path ./DEBIAN -prune -o -type f -printf '%P\n' |
+    LC_ALL=C sort | xargs -r md5sum) >"$tree/DEBIAN/md5sums"
+
+  while read -r file; do
+    [[ $file == */changelog.Debian.gz || $file == "$tree/DEBIAN/symbols" ]] && continue
+    if names_version "$file"; then
+      fail "$package: ${file#"$tree"} still names $version in the repacked release"
+    fi
+  done < <(find "$tree" -type f)
+}
+
+# make_next: the next release, made from this build's packages instead of
+# a second build of the tree: each one unpacked, raised to $next_version
+# (raise_version) and packed again into $next/debs as cpack packs it (xz,
+# owned by root). Files, maintainer scripts, triggers and conffiles are
+# this build's; liborbi_name is this build's objects linked as the next
+# version, so that the library and the tool report it. $next/changed holds
+# the same packages, but orbi-mech's orbi.conf has one comment line more: a
+# release that changes the file. Outside the namespace: nothing is
+# installed.
+make_next() {
+  local package tree log=$next/repack.log
   rm -rf "$next"
-  mkdir -p "$tree"
-  tar -C "$source" --exclude=./build --exclude=./.git -cf - . | tar -C "$tree" -xf -
-  sed -i "s/^  VERSION $version\$/  VERSION $next_version/" "$tree/CMakeLists.txt"
-  if ! grep -q "^  VERSION $next_version\$" "$tree/CMakeLists.txt"; then
-    fail "no 'VERSION $version' line in CMakeLists.txt to raise"
-    finish
-  fi
-  {
-    printf 'orbi-name (%s) unstable; urgency=medium\n\n' "$next_deb_version"
-    printf '  * The next release, as the packages test builds it.\n\n'
-    printf ' -- The orbi_name authors <orbi-name@example.org>  %s\n\n' "$(date -R)"
-    cat "$source/cmake/debian/changelog"
-  } >"$tree/cmake/debian/changelog"
-  echo "== building $next_deb_version"
-  if ! { "$cmake" -S "$tree" -B "$next/build" -G "$generator" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER="$cc" \
-    -DCMAKE_CXX_COMPILER="$cxx" -DORBI_OID_ARC="$arc" \
-    -DCMAKE_INSTALL_LIBDIR="$libdir" -DORBI_NAME_BUILD_TESTS=OFF \
-    -DORBI_NAME_BUILD_BENCHMARKS=OFF -DORBI_NAME_BUILD_FUZZERS=OFF \
-    -DORBI_NAME_BUILD_TOOLS=ON -DORBI_NAME_INSTALL=ON &&
-    "$cmake" --build "$next/build" -j 2 &&
-    "$cpack" --config "$next/build/CPackConfig.cmake" -G DEB -B "$next/debs"; } \
+  mkdir -p "$next/debs" "$next/changed"
+  # The next library is the same objects linked the same way: it must
+  # export what this build's does.
+  if ! diff <("$nm" -D --defined-only "$library" | awk '{ print $NF }' | LC_ALL=C sort) \
+    <("$nm" -D --defined-only "$next_library" | awk '{ print $NF }' | LC_ALL=C sort) \
     >"$log" 2>&1; then
-    tail -n 40 "$log"
-    fail "building $next_deb_version failed"
-    finish
+    cat "$log"
+    fail "$next_library does not export what $library does (< this build, > next)"
   fi
-  local package changed=$next/changed-tree
-  mkdir -p "$next/changed"
+  echo "== repacking as $next_deb_version"
+  for package in "${packages[@]}"; do
+    tree=$next/$package
+    if ! dpkg-deb -R "$(deb_of "$package")" "$tree" >>"$log" 2>&1; then
+      fail "dpkg-deb -R of $package failed: $(cat "$log")"
+      continue
+    fi
+    raise_version "$tree"
+    dpkg-deb --root-owner-group -Zxz -b "$tree" "$next/debs" >>"$log" 2>&1 ||
+      fail "packing $package as $next_deb_version failed: $(cat "$log")"
+  done
+  ((failures == 0)) || return
+
+  # The same release, but its orbi.conf changed.
+  tree=$next/orbi-mech
+  sed -i '1i # The ORBI GSS-API mechanism for MIT Kerberos: orbi_mech(8).' \
+    "$tree/etc/gss/mech.d/orbi.conf"
+  sed -i "s|^[0-9a-f]*  etc/gss/mech.d/orbi.conf\$|$(md5sum <"$tree/etc/gss/mech.d/orbi.conf" |
+    cut -d' ' -f1)  etc/gss/mech.d/orbi.conf|" "$tree/DEBIAN/md5sums"
+  dpkg-deb --root-owner-group -Zxz -b "$tree" "$next/changed/orbi-mech.deb" >>"$log" 2>&1 ||
+    fail "repacking orbi-mech with another orbi.conf failed: $(cat "$log")"
   for package in "${packages[@]}"; do
     [[ $package == orbi-mech ]] || ln -s "$(deb_of "$package" "$next/debs")" "$next/changed/"
   done
-  dpkg-deb -R "$(deb_of orbi-mech "$next/debs")" "$changed"
-  sed -i '1i # The ORBI GSS-API mechanism for MIT Kerberos: orbi_mech(8).' \
-    "$changed/etc/gss/mech.d/orbi.conf"
-  sed -i "s|^[0-9a-f]*  etc/gss/mech.d/orbi.conf\$|$(md5sum <"$changed/etc/gss/mech.d/orbi.conf" |
-    cut -d' ' -f1)  etc/gss/mech.d/orbi.conf|" "$changed/DEBIAN/md5sums"
-  dpkg-deb --root-owner-group -Zxz -b "$changed" "$next/changed/orbi-mech.deb" >>"$log" 2>&1 ||
-    fail "repacking orbi-mech with another orbi.conf failed"
 }
 
 case $mode in
@@ -677,7 +774,7 @@ case $mode in
       finish
     fi
     if [[ $mode == upgrade ]]; then
-      build_next
+      make_next
       ((failures == 0)) || finish
     fi
     exec unshare -m --propagation private bash "$0" "in_namespace_$mode" "$@"
