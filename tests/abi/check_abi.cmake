@@ -96,7 +96,7 @@ function(compare reference what note_additions)
     return()
   endif()
   message(FATAL_ERROR "${name}: the build's ABI differs from ${what}. An "
-    "incompatible change needs a new soname (README, Packages); a "
+    "incompatible change needs a new soname (doc/packaging.md); a "
     "deliberate one is written with ${UPDATE}.\n${report}")
 endfunction()
 

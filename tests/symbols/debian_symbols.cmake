@@ -140,7 +140,7 @@ if(MODE STREQUAL "write")
   file(WRITE "${SYMBOLS_FILE}" "${text}")
   if(dropped)
     message(WARNING "dropped from ${SYMBOLS_FILE}: a program that uses them "
-      "no longer loads; that needs a new soname (README, Packages):\n${dropped}")
+      "no longer loads; that needs a new soname (doc/packaging.md):\n${dropped}")
   endif()
   message(STATUS "wrote ${SYMBOLS_FILE}")
   return()
@@ -191,7 +191,7 @@ endforeach()
 if(failures)
   message(FATAL_ERROR "${SYMBOLS_FILE} against the build:\n${failures}"
     "A dropped symbol breaks every program built against it: bring it back, "
-    "or give the library a new soname (README, Packages). A wrong version "
+    "or give the library a new soname (doc/packaging.md). A wrong version "
     "is rewritten by ${UPDATE}.")
 endif()
 if(added)
