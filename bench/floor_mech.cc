@@ -16,11 +16,11 @@
 //    DER-wrapped OID, a four-byte length, the name), the shape of ORBI's.
 //  - gss_compare_name compares the bytes; gss_release_name frees the block.
 //  - gss_inquire_name reports the two attributes ORBI reports for a name
-//    with a database path and entries ("urn:oid:<OID>.2.1" and ".2.2"),
-//    found by looking for a line feed; gss_get_name_attribute reads the
-//    entries (the lines after the first) one value per call with RFC 6680's
-//    `more` index, each value a block from malloc. The display form is left
-//    empty; the benchmark does not ask for it.
+//    with a database path and entries (their suffixes under the OID from
+//    mech/name_attributes.def), found by looking for a line feed;
+//    gss_get_name_attribute reads the entries (the lines after the first) one
+//    value per call with RFC 6680's `more` index, each value a block from
+//    malloc. The display form is left empty; the benchmark does not ask for it.
 // No lock, no trace, no state: each name is read only after its import.
 //
 // Only the gss_* entry points are exported (hidden visibility otherwise);
@@ -56,9 +56,12 @@ gss_OID_desc kMech = {sizeof(kMechBytes),
 constexpr unsigned char kExportNameType[] = {0x2B, 0x06, 0x01,
                                              0x05, 0x06, 0x04};
 
-constexpr char kPathAttribute[] = "urn:oid:" ORBI_FLOOR_MECH_OID_DOTTED ".2.1";
-constexpr char kEntriesAttribute[] =
-    "urn:oid:" ORBI_FLOOR_MECH_OID_DOTTED ".2.2";
+// The attributes ORBI has, under this module's OID: one URI per row of the
+// module's list, kPathAttribute and kEntriesAttribute.
+#define ORBI_ATTRIBUTE(Name, suffix, values) \
+  constexpr char k##Name##Attribute[] =      \
+      "urn:oid:" ORBI_FLOOR_MECH_OID_DOTTED suffix;
+#include "mech/name_attributes.def"
 
 // The token's bytes before the name's length: 04 01, M (two bytes), 06, the
 // OID's length (short form) and its content octets.

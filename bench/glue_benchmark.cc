@@ -86,18 +86,28 @@ constexpr unsigned char kFloorOid[] = {ORBI_FLOOR_MECH_OID_BYTES};
 constexpr char kEntriesName[] = "db/users\na\nb\nc\nd";
 constexpr int kEntries = 4;
 
+// The URIs of each module's attributes: each row of mech/name_attributes.def
+// under the module's OID (the floor names them as ORBI does). The rows below
+// read the entries.
+#define ORBI_ATTRIBUTE(Name, suffix, values)                  \
+  [[maybe_unused]] constexpr char kOrbi##Name##Attribute[] =  \
+      "urn:oid:" ORBI_MECH_OID_DOTTED suffix;                 \
+  [[maybe_unused]] constexpr char kFloor##Name##Attribute[] = \
+      "urn:oid:" ORBI_FLOOR_MECH_OID_DOTTED suffix;
+#include "mech/name_attributes.def"
+
 const Mechanism kOrbi = {
     "alice@EXAMPLE.COM",
     {sizeof(kOrbiOid), const_cast<unsigned char*>(kOrbiOid)},
     false,
     kEntriesName,
-    "urn:oid:" ORBI_MECH_OID_DOTTED ".2.2"};
+    kOrbiEntriesAttribute};
 const Mechanism kFloor = {
     "alice@EXAMPLE.COM",
     {sizeof(kFloorOid), const_cast<unsigned char*>(kFloorOid)},
     false,
     kEntriesName,
-    "urn:oid:" ORBI_FLOOR_MECH_OID_DOTTED ".2.2"};
+    kFloorEntriesAttribute};
 const Mechanism kKerberos = {
     "alice@EXAMPLE.COM",
     {9, const_cast<char*>("\x2a\x86\x48\x86\xf7\x12\x01\x02\x02")},

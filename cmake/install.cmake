@@ -1,5 +1,6 @@
-# Install rules: the two shared libraries, the public headers and the service
-# headers they include, the tool, a CMake package and a pkg-config file.
+# Install rules: the two shared libraries, the public headers (with the list
+# of statuses, status.def) and the service headers they include, the tool, a
+# CMake package and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
 # Where the package files go. Empty, the default, means below the libdir as
@@ -44,7 +45,7 @@ install(DIRECTORY
     ${PROJECT_SOURCE_DIR}/services/include/orbi_services
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
   COMPONENT development
-  FILES_MATCHING PATTERN "*.h")
+  FILES_MATCHING PATTERN "*.h" PATTERN "*.def")
 
 # The tool and its man page: component `tool`, a package of its own.
 if(TARGET orbi-name)

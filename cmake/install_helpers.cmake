@@ -95,3 +95,116 @@ function(orbi_name_drop_comment objcopy)
     endif()
   endforeach()
 endfunction()
+
+# orbi_name_list_rows(<out> <list> <macro>)
+#
+# Sets <out> to the rows of <list>, a file of rows <macro>(...) such as
+# orbi_name/status.def (comment lines start with //, preprocessor lines with
+# #), one element per row: its arguments joined by "|", each string
+# argument without its quotes and adjacent strings joined into one. A
+# semicolon in a row is kept as the text "<semicolon>", so that it does not
+# split the CMake list. The lists hold no quote, backslash or "|" inside a
+# string.
+function(orbi_name_list_rows out list macro)
+  file(READ "${list}" text)
+  string(REPLACE ";" "<semicolon>" text "${text}")
+  string(REGEX REPLACE "(^|\n)[ \t]*(//|#)[^\n]*" "\\1" text "${text}")
+  string(REGEX MATCHALL "${macro}\\(([^\"()]|\"[^\"]*\")*\\)" matches
+    "${text}")
+  set(rows "")
+  foreach(match IN LISTS matches)
+    string(REGEX REPLACE "^${macro}\\((.*)\\)$" "\\1" args "${match}")
+    # Adjacent strings become one, then each string's commas are hidden
+    # while the arguments are split at the others.
+    string(REGEX REPLACE "\"[ \t\n]*\"" "" args "${args}")
+    string(REGEX MATCHALL "\"[^\"]*\"|[^\", \t\n]+" fields "${args}")
+    set(row "")
+    foreach(field IN LISTS fields)
+      string(REGEX REPLACE "^\"(.*)\"$" "\\1" field "${field}")
+      if(row STREQUAL "")
+        set(row "${field}")
+      else()
+        string(APPEND row "|${field}")
+      endif()
+    endforeach()
+    list(APPEND rows "${row}")
+  endforeach()
+  set(${out} "${rows}" PARENT_SCOPE)
+endfunction()
+
+# orbi_name_roff_text(<out> <text>)
+#
+# Sets <out> to <text> as a line of man(7) text: a backslash written as \e,
+# a `quoted` word in bold, a leading period or apostrophe made plain text.
+function(orbi_name_roff_text out text)
+  string(REPLACE "<semicolon>" ";" text "${text}")
+  string(REPLACE "\\" "\\e" text "${text}")
+  string(REGEX REPLACE "`([^`]*)`" "\\\\fB\\1\\\\fR" text "${text}")
+  string(REGEX REPLACE "^([.'])" "\\\\&\\1" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# orbi_name_status_roff(<out> <list> <macro> [EXCEPT <name>...])
+#
+# Sets <out> to the statuses of <list> (rows <macro>(NAME, value, MAJOR,
+# "message"): orbi_name/status.def, mech/minor_status.def) as man(7) tagged
+# paragraphs, one per row but those named after EXCEPT:
+#
+#   .TP
+#   .BR value " NAME"
+#   message
+#   .RB ( GSS_S_MAJOR ).
+function(orbi_name_status_roff out list macro)
+  cmake_parse_arguments(PARSE_ARGV 3 arg "" "" "EXCEPT")
+  orbi_name_list_rows(rows "${list}" "${macro}")
+  set(roff "")
+  foreach(row IN LISTS rows)
+    string(REPLACE "|" ";" fields "${row}")
+    list(LENGTH fields count)
+    if(NOT count EQUAL 4)
+      message(FATAL_ERROR "${list}: a row of ${macro} is not NAME, value, "
+        "MAJOR, \"message\": ${row}")
+    endif()
+    list(GET fields 0 name)
+    list(GET fields 1 value)
+    list(GET fields 2 major)
+    list(GET fields 3 message)
+    list(FIND arg_EXCEPT "${name}" excepted)
+    if(excepted GREATER -1)
+      continue()
+    endif()
+    orbi_name_roff_text(message "${message}")
+    string(APPEND roff ".TP\n.BR ${value} \" ${name}\"\n${message}\n"
+      ".RB ( GSS_S_${major} ).\n")
+  endforeach()
+  string(REGEX REPLACE "\n$" "" roff "${roff}")
+  set(${out} "${roff}" PARENT_SCOPE)
+endfunction()
+
+# orbi_name_attribute_roff(<out> <list> <oid>)
+#
+# Sets <out> to the name attributes of <list> (rows ORBI_ATTRIBUTE(Name,
+# "suffix", "values"): mech/name_attributes.def) under the mechanism OID
+# <oid> as man(7) tagged paragraphs, one per row:
+#
+#   .TP
+#   .BI urn:oid: <oid> suffix
+#   values.
+function(orbi_name_attribute_roff out list oid)
+  orbi_name_list_rows(rows "${list}" ORBI_ATTRIBUTE)
+  set(roff "")
+  foreach(row IN LISTS rows)
+    string(REPLACE "|" ";" fields "${row}")
+    list(LENGTH fields count)
+    if(NOT count EQUAL 3)
+      message(FATAL_ERROR "${list}: a row of ORBI_ATTRIBUTE is not Name, "
+        "\"suffix\", \"values\": ${row}")
+    endif()
+    list(GET fields 1 suffix)
+    list(GET fields 2 values)
+    orbi_name_roff_text(values "${values}")
+    string(APPEND roff ".TP\n.BI urn:oid: ${oid} ${suffix}\n${values}.\n")
+  endforeach()
+  string(REGEX REPLACE "\n$" "" roff "${roff}")
+  set(${out} "${roff}" PARENT_SCOPE)
+endfunction()

@@ -84,6 +84,11 @@ const std::string kExportType("\x2b\x06\x01\x05\x06\x04", 6);
 const std::string kAnonymousType("\x2b\x06\x01\x05\x06\x03", 6);
 const std::string kHostBasedType("\x2b\x06\x01\x05\x06\x02", 6);
 const std::string kCompositeType("\x2b\x06\x01\x05\x06\x06", 6);
+// The name attributes' URIs, one per row of the module's list:
+// kPathAttribute and kEntriesAttribute.
+#define ORBI_ATTRIBUTE(Name, suffix, values) \
+  const std::string k##Name##Attribute = "urn:oid:" ORBI_MECH_OID_TEXT suffix;
+#include "../mech/name_attributes.def"
 
 // The text that the library reads as the anonymous name (its contract in
 // orbi_name/internal_name.h).
@@ -339,18 +344,16 @@ void CheckAttributes(gss_name_t name, const Shown& shown, bool anonymous) {
   free(attrs->elements);
   free(attrs);
   FUZZ_CHECK(listed.size() == size_t{has_path} + size_t{has_entries});
-  const std::string path_attr = "urn:oid:" ORBI_MECH_OID_TEXT ".2.1";
-  const std::string entries_attr = "urn:oid:" ORBI_MECH_OID_TEXT ".2.2";
   std::vector<std::string> path;
   std::vector<std::string> entries;
-  FUZZ_CHECK(Values(name, path_attr, &path) == has_path);
-  FUZZ_CHECK(Values(name, entries_attr, &entries) == has_entries);
+  FUZZ_CHECK(Values(name, kPathAttribute, &path) == has_path);
+  FUZZ_CHECK(Values(name, kEntriesAttribute, &entries) == has_entries);
   if (!has_path) return;
-  FUZZ_CHECK(listed[0] == path_attr && path.size() == 1);
+  FUZZ_CHECK(listed[0] == kPathAttribute && path.size() == 1);
   std::string joined = path[0];
   for (const std::string& entry : entries) joined += "\n" + entry;
   FUZZ_CHECK(joined == text);
-  if (has_entries) FUZZ_CHECK(listed[1] == entries_attr);
+  if (has_entries) FUZZ_CHECK(listed[1] == kEntriesAttribute);
 }
 
 // CheckName runs every reading operation on a name that the import of

@@ -78,6 +78,7 @@ using orbi_mech::NoName;
 using orbi_mech::NoOutput;
 using orbi_mech::OtherMechanism;
 using orbi_mech::Readable;
+using orbi_mech::Refuse;
 
 // MechanismSet hands out the set of the one mechanism.
 OM_uint32 MechanismSet(OM_uint32* minor, gss_OID_set* out) {
@@ -89,7 +90,7 @@ OM_uint32 MechanismSet(OM_uint32* minor, gss_OID_set* out) {
 template <typename... Outputs>
 OM_uint32 Unavailable(OM_uint32* minor, Outputs... outputs) {
   if (!Enter(minor, outputs...)) return GSS_S_CALL_INACCESSIBLE_WRITE;
-  return Fail(minor, minor::UNAVAILABLE, GSS_S_UNAVAILABLE);
+  return Refuse<minor::UNAVAILABLE>(minor);
 }
 
 }  // namespace
@@ -189,7 +190,7 @@ OM_uint32 KRB5_CALLCONV gss_inquire_mech_for_saslname(
   if (!orbi_mech::ComputeGs2Name(
           static_cast<const unsigned char*>(mech->elements), mech->length,
           gs2)) {
-    return Fail(minor_status, minor::UNEXPECTED, GSS_S_FAILURE);
+    return Refuse<minor::UNEXPECTED>(minor_status);
   }
   if (sasl_mech_name->length != orbi_mech::kGs2NameLength ||
       memcmp(sasl_mech_name->value, gs2, orbi_mech::kGs2NameLength) != 0) {

@@ -122,7 +122,7 @@ OM_uint32 SaslNames(OM_uint32* minor, gss_buffer_t sasl_mech_name,
   gss_OID mech = Mechanism();
   if (!ComputeGs2Name(static_cast<const unsigned char*>(mech->elements),
                       mech->length, gs2)) {
-    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+    return Refuse<minor::UNEXPECTED>(minor);
   }
   const bool made =
       (sasl_mech_name == GSS_C_NO_BUFFER || CopyText(gs2, sasl_mech_name)) &&
@@ -147,7 +147,7 @@ OM_uint32 StatusText(OM_uint32* minor, OM_uint32 value,
   }
   constexpr char kFormat[] = "ORBI mechanism: %s (%s, status %u)";
   const int length = snprintf(nullptr, 0, kFormat, message, name, value);
-  if (length < 0) return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+  if (length < 0) return Refuse<minor::UNEXPECTED>(minor);
   const size_t size = static_cast<size_t>(length) + 1;
   auto* text = static_cast<char*>(malloc(size));
   if (text == nullptr) return NoMemory(minor);

@@ -12,29 +12,33 @@ struct MinorText {
 };
 
 constexpr MinorText kModuleTexts[] = {
-    {minor::MALFORMED_TOKEN, "MALFORMED_TOKEN",
-     "the exported name token is malformed"},
-    {minor::FOREIGN_TOKEN, "FOREIGN_TOKEN",
-     "the exported name token belongs to another mechanism"},
-    {minor::NAME_HAS_NUL, "NAME_HAS_NUL",
-     "the name has bytes behind a NUL, which a name cannot keep"},
-    {minor::NO_SUCH_ATTRIBUTE, "NO_SUCH_ATTRIBUTE",
-     "the name has no such attribute, or no further value of it"},
-    {minor::READ_ONLY_ATTRIBUTE, "READ_ONLY_ATTRIBUTE",
-     "the name's attributes can be read but not set or deleted"},
-    {minor::UNEXPECTED, "UNEXPECTED", "an unexpected internal failure"},
-    {minor::UNAVAILABLE, "UNAVAILABLE",
-     "the mechanism has names only: no credentials, security contexts or "
-     "message protection"},
-    {minor::VALUE_OUT_OF_REACH, "VALUE_OUT_OF_REACH",
-     "the attribute value lies past the 2147483647 values that the int `more` "
-     "can lead to"},
-    {minor::ATTRIBUTES_DISAGREE, "ATTRIBUTES_DISAGREE",
-     "the composite name token carries attributes its name does not have"},
-    {minor::LIBRARY_TOKEN, "LIBRARY_TOKEN",
-     "the exported name token is in the name library's own layout, not the "
-     "standard one that gss_export_name writes"},
+#define ORBI_MINOR(NAME, value, major_status, message) \
+  {minor::NAME, #NAME, message},
+#include "minor_status.def"
 };
+
+// A minor status names one fault: no code of the module is also a library
+// status, and no two codes share a value.
+constexpr OM_uint32 kLibraryStatuses[] = {
+#define ORBI_NAME_STATUS(NAME, value, major_status, message) value,
+#include "orbi_name/status.def"
+};
+
+constexpr bool EveryCodeIsItsOwn() {
+  for (const MinorText& text : kModuleTexts) {
+    for (OM_uint32 status : kLibraryStatuses) {
+      if (text.value == status) return false;
+    }
+    int uses = 0;
+    for (const MinorText& other : kModuleTexts) {
+      if (other.value == text.value) ++uses;
+    }
+    if (uses != 1) return false;
+  }
+  return true;
+}
+static_assert(EveryCodeIsItsOwn(),
+              "a code of minor_status.def is a library status or used twice");
 
 const MinorText* ModuleText(OM_uint32 value) {
   for (const MinorText& text : kModuleTexts) {

@@ -43,11 +43,10 @@ using ValueReader = OM_uint32 (*)(OM_uint32* minor, const NameLayout& layout,
 using Presence = bool (*)(const NameLayout& layout);
 
 struct AttributeRow {
-  const char* uri;  // ORBI_ATTRIBUTE_URI(".2.1") is urn:oid:M.2.1
+  const char* uri;  // ORBI_ATTRIBUTE_URI(suffix): urn:oid:M and the suffix
   size_t uri_length;
   Presence present;
   ValueReader read;
-  bool read_only;
 };
 
 // Every attribute's URI is the mechanism's OID as a URN and a suffix under
@@ -58,7 +57,7 @@ struct AttributeRow {
   ORBI_ATTRIBUTE_URI(suffix), sizeof(ORBI_ATTRIBUTE_URI(suffix)) - 1
 
 OM_uint32 NoSuchValue(OM_uint32* minor) {
-  return Fail(minor, minor::NO_SUCH_ATTRIBUTE, GSS_S_UNAVAILABLE);
+  return Refuse<minor::NO_SUCH_ATTRIBUTE>(minor);
 }
 
 bool HasPath(const NameLayout& layout) { return layout.has_path(); }
@@ -82,29 +81,22 @@ OM_uint32 ReadEntries(OM_uint32* minor, const NameLayout& layout, int more,
   const bool last = index == count - 1;
   // The next index must fit the int that carries it.
   if (!last && index >= static_cast<uint32_t>(kLastReachableEntry)) {
-    return Fail(minor, minor::VALUE_OUT_OF_REACH, GSS_S_UNAVAILABLE);
+    return Refuse<minor::VALUE_OUT_OF_REACH>(minor);
   }
   found->value = layout.entry(index);
   found->next = last ? 0 : static_cast<int>(index) + 1;
   return GSS_S_COMPLETE;
 }
 
-// The name attributes, in the order gss_inquire_name lists them. Every row
-// is read-only: a name never changes, so there is nothing to write.
+// The name attributes, one row of name_attributes.def each, in the order
+// gss_inquire_name lists them. Every row is read-only: a name never changes,
+// so there is nothing to write, and ChangeAttribute refuses every change.
 constexpr AttributeRow kAttributes[] = {
-    {ORBI_ATTRIBUTE_ROW(".2.1"), HasPath, ReadPath, true},
-    {ORBI_ATTRIBUTE_ROW(".2.2"), HasEntries, ReadEntries, true},
+#define ORBI_ATTRIBUTE(Name, suffix, values) \
+  {ORBI_ATTRIBUTE_ROW(suffix), Has##Name, Read##Name},
+#include "name_attributes.def"
 };
 constexpr size_t kAttributeCount = sizeof(kAttributes) / sizeof(kAttributes[0]);
-
-constexpr bool EveryRowIsReadOnly() {
-  for (const AttributeRow& row : kAttributes) {
-    if (!row.read_only) return false;
-  }
-  return true;
-}
-// ChangeAttribute has no writer to call: a writable row would need one.
-static_assert(EveryRowIsReadOnly(), "every name attribute is read-only");
 
 // Every URI starts with the mechanism's OID as a URN.
 constexpr char kUriPrefix[] = ORBI_ATTRIBUTE_URI("");
@@ -183,7 +175,7 @@ OM_uint32 NameLayoutOf(OM_uint32* minor, NameRecord* name,
   const OM_uint32 got = name->Layout(layout);
   if (got == status::SUCCESS) return GSS_S_COMPLETE;
   if (got == status::NO_MEMORY) return NoMemory(minor);
-  return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+  return Refuse<minor::UNEXPECTED>(minor);
 }
 
 }  // namespace
@@ -249,7 +241,7 @@ OM_uint32 GetAttribute(OM_uint32* minor, NameRecord* name,
 OM_uint32 ChangeAttribute(OM_uint32* minor, const gss_buffer_desc& attr) {
   const AttributeRow* row = Find(attr);
   if (row == nullptr) return NoSuchValue(minor);
-  return Fail(minor, minor::READ_ONLY_ATTRIBUTE, GSS_S_UNAUTHORIZED);
+  return Refuse<minor::READ_ONLY_ATTRIBUTE>(minor);
 }
 
 }  // namespace orbi_mech

@@ -1,17 +1,17 @@
 // A name's database path and entries as RFC 6680 name attributes.
 //
 // A name of the mechanism whose text is "db/users\nalice\nbob" has two
-// attributes, named by URIs under the mechanism's OID M:
+// attributes, named by URIs under the mechanism's OID M (urn:oid:M and a
+// suffix, each a row of name_attributes.def): the database path, one value,
+// "db/users"; and the entries, one value each, in order, "alice", "bob".
 //
-//   urn:oid:M.2.1   the database path: one value, "db/users"
-//   urn:oid:M.2.2   the entries: one value each, in order, "alice", "bob"
-//
-// The attributes are one table in name_attributes.cc, one row each: the
-// URI's suffix under the mechanism's OID, whether a name has the attribute
-// and how its values are read (both from the name's layout, which its
-// record keeps: name_record.h), and whether it is read-only. The functions
-// below loop over the table, so adding an attribute is one row and its
-// reader.
+// The attributes are one table in name_attributes.cc, made from the rows of
+// name_attributes.def: the URI's suffix under the mechanism's OID, and
+// whether a name has the attribute and how its values are read (both from
+// the name's layout, which its record keeps: name_record.h). Every
+// attribute is read-only. The functions below loop over the table, so
+// adding an attribute is one row in name_attributes.def and its Has and Read
+// functions in name_attributes.cc.
 //
 // A name lists an attribute only when it has a value of it: a name without
 // a database path (an empty text, a text that starts with a line feed) has

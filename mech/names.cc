@@ -63,10 +63,8 @@ OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
   const bool parsed = ParseStandardToken(bytes, input.length, &fields) ||
                       ParseCompositeToken(bytes, input.length, &fields);
   if (!parsed) {
-    return Fail(
-        minor,
-        IsLibraryToken(input) ? minor::LIBRARY_TOKEN : minor::MALFORMED_TOKEN,
-        GSS_S_DEFECTIVE_TOKEN);
+    return IsLibraryToken(input) ? Refuse<minor::LIBRARY_TOKEN>(minor)
+                                 : Refuse<minor::MALFORMED_TOKEN>(minor);
   }
   gss_OID_desc mech = {static_cast<OM_uint32>(fields.mech_length),
                        const_cast<unsigned char*>(fields.mech)};
@@ -74,19 +72,19 @@ OM_uint32 ReadToken(OM_uint32* minor, const gss_buffer_desc& input,
   if (why != status::SUCCESS) {
     // Content octets that are no OID are the library's INVALID_MECH; a
     // well-formed OID is another mechanism's token.
-    return Fail(minor, why == status::INVALID_MECH ? why : minor::FOREIGN_TOKEN,
-                GSS_S_BAD_MECH);
+    return why == status::INVALID_MECH ? Fail(minor, why, GSS_S_BAD_MECH)
+                                       : Refuse<minor::FOREIGN_TOKEN>(minor);
   }
   // A name that the text import would change cannot be held as it is;
   // taking it would make a name whose token differs from this one.
   if (!orbi_name::KeepsText(fields.name, fields.name_length)) {
-    return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
+    return Refuse<minor::NAME_HAS_NUL>(minor);
   }
   // A name's attributes are its text's (name_attributes.h), and the tokens
   // the module writes carry none beside it: an attribute part claims
   // attributes this name does not have.
   if (fields.attributes_length != 0) {
-    return Fail(minor, minor::ATTRIBUTES_DISAGREE, GSS_S_DEFECTIVE_TOKEN);
+    return Refuse<minor::ATTRIBUTES_DISAGREE>(minor);
   }
   text->length = fields.name_length;
   text->value = const_cast<unsigned char*>(fields.name);
@@ -153,7 +151,7 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
     // name was checked by ReadToken). Bytes that do are the name's text.
     if (kind == orbi_name::NameTypeKind::kText &&
         !orbi_name::KeepsText(bytes.value, bytes.length)) {
-      return Fail(minor, minor::NAME_HAS_NUL, GSS_S_BAD_NAME);
+      return Refuse<minor::NAME_HAS_NUL>(minor);
     }
     if (!record->KeepText(bytes.value, bytes.length)) return NoMemory(minor);
   }
@@ -219,7 +217,7 @@ OM_uint32 WriteNameToken(OM_uint32* minor, NameRecord* name, bool composite,
                                      text.length, block, size);
   if (!written) {
     free(block);
-    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+    return Refuse<minor::UNEXPECTED>(minor);
   }
   token->length = size;
   token->value = block;

@@ -22,6 +22,15 @@ inline OM_uint32 Fail(OM_uint32* minor, OM_uint32 minor_value,
   return major;
 }
 
+// Refuse reports the module's own code kCode with the major status that its
+// row in minor_status.def gives.
+template <OM_uint32 kCode>
+OM_uint32 Refuse(OM_uint32* minor) {
+  constexpr OM_uint32 kMajor = MinorStatusMajor(kCode);
+  static_assert(kMajor != GSS_S_COMPLETE, "one of the module's own codes");
+  return Fail(minor, kCode, kMajor);
+}
+
 // FromLibrary reports a status of a library call that failed.
 inline OM_uint32 FromLibrary(OM_uint32* minor, OM_uint32 library_status) {
   return Fail(minor, library_status, orbi_name::GssMajorStatus(library_status));
@@ -106,7 +115,7 @@ OM_uint32 Guarded(OM_uint32* minor, Body body) noexcept {
   } catch (const std::bad_alloc&) {
     return NoMemory(minor);
   } catch (...) {
-    return Fail(minor, minor::UNEXPECTED, GSS_S_FAILURE);
+    return Refuse<minor::UNEXPECTED>(minor);
   }
 }
 

@@ -28,11 +28,13 @@ if(TARGET orbi_mech)
 
   add_executable(orbi_mech_client ${_orbi_mech_tests}/mech_client.c)
   target_link_libraries(orbi_mech_client PRIVATE
-    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings orbi_build_oids)
+    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings orbi_build_oids
+    orbi_mech_lists)
   add_executable(orbi_naming_exts_client
     ${_orbi_mech_tests}/naming_exts_client.c)
   target_link_libraries(orbi_naming_exts_client PRIVATE
-    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings orbi_build_oids)
+    PkgConfig::ORBI_MIT_GSSAPI orbi_name_warnings orbi_build_oids
+    orbi_mech_lists)
   add_dependencies(orbi_naming_exts_client orbi_mech)
   add_executable(orbi_mech_threads ${_orbi_mech_tests}/mech_threads.c)
   target_link_libraries(orbi_mech_threads PRIVATE
@@ -81,8 +83,8 @@ if(TARGET orbi_mech)
 
   add_executable(mech_module_test ${_orbi_mech_tests}/mech_module_test.cc)
   target_link_libraries(mech_module_test PRIVATE
-    orbi_build_oids orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS}
-    Threads::Threads orbi_name_warnings)
+    orbi_build_oids orbi_mech_lists orbi_mit_gssapi_headers GTest::gtest
+    GTest::gtest_main ${CMAKE_DL_LIBS} Threads::Threads orbi_name_warnings)
   target_compile_definitions(mech_module_test PRIVATE
     ORBI_MECH_PATH="$<TARGET_FILE:orbi_mech>"
     ORBI_MECH_OID_DOTTED="${ORBI_MECH_OID}")
@@ -99,7 +101,7 @@ if(TARGET orbi_mech)
     ${PROJECT_SOURCE_DIR}/mech)
   target_link_libraries(mech_attribute_limit_test PRIVATE
     orbi_name::orbi_name orbi_name::services orbi_name_internal orbi_der
-    orbi_build_oids
+    orbi_build_oids orbi_mech_lists
     orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main orbi_name_warnings)
   gtest_discover_tests(mech_attribute_limit_test DISCOVERY_TIMEOUT 60)
 
@@ -141,8 +143,9 @@ if(TARGET orbi_mech)
       VISIBILITY_INLINES_HIDDEN ON)
     add_executable(${suite} ${source})
     target_link_libraries(${suite} PRIVATE
-      orbi_build_oids ${module} orbi_name_seam orbi_mit_gssapi_headers
-      GTest::gtest GTest::gtest_main orbi_name_warnings)
+      orbi_build_oids orbi_mech_lists ${module} orbi_name_seam
+      orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main
+      orbi_name_warnings)
     gtest_discover_tests(${suite} DISCOVERY_TIMEOUT 60)
   endfunction()
   if(TARGET orbi_name_seam)

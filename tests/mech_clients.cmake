@@ -86,9 +86,11 @@ gssntlmssp_v1 1.3.6.1.4.1.311.2.2.10 ${ORBI_NTLMSSP_MODULE}
   # builds, where valgrind and the C clients cover the rest.
   if(ORBI_SYSTEM_PYTHON3 AND _orbi_no_python_gssapi EQUAL 0 AND
      NOT "${CMAKE_C_FLAGS} ${CMAKE_CXX_FLAGS}" MATCHES "-fsanitize")
+    # The minor statuses and attributes come from the module's lists.
     add_test(NAME mech_python
       COMMAND ${ORBI_SYSTEM_PYTHON3} ${_orbi_clients_dir}/python_client.py
-        ${ORBI_MECH_OID})
+        ${ORBI_MECH_OID} ${PROJECT_SOURCE_DIR}/mech/minor_status.def
+        ${PROJECT_SOURCE_DIR}/mech/name_attributes.def)
     set_tests_properties(mech_python PROPERTIES
       ENVIRONMENT "GSS_MECH_CONFIG=${ORBI_MECH_BUILD_CONFIG};${_orbi_clients_env}"
       TIMEOUT 300)

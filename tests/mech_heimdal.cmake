@@ -25,8 +25,8 @@ set(_orbi_heimdal_tests ${CMAKE_CURRENT_SOURCE_DIR}/mech)
 add_executable(mech_heimdal_module_test
   ${_orbi_heimdal_tests}/mech_heimdal_module_test.cc)
 target_link_libraries(mech_heimdal_module_test PRIVATE
-  orbi_build_oids orbi_mit_gssapi_headers GTest::gtest GTest::gtest_main ${CMAKE_DL_LIBS}
-  orbi_name_warnings)
+  orbi_build_oids orbi_mech_lists orbi_mit_gssapi_headers GTest::gtest
+  GTest::gtest_main ${CMAKE_DL_LIBS} orbi_name_warnings)
 target_compile_definitions(mech_heimdal_module_test PRIVATE
   ORBI_MECH_HEIMDAL_PATH="$<TARGET_FILE:orbi_mech_heimdal>")
 add_dependencies(mech_heimdal_module_test orbi_mech_heimdal)
@@ -69,7 +69,8 @@ endif()
 
 add_executable(orbi_heimdal_client ${_orbi_heimdal_tests}/heimdal_client.c)
 target_link_libraries(orbi_heimdal_client PRIVATE
-  PkgConfig::ORBI_HEIMDAL_GSSAPI orbi_name_warnings orbi_build_oids)
+  PkgConfig::ORBI_HEIMDAL_GSSAPI orbi_name_warnings orbi_build_oids
+  orbi_mech_lists)
 add_dependencies(orbi_heimdal_client orbi_mech_heimdal)
 
 set(_orbi_heimdal_run

@@ -1,6 +1,7 @@
 /* What the C clients that reach the ORBI mechanism through a glue share: the
  * failure count and check(), the mechanism's OIDs and the exported token of
- * "alice", buffer and name helpers, and the glue's text for a minor status.
+ * "alice", the minor statuses' numbers, buffer and name helpers, and the
+ * glue's text for a minor status.
  *
  * Each client includes it once, after its glue's <gssapi/gssapi.h> (MIT's
  * or Heimdal's), so it uses only the RFC 2744 C types and functions that
@@ -30,6 +31,17 @@ static void check(int ok, const char* format, ...) {
   va_end(args);
   printf("\n");
 }
+
+/* The minor statuses, numbered by the lists the module is made from: the
+ * library's statuses (orbi_name/status.def) as status_NAME, the module's own
+ * codes (mech/minor_status.def) as minor_NAME. */
+enum {
+#define ORBI_NAME_STATUS(NAME, value, major_status, message) \
+  status_##NAME = value,
+#include "orbi_name/status.def"
+#define ORBI_MINOR(NAME, value, major_status, message) minor_##NAME = value,
+#include "mech/minor_status.def"
+};
 
 /* OIDs by value. The ORBI mechanism is the build's OID arc (by default
  * 1.3.6.1.4.1.32473, the enterprise number RFC 5612 sets aside for

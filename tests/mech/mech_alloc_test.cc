@@ -323,9 +323,8 @@ TEST(MechAlloc, InquiriesHandingOutSeveralBlocks) {
 // first that fails keeps nothing: the next one succeeds). A kept answer is
 // read without a library call, and so without the name's lock.
 TEST(MechAlloc, KeptAnswersCostOnlyTheOutputs) {
-  static const char kEntriesAttr[] = "urn:oid:" ORBI_MECH_OID_TEXT ".2.2";
-  gss_buffer_desc attr = {sizeof(kEntriesAttr) - 1,
-                          const_cast<char*>(kEntriesAttr)};
+  gss_buffer_desc attr = {kEntriesAttribute.size(),
+                          const_cast<char*>(kEntriesAttribute.data())};
   gss_name_t name = MakeName("db/users\nalice\nbob");
   gss_name_t other = MakeName("db/users\nalice");
   gss_buffer_desc out = {0, nullptr};

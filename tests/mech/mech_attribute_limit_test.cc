@@ -17,9 +17,6 @@ extern "C" {
 namespace orbi_mech_test {
 namespace {
 
-const std::string kEntriesAttribute =
-    std::string("urn:oid:") + ORBI_MECH_OID_DOTTED + ".2.2";
-
 struct Reading {
   std::vector<std::string> values;
   OM_uint32 major = GSS_S_COMPLETE;

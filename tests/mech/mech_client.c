@@ -20,6 +20,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "client_attributes.h"
 #include "client_support.h"
 
 /* 1.2.840.113554.1.2.2, the Kerberos V5 mechanism (RFC 1964). */
@@ -402,7 +403,7 @@ static void check_name_attributes(void) {
   gss_buffer_desc input = text("db/users\nalice\nbob");
   gss_buffer_set_t attrs = GSS_C_NO_BUFFER_SET;
   gss_OID mech = GSS_C_NO_OID;
-  int is_mn = -1, listed;
+  int is_mn = -1, listed, i;
   char values[256];
 
   major = canonical(&input, GSS_C_NO_OID, &mn, &minor);
@@ -415,21 +416,25 @@ static void check_name_attributes(void) {
         "gss_inquire_name: a mechanism name %d of the ORBI mechanism %d", is_mn,
         same_oid(mech, &orbi_mech));
   gss_release_oid(&ignored, &mech);
-  /* The path's attribute and the entries', in that order. */
-  listed = attrs != GSS_C_NO_BUFFER_SET && attrs->count == 2 &&
-           is_text(&attrs->elements[0], "urn:oid:" ORBI_MECH_OID_TEXT ".2.1") &&
-           is_text(&attrs->elements[1], "urn:oid:" ORBI_MECH_OID_TEXT ".2.2");
+  /* Every attribute of the module's list, in its order: the path's and the
+   * entries'. */
+  listed = attrs != GSS_C_NO_BUFFER_SET && attrs->count == attribute_count;
+  for (i = 0; listed && i < attribute_count; ++i) {
+    listed = is_text(&attrs->elements[i], attribute_uris[i]);
+  }
   check(listed, "gss_inquire_name: not the path's and the entries' URIs");
   if (listed) {
-    major = values_of(mn, &attrs->elements[0], values, sizeof(values), &minor);
+    gss_buffer_desc* path = &attrs->elements[attribute_Path];
+    gss_buffer_desc* entries = &attrs->elements[attribute_Entries];
+    major = values_of(mn, path, values, sizeof(values), &minor);
     check(major == GSS_S_COMPLETE && strcmp(values, "db/users;") == 0,
           "the path attribute: %x \"%s\"", major, values);
-    major = values_of(mn, &attrs->elements[1], values, sizeof(values), &minor);
+    major = values_of(mn, entries, values, sizeof(values), &minor);
     check(major == GSS_S_COMPLETE && strcmp(values, "alice;bob;") == 0,
           "the entries attribute: %x \"%s\"", major, values);
-    major = gss_set_name_attribute(&minor, mn, 1, &attrs->elements[1], &input);
+    major = gss_set_name_attribute(&minor, mn, 1, entries, &input);
     check(major == GSS_S_UNAUTHORIZED, "setting the entries: %x", major);
-    major = gss_delete_name_attribute(&minor, mn, &attrs->elements[0]);
+    major = gss_delete_name_attribute(&minor, mn, path);
     check(major == GSS_S_UNAUTHORIZED, "deleting the path: %x", major);
   }
   gss_release_buffer_set(&ignored, &attrs);

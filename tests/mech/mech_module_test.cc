@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,12 +28,6 @@ namespace orbi_mech_test {
 namespace {
 
 const std::string kMechBytes(ORBI_MECH_OID_DER, ORBI_MECH_OID_DER_LENGTH);
-
-// The attribute names of a name's database path and entries.
-const std::string kPathAttribute =
-    std::string("urn:oid:") + ORBI_MECH_OID_DOTTED + ".2.1";
-const std::string kEntriesAttribute =
-    std::string("urn:oid:") + ORBI_MECH_OID_DOTTED + ".2.2";
 
 // The glue's declaration of the entry point it looks up in every module.
 using InternalReleaseOid = OM_uint32 (*)(OM_uint32*, gss_OID*);
@@ -508,28 +503,102 @@ TEST(MechModule, NamesForMechAreTheTypesImportTakes) {
   free(set);
 }
 
-// Every minor status the module reports has a text of its own.
-TEST(MechModule, StatusTextsNameEachMinorStatus) {
+// A minor status as the lists give it: its number, name and message.
+struct MinorRow {
+  OM_uint32 value;
+  const char* name;
+  const char* message;
+};
+// The module's own codes (mech/minor_status.def).
+constexpr MinorRow kModuleCodes[] = {
+#define ORBI_MINOR(NAME, value, major_status, message) {value, #NAME, message},
+#include "mech/minor_status.def"
+};
+// The library's statuses (orbi_name/status.def), each of which the module
+// reports where a library call decided.
+constexpr MinorRow kLibraryStatuses[] = {
+#define ORBI_NAME_STATUS(NAME, value, major_status, message) \
+  {value, #NAME, message},
+#include "orbi_name/status.def"
+};
+
+// Applications see the module's codes through the glue, and a number once
+// given keeps its meaning: every code's number and name are written out here
+// once, from nowhere else, so that a change of mech/minor_status.def that
+// renumbers or renames a code fails. A code added to the list is added here.
+TEST(MechModule, MinorStatusNumbersNeverChange) {
   ASSERT_NE(Mech().handle, nullptr);
+  const struct {
+    OM_uint32 value;
+    const char* name;
+  } kPinned[] = {
+      {100, "MALFORMED_TOKEN"},     {101, "FOREIGN_TOKEN"},
+      {102, "NAME_HAS_NUL"},        {103, "NO_SUCH_ATTRIBUTE"},
+      {104, "READ_ONLY_ATTRIBUTE"}, {105, "UNEXPECTED"},
+      {106, "UNAVAILABLE"},         {107, "VALUE_OUT_OF_REACH"},
+      {108, "ATTRIBUTES_DISAGREE"}, {109, "LIBRARY_TOKEN"},
+  };
+  ASSERT_EQ(std::size(kModuleCodes), std::size(kPinned))
+      << "a code was added to or removed from mech/minor_status.def";
   gss_OID_desc mech_copy = kMech;
-  std::vector<std::string> texts;
-  for (OM_uint32 value :
-       {kNoMemory, kBadInput, kInvalidMech, kMechNotSupported, kBadNameType,
-        kMalformedToken, kForeignToken, kNameHasNul, kNoSuchAttribute,
-        kReadOnlyAttribute, kUnexpected, kUnavailable, kValueOutOfReach,
-        kAttributesDisagree, kLibraryToken}) {
-    SCOPED_TRACE(value);
+  for (size_t i = 0; i < std::size(kPinned); ++i) {
+    const auto& pinned = kPinned[i];
+    SCOPED_TRACE(pinned.name);
+    EXPECT_EQ(kModuleCodes[i].value, pinned.value);
+    EXPECT_STREQ(kModuleCodes[i].name, pinned.name);
+    // The module answers for the number with the name.
     OM_uint32 minor = 77;
     OM_uint32 context = 0;
     gss_buffer_desc text = {0, nullptr};
-    ASSERT_EQ(Mech().display_status(&minor, value, GSS_C_MECH_CODE, &mech_copy,
-                                    &context, &text),
+    ASSERT_EQ(Mech().display_status(&minor, pinned.value, GSS_C_MECH_CODE,
+                                    &mech_copy, &context, &text),
+              GSS_S_COMPLETE);
+    EXPECT_NE(StringOf(text).find(std::string("(") + pinned.name + ", status " +
+                                  std::to_string(pinned.value) + ")"),
+              std::string::npos)
+        << StringOf(text);
+    free(text.value);
+  }
+}
+
+// Applications name the attributes by their URIs: each one's suffix under
+// the mechanism's OID is written out here once, from nowhere else, so that a
+// change of mech/name_attributes.def that moves or reorders one fails. An
+// attribute added to the list is added here.
+TEST(MechModule, AttributeUrisNeverChange) {
+  const std::string under_mech = std::string("urn:oid:") + ORBI_MECH_OID_DOTTED;
+  const std::vector<std::string> kPinned = {under_mech + ".2.1",
+                                            under_mech + ".2.2"};
+  EXPECT_EQ(kAttributes, kPinned);
+  EXPECT_EQ(kPathAttribute, kPinned[0]);
+  EXPECT_EQ(kEntriesAttribute, kPinned[1]);
+}
+
+// Every minor status the module reports, the library's and its own, has a
+// text of its own: the row's message, name and number.
+TEST(MechModule, StatusTextsNameEachMinorStatus) {
+  ASSERT_NE(Mech().handle, nullptr);
+  gss_OID_desc mech_copy = kMech;
+  std::vector<MinorRow> rows(std::begin(kLibraryStatuses),
+                             std::end(kLibraryStatuses));
+  rows.insert(rows.end(), std::begin(kModuleCodes), std::end(kModuleCodes));
+  std::vector<std::string> texts;
+  for (const MinorRow& row : rows) {
+    SCOPED_TRACE(row.name);
+    OM_uint32 minor = 77;
+    OM_uint32 context = 0;
+    gss_buffer_desc text = {0, nullptr};
+    ASSERT_EQ(Mech().display_status(&minor, row.value, GSS_C_MECH_CODE,
+                                    &mech_copy, &context, &text),
               GSS_S_COMPLETE);
     EXPECT_EQ(minor, 0u);
     EXPECT_EQ(context, 0u);
     const std::string said = StringOf(text);
+    EXPECT_EQ(said, std::string("ORBI mechanism: ") + row.message + " (" +
+                        row.name + ", status " + std::to_string(row.value) +
+                        ")");
     EXPECT_NE(said.find("ORBI"), std::string::npos) << said;
-    EXPECT_NE(said.find(std::to_string(value)), std::string::npos) << said;
+    EXPECT_NE(said.find(std::to_string(row.value)), std::string::npos) << said;
     EXPECT_EQ(strlen(static_cast<const char*>(text.value)), text.length);
     for (const std::string& other : texts) EXPECT_NE(said, other);
     texts.push_back(said);

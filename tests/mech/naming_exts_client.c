@@ -20,10 +20,11 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "client_attributes.h"
 #include "client_support.h"
 
-#define PATH_ATTR "urn:oid:" ORBI_MECH_OID_TEXT ".2.1"
-#define ENTRIES_ATTR "urn:oid:" ORBI_MECH_OID_TEXT ".2.2"
+#define PATH_ATTR attribute_uris[attribute_Path]
+#define ENTRIES_ATTR attribute_uris[attribute_Entries]
 
 /* values_of reads every value of attr into out ("v1;v2;"), checking each
  * value's flags and display form on the way, and returns the last major
@@ -108,9 +109,9 @@ static void check_naming_exts(void) {
   gss_name_t mn = GSS_C_NO_NAME, refused = GSS_C_NO_NAME;
   gss_buffer_desc input = text("db/users\nalice\nbob");
   gss_buffer_desc composite = GSS_C_EMPTY_BUFFER, plain = GSS_C_EMPTY_BUFFER;
-  char listed[256], values[256];
+  char listed[256], values[256], every[256];
   unsigned char* with_attributes = NULL;
-  size_t count, t, k;
+  size_t count, t, k, used;
   /* The token types the glue hands a token on under. */
   const gss_OID token_types[] = {GSS_C_NT_EXPORT_NAME,
                                  GSS_C_NT_COMPOSITE_EXPORT};
@@ -121,9 +122,15 @@ static void check_naming_exts(void) {
   check(major == GSS_S_COMPLETE, "import and canonicalize: %x", major);
   if (mn == GSS_C_NO_NAME) return;
 
+  /* Every attribute of the module's list, in its order: the path's and the
+   * entries'. */
+  every[0] = '\0';
+  for (k = 0, used = 0; k < attribute_count && used < sizeof(every); ++k) {
+    used += (size_t)snprintf(every + used, sizeof(every) - used, "%s;",
+                             attribute_uris[k]);
+  }
   major = attributes_of(mn, listed, sizeof(listed));
-  check(major == GSS_S_COMPLETE &&
-            strcmp(listed, PATH_ATTR ";" ENTRIES_ATTR ";") == 0,
+  check(major == GSS_S_COMPLETE && strcmp(listed, every) == 0,
         "gss_inquire_name: %x \"%s\"", major, listed);
   major = values_of(mn, PATH_ATTR, values, sizeof(values), &count);
   check(major == GSS_S_COMPLETE && strcmp(values, "db/users;") == 0,

@@ -1,9 +1,14 @@
 """The ORBI mechanism through python-gssapi, client code nobody here wrote,
 over MIT krb5's unmodified glue (GSS_MECH_CONFIG names the module).
 
-    python3 python_client.py MECHANISM_OID
+    python3 python_client.py MECHANISM_OID MINOR_STATUS_DEF ATTRIBUTES_DEF
+
+MINOR_STATUS_DEF and ATTRIBUTES_DEF are the module's lists
+(mech/minor_status.def, mech/name_attributes.def): the minor statuses'
+numbers and the attributes' URIs come from their rows.
 """
 import copy
+import re
 import sys
 import unittest
 
@@ -11,19 +16,44 @@ import gssapi
 import gssapi.raw as raw
 from gssapi.raw import exceptions as gss_errors
 
-if len(sys.argv) < 2:
-    sys.exit("usage: python_client.py MECHANISM_OID [unittest arguments]")
+
+def rows(path, macro):
+    """The rows macro(...) of the list at path, each as the texts of its
+    arguments (a string with its quotes); comment and preprocessor lines are
+    skipped."""
+    with open(path) as f:
+        text = "".join(line for line in f
+                       if not line.lstrip().startswith(("//", "#")))
+    string = r'"(?:[^"\\]|\\.)*"'
+    return [re.findall(string + r'|[^\s,"]+', args)
+            for args in re.findall(macro + r'\(((?:%s|[^")])*)\)' % string,
+                                   text)]
+
+
+if len(sys.argv) < 4:
+    sys.exit("usage: python_client.py MECHANISM_OID MINOR_STATUS_DEF "
+             "ATTRIBUTES_DEF [unittest arguments]")
 MECH = gssapi.OID.from_int_seq(sys.argv.pop(1))
-PATH_ATTR = ("urn:oid:%s.2.1" % MECH.dotted_form).encode()
-ENTRIES_ATTR = ("urn:oid:%s.2.2" % MECH.dotted_form).encode()
+# The module's own minor statuses, by name.
+MINOR = {row[0]: int(row[1]) for row in rows(sys.argv.pop(1), "ORBI_MINOR")}
+# The attributes' URIs, by the name of their rows, in the list's order.
+ATTRIBUTES = {row[0]: ("urn:oid:%s%s" % (MECH.dotted_form,
+                                         row[1].strip('"'))).encode()
+              for row in rows(sys.argv.pop(1), "ORBI_ATTRIBUTE")}
+PATH_ATTR = ATTRIBUTES["Path"]
+ENTRIES_ATTR = ATTRIBUTES["Entries"]
+# A URI beside the attributes' that no row names.
+UNLISTED_ATTR = next(uri for uri in ("urn:oid:%s.2.%d" % (MECH.dotted_form, n)
+                                     for n in range(1, 100))
+                     if uri.encode() not in ATTRIBUTES.values()).encode()
 # RFC 5587: GSS_C_MA_MECH_CONCRETE and GSS_C_MA_NOT_DFLT_MECH.
 MA_CONCRETE = gssapi.OID.from_int_seq("1.3.6.1.5.5.13.1")
 MA_NOT_DEFAULT = gssapi.OID.from_int_seq("1.3.6.1.5.5.13.8")
-# The module's own minor statuses.
-NAME_HAS_NUL = 102
-NO_SUCH_ATTRIBUTE = 103
-READ_ONLY_ATTRIBUTE = 104
-ATTRIBUTES_DISAGREE = 108
+# The module's own minor statuses that the tests meet.
+NAME_HAS_NUL = MINOR["NAME_HAS_NUL"]
+NO_SUCH_ATTRIBUTE = MINOR["NO_SUCH_ATTRIBUTE"]
+READ_ONLY_ATTRIBUTE = MINOR["READ_ONLY_ATTRIBUTE"]
+ATTRIBUTES_DISAGREE = MINOR["ATTRIBUTES_DISAGREE"]
 
 
 def mechanism_name(text):
@@ -77,7 +107,8 @@ class Names(unittest.TestCase):
         self.assertEqual(caught.exception.min_code, NAME_HAS_NUL)
         # The glue's text of the minor status, which it has the module write.
         self.assertRegex(caught.exception.gen_message(),
-                         r"ORBI mechanism: .+ \(NAME_HAS_NUL, status 102\)")
+                         r"ORBI mechanism: .+ \(NAME_HAS_NUL, status %d\)"
+                         % NAME_HAS_NUL)
 
 
 class MechanismName(unittest.TestCase):
@@ -155,7 +186,7 @@ class MechanismName(unittest.TestCase):
     def test_reading_an_attribute_the_name_lacks_is_refused(self):
         for text, attr in [(b"alice", ENTRIES_ATTR), (b"\nalice", PATH_ATTR),
                            (b"db\nalice", b"urn:oid:1.2.3"),
-                           (b"db\nalice", PATH_ATTR[:-1] + b"3")]:
+                           (b"db\nalice", UNLISTED_ATTR)]:
             with self.subTest(text=text, attr=attr):
                 with self.assertRaises(
                         gss_errors.OperationUnavailableError) as caught:

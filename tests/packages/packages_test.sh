@@ -127,6 +127,7 @@ files_of() {
     liborbi-name-dev)
       local header
       for header in "$source"/orbi_name/include/orbi_name/*.h \
+        "$source"/orbi_name/include/orbi_name/*.def \
         "$source"/services/include/orbi_services/*.h; do
         echo "/usr/include/$(basename "$(dirname "$header")")/$(basename "$header")"
       done
@@ -319,12 +320,27 @@ liborbi_services $major $runtime (>= $version)"
       [[ -z $warnings ]] || fail "$(basename "$page"): groff warns: $warnings"
     fi
   done
-  # orbi_mech(8) names the installed files, the lines of both glues and the
-  # attributes under the build's OID.
+  # orbi_mech(8) names the installed files, the lines of both glues, every
+  # attribute of the module's list under the build's OID, and every minor
+  # status of the module's list and the library's but SUCCESS.
   text=$(gzip -dc "$contents/orbi-mech/usr/share/man/man8/orbi_mech.8.gz" 2>/dev/null)
-  local wants=("orbi $oid $lib/gss/orbi_mech.so" /etc/gss/mech.d/orbi.conf
-    ".BI urn:oid: $oid .2.1" ".BI urn:oid: $oid .2.2")
+  local wants=("orbi $oid $lib/gss/orbi_mech.so" /etc/gss/mech.d/orbi.conf)
   ((heimdal)) && wants+=("orbi $oid $lib/gss/orbi_mech_heimdal.so \\-")
+  local suffix code name list rows
+  rows=$(sed -n 's/^ORBI_ATTRIBUTE([A-Za-z0-9_]*, *"\([^"]*\)".*/\1/p' \
+    "$source/mech/name_attributes.def")
+  [[ -n $rows ]] || fail "mech/name_attributes.def: no row read"
+  for suffix in $rows; do
+    wants+=(".BI urn:oid: $oid $suffix")
+  done
+  for list in orbi_name/include/orbi_name/status.def mech/minor_status.def; do
+    rows=$(sed -n 's/^ORBI_[A-Z_]*(\([A-Z0-9_]*\), *\([0-9]*\),.*/\1 \2/p' \
+      "$source/$list")
+    [[ -n $rows ]] || fail "$list: no row read"
+    while read -r name code; do
+      [[ $name == SUCCESS ]] || wants+=(".BR $code \" $name\"")
+    done <<<"$rows"
+  done
   for want in "${wants[@]}"; do
     grep -qF -- "$want" <<<"$text" || fail "orbi_mech.8 does not name '$want'"
   done

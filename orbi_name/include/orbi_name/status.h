@@ -15,35 +15,13 @@
 namespace orbi_name {
 namespace status {
 
-// Applications store and compare these values: they never change, and a
-// retired code is never given to another meaning.
-
-// Success.
-inline constexpr OM_uint32 SUCCESS = 0;
-// No heap block could be had; for CopyExpandedNameSet also a member whose
-// expansion failed.
-inline constexpr OM_uint32 NO_MEMORY = 1;
-// Export: the name has no mechanism.
-inline constexpr OM_uint32 NO_MECH = 2;
-// The label string refused an entry.
-inline constexpr OM_uint32 LABEL_NOT_SET = 4;
-// No entries are left in the name's text.
-inline constexpr OM_uint32 END_OF_LIST = 5;
-// A null member, an empty set, or no equal member.
-inline constexpr OM_uint32 NO_SUCH_MEMBER = 6;
-// No algorithm code for the OID, or no OID for the code.
-inline constexpr OM_uint32 NO_ALGORITHM_CODE = 7;
-// A required argument or its data pointer is null; a name without a
-// database path; a cursor that is no position of the name's text.
-inline constexpr OM_uint32 BAD_INPUT = 10;
-// The mechanism OID cannot be read.
-inline constexpr OM_uint32 INVALID_MECH = 23;
-// The mechanism is not the library's.
-inline constexpr OM_uint32 MECH_NOT_SUPPORTED = 24;
-// The name type is not accepted, or missing where one is needed.
-inline constexpr OM_uint32 BAD_NAME_TYPE = 36;
-// A malformed OID text, a zero or empty arc, or OID bytes that do not decode.
-inline constexpr OM_uint32 BAD_OID = 38;
+// The statuses are the rows of orbi_name/status.def, each a constant
+// ORBI_NAME_STATUS(NAME, value, ...) made `inline constexpr OM_uint32 NAME =
+// value;`. Applications store and compare these values: they never change,
+// and a retired code is never given to another meaning.
+#define ORBI_NAME_STATUS(NAME, value, major_status, message) \
+  inline constexpr OM_uint32 NAME = value;
+#include "orbi_name/status.def"
 
 }  // namespace status
 
@@ -58,19 +36,11 @@ ORBI_NAME_EXPORT const char* StatusMessage(OM_uint32 status);
 
 // GssMajorStatus returns the RFC 2744 major status that a GSS-API entry point
 // reports for a status of this library, whose minor status is then the
-// library's status itself:
-//
-//   SUCCESS                                 GSS_S_COMPLETE
-//   BAD_INPUT                               GSS_S_CALL_INACCESSIBLE_READ
-//   NO_MECH                                 GSS_S_NAME_NOT_MN
-//   INVALID_MECH, MECH_NOT_SUPPORTED        GSS_S_BAD_MECH
-//   BAD_NAME_TYPE                           GSS_S_BAD_NAMETYPE
-//   NO_ALGORITHM_CODE                       GSS_S_UNAVAILABLE
-//   NO_MEMORY, LABEL_NOT_SET, END_OF_LIST,
-//   NO_SUCH_MEMBER, BAD_OID, any other      GSS_S_FAILURE
-//
-// An entry point may report a more precise major status where it knows more
-// than the status tells (a null output argument is
+// library's status itself: the major status of the status's row in
+// orbi_name/status.def (SUCCESS gives GSS_S_COMPLETE, BAD_NAME_TYPE
+// GSS_S_BAD_NAMETYPE, ...), and GSS_S_FAILURE for a value that is not one of
+// the statuses above. An entry point may report a more precise major status
+// where it knows more than the status tells (a null output argument is
 // GSS_S_CALL_INACCESSIBLE_WRITE, say).
 ORBI_NAME_EXPORT OM_uint32 GssMajorStatus(OM_uint32 status);
 
