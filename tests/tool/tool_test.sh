@@ -3,6 +3,9 @@
 #
 # usage: tool_test.sh TOOL VERSION GROUP
 #   GROUP is one of: show export inspect expand oid input type json trace usage
+# The environment gives the build's OID arc (ORBI_TEST_ARC, dotted, and
+# ORBI_TEST_ARC_HEX) and, for the json group, ORBI_TEST_OID_TABLE_LIST, a
+# program that prints the OID table (tests/tool/oid_table_list.cc).
 # Expected tokens are put together here from the documented token layout,
 #   04 01 | M (2) | mechanism OID | N (4) | name | T (2) | name type OID
 # not copied from the tool's output.
