@@ -6,6 +6,7 @@
 
 #include "glue.h"
 #include "minor_status.h"
+#include "oids.h"
 #include "orbi_services/oid_table.h"
 #include "sasl_name.h"
 #include "translate.h"
@@ -19,14 +20,14 @@ constexpr int kNameTypeIndices[] = {kORBIDefaultNameTypeIndex,
                                     kORBIExportedNameTypeIndex,
                                     kORBIAnonymousNameTypeIndex};
 
-// The mechanism attributes of RFC 5587, section 3.4: 1.3.6.1.5.5.13.N for N
-// from 1 (GSS_C_MA_MECH_CONCRETE) to 27 (GSS_C_MA_CTX_TRANS). Defined here
-// because the module links no glue, which exports its own copies.
+// The mechanism attributes of RFC 5587, section 3.4: kMechAttrArc.N
+// (oids.h) for N from 1 (GSS_C_MA_MECH_CONCRETE) to 27 (GSS_C_MA_CTX_TRANS).
+// Made here because the module links no glue, which exports its own copies.
 constexpr unsigned kMechAttrCount = 27;
 constexpr unsigned kMaMechConcrete = 1;
 constexpr unsigned kMaNotDefaultMech = 8;
-constexpr unsigned char kMechAttrPrefix[] = {0x2B, 0x06, 0x01,
-                                             0x05, 0x05, 0x0D};
+// N is one content octet.
+static_assert(kMechAttrCount < 128);
 
 // What the mechanism is (RFC 5587): a concrete mechanism that is never
 // picked by default, since it has names but no security contexts.
@@ -39,12 +40,12 @@ constexpr char kMechDescription[] =
 
 // The content octets of every mechanism attribute, attribute n at n - 1.
 struct MechAttrTable {
-  static constexpr size_t kSize = sizeof(kMechAttrPrefix) + 1;
+  static constexpr size_t kSize = kMechAttrArc.der.length + 1;
   unsigned char bytes[kMechAttrCount][kSize];
   constexpr MechAttrTable() : bytes{} {
     for (unsigned n = 1; n <= kMechAttrCount; ++n) {
       for (size_t i = 0; i + 1 < kSize; ++i) {
-        bytes[n - 1][i] = kMechAttrPrefix[i];
+        bytes[n - 1][i] = static_cast<unsigned char>(kMechAttrArc.der.bytes[i]);
       }
       bytes[n - 1][kSize - 1] = static_cast<unsigned char>(n);
     }

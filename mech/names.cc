@@ -10,8 +10,10 @@
 #include "glue.h"
 #include "mechanism.h"
 #include "minor_status.h"
+#include "oids.h"
 #include "orbi_name/internal/library_token.h"
 #include "orbi_name/internal/rules.h"
+#include "orbi_name/internal_oid.h"
 #include "orbi_name/status.h"
 #include "orbi_services/oid_table.h"
 #include "standard_name_token.h"
@@ -22,17 +24,14 @@ namespace {
 
 namespace status = orbi_name::status;
 
-// GSS_C_NT_COMPOSITE_EXPORT, 1.3.6.1.5.6.6 (RFC 6680), by value:
-// the library reads no composite token, so its classification refuses the
-// type, and the module recognises it here.
-constexpr unsigned char kCompositeExportType[] = {0x2B, 0x06, 0x01,
-                                                  0x05, 0x06, 0x06};
-
+// IsCompositeExportType is true when type is GSS_C_NT_COMPOSITE_EXPORT
+// (oids.h), by value: the library reads no composite token, so its
+// classification refuses the type, and the module recognises it here.
 bool IsCompositeExportType(gss_OID type) {
-  return type != GSS_C_NO_OID && type->elements != nullptr &&
-         type->length == sizeof(kCompositeExportType) &&
-         memcmp(type->elements, kCompositeExportType,
-                sizeof(kCompositeExportType)) == 0;
+  // OIDChecker takes a gss_OID and only reads it.
+  gss_OID_desc composite = {kCompositeExportType.der.length,
+                            const_cast<char*>(kCompositeExportType.der.bytes)};
+  return PLVORBIInternalOID::OIDChecker(type, &composite) != 0;
 }
 
 // IsLibraryToken is true for a token in the library's own layout

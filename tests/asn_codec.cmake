@@ -8,5 +8,6 @@ target_link_libraries(asn_codec_oracle PRIVATE orbi_name::services
 gtest_discover_tests(asn_codec_oracle DISCOVERY_TIMEOUT 60)
 
 # The OID table's entries are checked against OpenSSL's encoding of their
-# dotted texts.
-target_link_libraries(services_test PRIVATE OpenSSL::Crypto)
+# dotted texts, which orbi_services_internal spells out for this build.
+target_link_libraries(services_test PRIVATE OpenSSL::Crypto
+  orbi_services_internal)

@@ -654,6 +654,40 @@ TEST(InternalOidCodes, ConvertFromTSToOID) {
   }
 }
 
+// The cipher record is read-only, as the table's objects are: a stray write
+// through the pointer handed out faults instead of changing the OID that
+// every later call hands out.
+TEST(InternalOidCodesDeathTest, CipherRecordCannotBeWrittenThrough) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const struct {
+    const char* what;
+    void (*write)(gss_OID);
+  } kWrites[] = {
+      {"an element byte",
+       [](gss_OID oid) {
+         static_cast<volatile unsigned char*>(oid->elements)[0] = 0;
+       }},
+      {"the length",
+       [](gss_OID oid) {
+         *static_cast<volatile OM_uint32*>(&oid->length) = 1;
+       }},
+      {"the elements pointer",
+       [](gss_OID oid) {
+         *static_cast<void* volatile*>(&oid->elements) = nullptr;
+       }},
+  };
+  gss_OID record = nullptr;
+  unsigned int second = 0;
+  ASSERT_EQ(PLVORBIInternalOID::ConvertFromTSToOID(256, &record, &second),
+            status::SUCCESS);
+  for (const auto& w : kWrites) {
+    SCOPED_TRACE(w.what);
+    EXPECT_DEATH(w.write(record), "");
+  }
+  // Nothing changed in this process.
+  EXPECT_EQ(OidBytes(record), OidBytes(ORBIGetOID(kORBIAlgorithm256Index)));
+}
+
 // The static operations share only the fixed records and the OID table, so
 // they may run on several threads at once.
 TEST(InternalOidCodes, StaticOperationsRunOnSeveralThreads) {

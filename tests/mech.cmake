@@ -113,6 +113,15 @@ if(TARGET orbi_mech)
     OpenSSL::Crypto GTest::gtest GTest::gtest_main orbi_name_warnings)
   gtest_discover_tests(sasl_name_test DISCOVERY_TIMEOUT 60)
 
+  # The module's own OIDs (mech/oids.h) against OpenSSL's encoding of their
+  # dotted texts.
+  add_executable(mech_oids_test ${_orbi_mech_tests}/mech_oids_test.cc)
+  target_include_directories(mech_oids_test PRIVATE ${PROJECT_SOURCE_DIR}/mech)
+  target_link_libraries(mech_oids_test PRIVATE orbi_services_interface
+    orbi_mit_gssapi_headers OpenSSL::Crypto GTest::gtest GTest::gtest_main
+    orbi_name_warnings)
+  gtest_discover_tests(mech_oids_test DISCOVERY_TIMEOUT 60)
+
   # The standard token's reader and writer, with the DER cursors alone.
   add_executable(standard_name_token_test
     ${_orbi_mech_tests}/standard_name_token_test.cc

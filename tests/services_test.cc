@@ -3,7 +3,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -15,6 +14,7 @@
 #include "orbi_name/internal_oid.h"
 #include "orbi_name/status.h"
 #include "orbi_services/asn.h"
+#include "orbi_services/internal/oid_entries.h"
 #include "orbi_services/oid_table.h"
 #include "test_support.h"
 
@@ -73,31 +73,17 @@ TEST(OidTable, RolesCoverTheIndicesBelowTheReservedOnes) {
 }
 
 // Every entry's bytes are the DER content octets of the dotted text it
-// stands for, as OpenSSL encodes that text: the entries typed as bytes in
-// the table's source (the well-known OIDs, each with its dotted text below,
-// from the RFC that assigns it) and the entries under the build's arc alike.
+// stands for, as OpenSSL encodes that text, an encoder that shares nothing
+// with this project's: the octets typed beside each row's dotted text
+// (kORBIOIDRoles), the arc's octets that the configure step wrote, and the
+// reserved entries' rule. No two entries hold the same OID.
 TEST(OidTable, EveryEntryIsItsDottedTextAsOpenSslEncodesIt) {
-  const std::string arc = ORBI_OID_ARC_TEXT;
-  std::map<int, std::string> dotted = {
-      {kORBIExportedNameTypeIndex, "1.3.6.1.5.6.4"},  // RFC 2743
-      {kORBIDefaultNameTypeIndex, arc + ".1.1"},
-      {kORBIUserNameTypeIndex, "1.2.840.113554.1.2.1.1"},        // RFC 2744
-      {kORBIMachineUidNameTypeIndex, "1.2.840.113554.1.2.1.2"},  // RFC 2744
-      {kORBIStringUidNameTypeIndex, "1.2.840.113554.1.2.1.3"},   // RFC 2744
-      {kORBIHostBasedServiceNameTypeIndex, "1.3.6.1.5.6.2"},     // RFC 2743
-      {kORBIAnonymousNameTypeIndex, "1.3.6.1.5.6.3"},            // RFC 2743
-      {kORBIMechanismIndex, arc + ".1"},
-      {kORBIAlgorithm768Index, "1.2.840.113549.3.4"},  // rc4, RFC 8018
-      {kORBIAlgorithm256Index, "1.2.840.113549.3.7"},  // des-ede3-cbc
-      {kORBIAlgorithm512Index, "1.3.14.3.2.7"},        // desCBC, OIW
-  };
-  for (int i = kORBIFirstReservedIndex; i < kORBIOIDTableSize; ++i) {
-    if (ORBIOIDRoleOf(i) == nullptr)
-      dotted[i] = arc + ".2." + std::to_string(i);
-  }
-  ASSERT_EQ(dotted.size(), static_cast<size_t>(kORBIOIDTableSize));
-  for (const auto& [index, text] : dotted) {
-    SCOPED_TRACE(text);
+  std::set<std::string> texts;
+  for (int index = 0; index < kORBIOIDTableSize; ++index) {
+    const std::string text = orbi_services::EntryDottedText(index);
+    SCOPED_TRACE(std::to_string(index) + ": " + text);
+    ASSERT_FALSE(text.empty());
+    EXPECT_TRUE(texts.insert(text).second);
     ASN1_OBJECT* object = OBJ_txt2obj(text.c_str(), /*no_name=*/1);
     ASSERT_NE(object, nullptr);
     const unsigned char* content = OBJ_get0_data(object);
@@ -106,6 +92,8 @@ TEST(OidTable, EveryEntryIsItsDottedTextAsOpenSslEncodesIt) {
     ASN1_OBJECT_free(object);
     EXPECT_EQ(OidBytes(ORBIGetOID(index)), expected);
   }
+  EXPECT_EQ(orbi_services::EntryDottedText(-1), "");
+  EXPECT_EQ(orbi_services::EntryDottedText(kORBIOIDTableSize), "");
 }
 
 TEST(OidTable, WellKnownEntries) {
@@ -124,6 +112,16 @@ TEST(OidTable, WellKnownEntries) {
   EXPECT_EQ(OidBytes(ORBIGetOID(kORBIAlgorithm256Index)),
             (std::vector<unsigned char>{0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D,
                                         0x03, 0x07}));
+  // The reserved entries are ARC.2.INDEX: the first is ARC.2.8, and entry
+  // 39, the last of the first release's 40, ARC.2.39.
+  const std::string arc = ORBI_OID_ARC_TEXT;
+  EXPECT_EQ(OidBytes(ORBIGetOID(kORBIFirstReservedIndex)),
+            (std::vector<unsigned char>{ORBI_OID_ARC_BYTES, 0x02, 0x08}));
+  EXPECT_EQ(orbi_services::EntryDottedText(kORBIFirstReservedIndex),
+            arc + ".2.8");
+  EXPECT_EQ(OidBytes(ORBIGetOID(39)),
+            (std::vector<unsigned char>{ORBI_OID_ARC_BYTES, 0x02, 0x27}));
+  EXPECT_EQ(orbi_services::EntryDottedText(39), arc + ".2.39");
 }
 
 // The entries under the build's arc are written by the configure step's
@@ -134,14 +132,17 @@ TEST(OidTable, WellKnownEntries) {
 // same OIDs.
 TEST(OidTable, EntriesUnderTheBuildArcAgreeWithTheLibrary) {
   namespace status = orbi_name::status;
-  const std::string arc = ORBI_OID_ARC_TEXT;
-  std::vector<std::pair<int, std::string>> cases = {
-      {kORBIMechanismIndex, arc + ".1"},
-      {kORBIDefaultNameTypeIndex, arc + ".1.1"}};
-  for (int i = kORBIFirstReservedIndex; i < kORBIOIDTableSize; ++i) {
-    if (ORBIOIDRoleOf(i) == nullptr) {
-      cases.emplace_back(i, arc + ".2." + std::to_string(i));
+  std::vector<std::pair<int, std::string>> cases;
+  for (int i = 0; i < kORBIOIDTableSize; ++i) {
+    const ORBIOIDRole* row = ORBIOIDRowOf(i);
+    if (row == nullptr || ORBIOIDIsUnderArc(*row)) {
+      cases.emplace_back(i, orbi_services::EntryDottedText(i));
     }
+  }
+  // The mechanism and its default name type lie under the arc: the
+  // generated header's literals below name them.
+  for (int index : {kORBIMechanismIndex, kORBIDefaultNameTypeIndex}) {
+    EXPECT_TRUE(ORBIOIDIsUnderArc(*ORBIOIDRowOf(index))) << index;
   }
   for (const auto& [index, dotted] : cases) {
     SCOPED_TRACE(dotted);
@@ -164,8 +165,10 @@ TEST(OidTable, EntriesUnderTheBuildArcAgreeWithTheLibrary) {
     free(encoded);
   }
 
-  EXPECT_EQ(std::string(ORBI_MECH_OID_TEXT), arc + ".1");
-  EXPECT_EQ(std::string(ORBI_DEFAULT_NAME_TYPE_TEXT), arc + ".1.1");
+  EXPECT_EQ(std::string(ORBI_MECH_OID_TEXT),
+            orbi_services::EntryDottedText(kORBIMechanismIndex));
+  EXPECT_EQ(std::string(ORBI_DEFAULT_NAME_TYPE_TEXT),
+            orbi_services::EntryDottedText(kORBIDefaultNameTypeIndex));
   // A literal's length is its content's (content octets may hold a zero
   // byte, 128 is 81 00, so strlen would not do).
   static_assert(sizeof(ORBI_MECH_OID_DER) - 1 == ORBI_MECH_OID_DER_LENGTH);

@@ -41,12 +41,18 @@ constexpr uint32_t kStackArcs = 32;
 constexpr unsigned int kNoCode = 7936;  // 0x1F00
 
 // The OID that ConvertFromTSToOID hands out for codes 0 and 256: a record of
-// the library's own, not the table's entry, with the content octets of
-// 1.2.840.113549.3.7 (DES-EDE3-CBC) and a zero byte behind them so that
-// elements can also be read as a terminated string.
-unsigned char kDesEde3CbcBytes[] = {0x2A, 0x86, 0x48, 0x86, 0xF7,
-                                    0x0D, 0x03, 0x07, 0x00};
-gss_OID_desc kDesEde3CbcRecord = {8, kDesEde3CbcBytes};
+// the library's own, so that GetMatchingOIDFromTable does not take it for
+// the table's object, holding the OID of table entry kORBIAlgorithm256Index
+// (DES-EDE3-CBC). Its content octets are that entry's row, a string literal,
+// so a zero byte follows them and elements can also be read as a terminated
+// string. Record and octets are constants in read-only storage: a caller's
+// write through the pointer faults instead of changing the OID for the
+// process. Without the row the constant evaluation below fails.
+constexpr ORBIOIDRole kDesEde3CbcRow = *ORBIOIDRowOf(kORBIAlgorithm256Index);
+static_assert(!ORBIOIDIsUnderArc(kDesEde3CbcRow),
+              "entry kORBIAlgorithm256Index is a whole OID of its own");
+constexpr gss_OID_desc kDesEde3CbcRecord = {
+    kDesEde3CbcRow.der.length, const_cast<char*>(kDesEde3CbcRow.der.bytes)};
 
 // Number of decimal digits of value.
 [[nodiscard]] size_t DecimalDigits(uint32_t value) {
@@ -317,7 +323,9 @@ OM_uint32 PLVORBIInternalOID::ConvertFromTSToOID(unsigned int code,
   switch (code) {
     case 0:
     case 256:
-      *oid = &kDesEde3CbcRecord;
+      // The C type points at a writable record; this one is read-only, and
+      // the contract has the caller leave it as it is.
+      *oid = const_cast<gss_OID>(&kDesEde3CbcRecord);
       *secondValue = 64;
       return status::SUCCESS;
     case 512:

@@ -2,107 +2,53 @@
 
 #include <stdint.h>
 
-#include "orbi_build_oids.h"
+#include "orbi_services/internal/oid_entries.h"
 
 namespace {
 
-// DER content octets of each entry, each followed by one zero byte. ARC is
-// the build's OID arc (ORBI_OID_ARC, orbi_build_oids.h).
+// RowsAreSound is true when every row of kORBIOIDRoles names an index inside
+// the table once, with a role, a dotted text and at least one content octet,
+// and every index below the first reserved one has a row: what
+// MakeEntryOctets needs to give each index exactly one OID.
+constexpr bool RowsAreSound() {
+  for (const ORBIOIDRole& row : kORBIOIDRoles) {
+    if (row.index < 0 || row.index >= kORBIOIDTableSize ||
+        ORBIOIDRowOf(row.index) != &row || row.role == nullptr ||
+        row.dotted == nullptr || row.der.length == 0) {
+      return false;
+    }
+  }
+  for (int i = 0; i < kORBIFirstReservedIndex; ++i) {
+    if (ORBIOIDRowOf(i) == nullptr) return false;
+  }
+  return true;
+}
+static_assert(RowsAreSound(), "kORBIOIDRoles: a row is out of place");
+
+// Every entry's content octets, each followed by a zero byte, made from the
+// rows of kORBIOIDRoles and the build's arc (oid_entries.h).
 //
-// The bytes and the descriptors are constants, so they sit in read-only
+// The octets and the descriptors are constants, so they sit in read-only
 // storage (the descriptors, which hold pointers, in the part that the loader
-// protects after relocation): a stray write through a pointer the table hands
-// out faults at once instead of silently changing an OID for the whole
-// process. The C type keeps a non-const elements pointer, hence the casts.
-// clang-format off
-constexpr unsigned char kBytes0[] = {0x2B, 0x06, 0x01, 0x05, 0x06, 0x04, 0x00};  // 1.3.6.1.5.6.4
-constexpr unsigned char kBytes1[] = {ORBI_OID_ARC_BYTES, 0x01, 0x01, 0x00};  // ARC.1.1
-constexpr unsigned char kBytes2[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x12, 0x01, 0x02, 0x01, 0x01, 0x00};  // 1.2.840.113554.1.2.1.1
-constexpr unsigned char kBytes3[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x12, 0x01, 0x02, 0x01, 0x02, 0x00};  // 1.2.840.113554.1.2.1.2
-constexpr unsigned char kBytes4[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x12, 0x01, 0x02, 0x01, 0x03, 0x00};  // 1.2.840.113554.1.2.1.3
-constexpr unsigned char kBytes5[] = {0x2B, 0x06, 0x01, 0x05, 0x06, 0x02, 0x00};  // 1.3.6.1.5.6.2
-constexpr unsigned char kBytes6[] = {0x2B, 0x06, 0x01, 0x05, 0x06, 0x03, 0x00};  // 1.3.6.1.5.6.3
-constexpr unsigned char kBytes7[] = {ORBI_OID_ARC_BYTES, 0x01, 0x00};  // ARC.1
-constexpr unsigned char kBytes8[] = {ORBI_OID_ARC_BYTES, 0x02, 0x08, 0x00};  // ARC.2.8
-constexpr unsigned char kBytes9[] = {ORBI_OID_ARC_BYTES, 0x02, 0x09, 0x00};  // ARC.2.9
-constexpr unsigned char kBytes10[] = {ORBI_OID_ARC_BYTES, 0x02, 0x0A, 0x00};  // ARC.2.10
-constexpr unsigned char kBytes11[] = {ORBI_OID_ARC_BYTES, 0x02, 0x0B, 0x00};  // ARC.2.11
-constexpr unsigned char kBytes12[] = {ORBI_OID_ARC_BYTES, 0x02, 0x0C, 0x00};  // ARC.2.12
-constexpr unsigned char kBytes13[] = {ORBI_OID_ARC_BYTES, 0x02, 0x0D, 0x00};  // ARC.2.13
-constexpr unsigned char kBytes14[] = {ORBI_OID_ARC_BYTES, 0x02, 0x0E, 0x00};  // ARC.2.14
-constexpr unsigned char kBytes15[] = {ORBI_OID_ARC_BYTES, 0x02, 0x0F, 0x00};  // ARC.2.15
-constexpr unsigned char kBytes16[] = {ORBI_OID_ARC_BYTES, 0x02, 0x10, 0x00};  // ARC.2.16
-constexpr unsigned char kBytes17[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x03, 0x04, 0x00};  // 1.2.840.113549.3.4
-constexpr unsigned char kBytes18[] = {0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x03, 0x07, 0x00};  // 1.2.840.113549.3.7
-constexpr unsigned char kBytes19[] = {0x2B, 0x0E, 0x03, 0x02, 0x07, 0x00};  // 1.3.14.3.2.7
-constexpr unsigned char kBytes20[] = {ORBI_OID_ARC_BYTES, 0x02, 0x14, 0x00};  // ARC.2.20
-constexpr unsigned char kBytes21[] = {ORBI_OID_ARC_BYTES, 0x02, 0x15, 0x00};  // ARC.2.21
-constexpr unsigned char kBytes22[] = {ORBI_OID_ARC_BYTES, 0x02, 0x16, 0x00};  // ARC.2.22
-constexpr unsigned char kBytes23[] = {ORBI_OID_ARC_BYTES, 0x02, 0x17, 0x00};  // ARC.2.23
-constexpr unsigned char kBytes24[] = {ORBI_OID_ARC_BYTES, 0x02, 0x18, 0x00};  // ARC.2.24
-constexpr unsigned char kBytes25[] = {ORBI_OID_ARC_BYTES, 0x02, 0x19, 0x00};  // ARC.2.25
-constexpr unsigned char kBytes26[] = {ORBI_OID_ARC_BYTES, 0x02, 0x1A, 0x00};  // ARC.2.26
-constexpr unsigned char kBytes27[] = {ORBI_OID_ARC_BYTES, 0x02, 0x1B, 0x00};  // ARC.2.27
-constexpr unsigned char kBytes28[] = {ORBI_OID_ARC_BYTES, 0x02, 0x1C, 0x00};  // ARC.2.28
-constexpr unsigned char kBytes29[] = {ORBI_OID_ARC_BYTES, 0x02, 0x1D, 0x00};  // ARC.2.29
-constexpr unsigned char kBytes30[] = {ORBI_OID_ARC_BYTES, 0x02, 0x1E, 0x00};  // ARC.2.30
-constexpr unsigned char kBytes31[] = {ORBI_OID_ARC_BYTES, 0x02, 0x1F, 0x00};  // ARC.2.31
-constexpr unsigned char kBytes32[] = {ORBI_OID_ARC_BYTES, 0x02, 0x20, 0x00};  // ARC.2.32
-constexpr unsigned char kBytes33[] = {ORBI_OID_ARC_BYTES, 0x02, 0x21, 0x00};  // ARC.2.33
-constexpr unsigned char kBytes34[] = {ORBI_OID_ARC_BYTES, 0x02, 0x22, 0x00};  // ARC.2.34
-constexpr unsigned char kBytes35[] = {ORBI_OID_ARC_BYTES, 0x02, 0x23, 0x00};  // ARC.2.35
-constexpr unsigned char kBytes36[] = {ORBI_OID_ARC_BYTES, 0x02, 0x24, 0x00};  // ARC.2.36
-constexpr unsigned char kBytes37[] = {ORBI_OID_ARC_BYTES, 0x02, 0x25, 0x00};  // ARC.2.37
-constexpr unsigned char kBytes38[] = {ORBI_OID_ARC_BYTES, 0x02, 0x26, 0x00};  // ARC.2.38
-constexpr unsigned char kBytes39[] = {ORBI_OID_ARC_BYTES, 0x02, 0x27, 0x00};  // ARC.2.39
+// protects after relocation): a stray write through a pointer the table
+// hands out faults at once instead of silently changing an OID for the whole
+// process. The C type keeps a non-const elements pointer, hence the cast.
+constexpr orbi_services::EntryOctets kOctets = orbi_services::MakeEntryOctets();
 
-#define ORBI_ENTRY(i) \
-  {sizeof(kBytes##i) - 1, const_cast<unsigned char*>(kBytes##i)}
-constexpr gss_OID_desc kTable[kORBIOIDTableSize] = {
-    ORBI_ENTRY(0),
-    ORBI_ENTRY(1),
-    ORBI_ENTRY(2),
-    ORBI_ENTRY(3),
-    ORBI_ENTRY(4),
-    ORBI_ENTRY(5),
-    ORBI_ENTRY(6),
-    ORBI_ENTRY(7),
-    ORBI_ENTRY(8),
-    ORBI_ENTRY(9),
-    ORBI_ENTRY(10),
-    ORBI_ENTRY(11),
-    ORBI_ENTRY(12),
-    ORBI_ENTRY(13),
-    ORBI_ENTRY(14),
-    ORBI_ENTRY(15),
-    ORBI_ENTRY(16),
-    ORBI_ENTRY(17),
-    ORBI_ENTRY(18),
-    ORBI_ENTRY(19),
-    ORBI_ENTRY(20),
-    ORBI_ENTRY(21),
-    ORBI_ENTRY(22),
-    ORBI_ENTRY(23),
-    ORBI_ENTRY(24),
-    ORBI_ENTRY(25),
-    ORBI_ENTRY(26),
-    ORBI_ENTRY(27),
-    ORBI_ENTRY(28),
-    ORBI_ENTRY(29),
-    ORBI_ENTRY(30),
-    ORBI_ENTRY(31),
-    ORBI_ENTRY(32),
-    ORBI_ENTRY(33),
-    ORBI_ENTRY(34),
-    ORBI_ENTRY(35),
-    ORBI_ENTRY(36),
-    ORBI_ENTRY(37),
-    ORBI_ENTRY(38),
-    ORBI_ENTRY(39),
+struct Table {
+  gss_OID_desc entries[kORBIOIDTableSize];
 };
-#undef ORBI_ENTRY
 
-// clang-format on
+constexpr Table MakeTable() {
+  Table table{};
+  for (int i = 0; i < kORBIOIDTableSize; ++i) {
+    table.entries[i] = {kOctets.length[i],
+                        const_cast<unsigned char*>(kOctets.bytes[i])};
+  }
+  return table;
+}
+constexpr Table kTableHolder = MakeTable();
+constexpr const gss_OID_desc* kTable = kTableHolder.entries;
 
 }  // namespace
 

@@ -3,6 +3,9 @@
 #
 # usage: tool_test.sh TOOL VERSION GROUP
 #   GROUP is one of: show export inspect expand oid input type json trace usage
+# The environment gives the build's OID arc (ORBI_TEST_ARC, dotted, and
+# ORBI_TEST_ARC_HEX) and, for the json group, ORBI_TEST_OID_TABLE_LIST, a
+# program that prints the OID table (tests/tool/oid_table_list.cc).
 # Expected tokens are put together here from the documented token layout,
 #   04 01 | M (2) | mechanism OID | N (4) | name | T (2) | name type OID
 # not copied from the tool's output.
@@ -621,25 +624,23 @@ json_type_exported|--json show --type exported $tok|d["name"]["text"] == "alice"
 END_OF_CASES
 
   # Every OID table entry, given as its dotted text, shows its index and
-  # role: the entries with a role (their OIDs from the RFCs that assign
-  # them), then every other index up to the table's end, a reserved entry
-  # under the build's arc.
-  entries="0|1.3.6.1.5.6.4|exported name type
-1|$default_type_oid|default name type
-2|1.2.840.113554.1.2.1.1|user name type
-3|1.2.840.113554.1.2.1.2|machine uid name type
-4|1.2.840.113554.1.2.1.3|string uid name type
-5|1.3.6.1.5.6.2|host-based service name type
-6|1.3.6.1.5.6.3|anonymous name type
-7|$mech_oid|the library's mechanism
-17|1.2.840.113549.3.4|RC4
-18|1.2.840.113549.3.7|DES-EDE3-CBC
-19|1.3.14.3.2.7|DES-CBC"
-  for ((i = 8; i < 40; ++i)); do
-    grep -q "^$i|" <<<"$entries" || entries+=$'\n'"$i|$arc.2.$i|reserved entry $i"
-  done
+  # role: the entries and their roles as the table lists them
+  # (ORBI_TEST_OID_TABLE_LIST prints them, INDEX|DOTTED|ROLE, the role empty
+  # for a reserved entry, which the tool calls "reserved entry INDEX").
+  entries=$("${ORBI_TEST_OID_TABLE_LIST:?the program that lists the OID table}") ||
+    fail "json_oid_entries: the table list failed"
+  # One line per index, from 0 up, the mechanism and its default name type
+  # among them.
+  count=$(wc -l <<<"$entries")
+  [[ $(cut -d'|' -f1 <<<"$entries") == "$(seq 0 $((count - 1)))" ]] ||
+    fail "json_oid_entries: the table list is not one line per index: $entries"
+  grep -Fxq "7|$mech_oid|the library's mechanism" <<<"$entries" ||
+    fail "json_oid_entries: no mechanism entry in the table list"
+  grep -Fxq "1|$default_type_oid|default name type" <<<"$entries" ||
+    fail "json_oid_entries: no default name type entry in the table list"
   : >"$scratch/entries"
   while IFS='|' read -r index dotted role; do
+    [[ -n $role ]] || role="reserved entry $index"
     run --json oid "$dotted"
     [[ $rc == 0 ]] || fail "json_oid_entry_$index: exit $rc: $(cat "$scratch/err")"
     printf '%s|%s|%s\n' "$index" "$role" "$(cat "$scratch/out")" >>"$scratch/entries"

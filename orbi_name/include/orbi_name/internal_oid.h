@@ -110,11 +110,13 @@ class ORBI_NAME_EXPORT PLVORBIInternalOID {
   static OM_uint32 ConvertFromOIDToTS(gss_OID oid, unsigned int* code);
 
   // ConvertFromTSToOID sets *oid and *secondValue for code: 0 and 256 give
-  // the DES-EDE3-CBC record (1.2.840.113549.3.7) and 64, 512 table entry
-  // kORBIAlgorithm512Index and 64, 768 table entry kORBIAlgorithm768Index and
-  // 40; returns SUCCESS. Any other code gives null, 0 and status
-  // NO_ALGORITHM_CODE. The OID handed out is never released by the caller. A
-  // null oid or secondValue gives NO_ALGORITHM_CODE and writes nothing.
+  // the DES-EDE3-CBC record (1.2.840.113549.3.7, the OID of table entry
+  // kORBIAlgorithm256Index in a record of the library's own) and 64, 512
+  // table entry kORBIAlgorithm512Index and 64, 768 table entry
+  // kORBIAlgorithm768Index and 40; returns SUCCESS. Any other code gives
+  // null, 0 and status NO_ALGORITHM_CODE. The OID handed out lives as long
+  // as the process and is read-only: the caller never releases or changes
+  // it. A null oid or secondValue gives NO_ALGORITHM_CODE and writes nothing.
   static OM_uint32 ConvertFromTSToOID(unsigned int code, gss_OID* oid,
                                       unsigned int* secondValue);
 

@@ -2,19 +2,10 @@
 // objects; the same index always gives the same pointer. Each object's
 // elements are the DER content octets followed by one zero byte.
 //
-//  index  OID                          role
-//  0      1.3.6.1.5.6.4                exported-name type (RFC 2743)
-//  1      ARC.1.1                      the mechanism's default name type
-//  2      1.2.840.113554.1.2.1.1       user name (RFC 2744)
-//  3      1.2.840.113554.1.2.1.2       machine uid name (RFC 2744)
-//  4      1.2.840.113554.1.2.1.3       string uid name (RFC 2744)
-//  5      1.3.6.1.5.6.2                host-based service (RFC 2743)
-//  6      1.3.6.1.5.6.3                anonymous name type (RFC 2743)
-//  7      ARC.1                        the mechanism
-//  17     1.2.840.113549.3.4           algorithm code 768 (RC4)
-//  18     1.2.840.113549.3.7           algorithm code 256 (DES-EDE3-CBC)
-//  19     1.3.14.3.2.7                 algorithm code 512 (DES-CBC)
-//  other  ARC.2.INDEX                  reserved entries
+// What each entry holds is written once, in kORBIOIDRoles below: a row per
+// entry that has a role, with its index, its role, its dotted text and its
+// content octets. Every other index, from kORBIFirstReservedIndex to the end
+// of the table, is a reserved entry ARC.2.INDEX.
 //
 // ARC is the build's OID arc (CMake's ORBI_OID_ARC). By default it is
 // 1.3.6.1.4.1.32473, the private enterprise number that RFC 5612 sets aside
@@ -22,6 +13,8 @@
 // one; a deployment builds with its own registered arc.
 #ifndef ORBI_SERVICES_OID_TABLE_H_
 #define ORBI_SERVICES_OID_TABLE_H_
+
+#include <stddef.h>
 
 #include "orbi_services/gss_types.h"
 
@@ -46,37 +39,81 @@ constexpr int kORBIAlgorithm512Index = 19;
 // the table that kORBIOIDRoles does not list is a reserved entry ARC.2.INDEX.
 constexpr int kORBIFirstReservedIndex = 8;
 
-// ORBIOIDRole names what one table entry stands for.
+// ORBIOIDOctets holds DER content octets (no tag, no length) written as a
+// string literal, "\x2B\x06\x01": the length is the literal's without its
+// terminating zero, so a zero octet inside counts, and that zero byte
+// follows the octets.
+struct ORBIOIDOctets {
+  const char* bytes = "";
+  OM_uint32 length = 0;
+
+  constexpr ORBIOIDOctets() = default;
+  // Implicit, so that a row can give its octets as a plain literal.
+  template <size_t N>
+  constexpr ORBIOIDOctets(const char (&literal)[N])  // NOLINT
+      : bytes(literal), length(static_cast<OM_uint32>(N - 1)) {}
+};
+
+// ORBIOIDRole is one table entry that has a role: its index, what it stands
+// for, and its OID, as dotted text and as content octets. An entry under the
+// build's arc has the dotted text "ARC.N..." and, in der, the content octets
+// that follow the arc's (ORBIOIDIsUnderArc); any other entry gives its whole
+// OID.
 struct ORBIOIDRole {
   int index;
   const char* role;
+  const char* dotted = nullptr;
+  ORBIOIDOctets der;
 };
 
-// The entries that have a role, by index, and what each stands for; an
-// index not listed is a reserved entry. Adding an entry with a role is one
-// row here (and its bytes in oid_table.cc); the tool's role names and the
-// tests read this list.
+// The entries that have a role, by index: what each stands for and its OID.
+// An index not listed is a reserved entry. This list is the one home of
+// these facts: the table's objects are made from it, the tool's role names
+// and the tests read it, and a test checks every entry's octets against
+// OpenSSL's encoding of its dotted text.
+// clang-format off
 constexpr ORBIOIDRole kORBIOIDRoles[] = {
-    {kORBIExportedNameTypeIndex, "exported name type"},
-    {kORBIDefaultNameTypeIndex, "default name type"},
-    {kORBIUserNameTypeIndex, "user name type"},
-    {kORBIMachineUidNameTypeIndex, "machine uid name type"},
-    {kORBIStringUidNameTypeIndex, "string uid name type"},
-    {kORBIHostBasedServiceNameTypeIndex, "host-based service name type"},
-    {kORBIAnonymousNameTypeIndex, "anonymous name type"},
-    {kORBIMechanismIndex, "the library's mechanism"},
-    {kORBIAlgorithm768Index, "RC4"},
-    {kORBIAlgorithm256Index, "DES-EDE3-CBC"},
-    {kORBIAlgorithm512Index, "DES-CBC"},
+    // RFC 2743: GSS_C_NT_EXPORT_NAME.
+    {kORBIExportedNameTypeIndex, "exported name type", "1.3.6.1.5.6.4", "\x2B\x06\x01\x05\x06\x04"},
+    {kORBIDefaultNameTypeIndex, "default name type", "ARC.1.1", "\x01\x01"},
+    // RFC 2744: GSS_C_NT_USER_NAME, GSS_C_NT_MACHINE_UID_NAME and
+    // GSS_C_NT_STRING_UID_NAME.
+    {kORBIUserNameTypeIndex, "user name type", "1.2.840.113554.1.2.1.1", "\x2A\x86\x48\x86\xF7\x12\x01\x02\x01\x01"},
+    {kORBIMachineUidNameTypeIndex, "machine uid name type", "1.2.840.113554.1.2.1.2", "\x2A\x86\x48\x86\xF7\x12\x01\x02\x01\x02"},
+    {kORBIStringUidNameTypeIndex, "string uid name type", "1.2.840.113554.1.2.1.3", "\x2A\x86\x48\x86\xF7\x12\x01\x02\x01\x03"},
+    // RFC 2743: GSS_C_NT_HOSTBASED_SERVICE and GSS_C_NT_ANONYMOUS.
+    {kORBIHostBasedServiceNameTypeIndex, "host-based service name type", "1.3.6.1.5.6.2", "\x2B\x06\x01\x05\x06\x02"},
+    {kORBIAnonymousNameTypeIndex, "anonymous name type", "1.3.6.1.5.6.3", "\x2B\x06\x01\x05\x06\x03"},
+    {kORBIMechanismIndex, "the library's mechanism", "ARC.1", "\x01"},
+    // rc4 (RSA Data Security's encryptionAlgorithm arc), des-ede3-cbc
+    // (RFC 8018) and desCBC (OIW, RFC 8018).
+    {kORBIAlgorithm768Index, "RC4", "1.2.840.113549.3.4", "\x2A\x86\x48\x86\xF7\x0D\x03\x04"},
+    {kORBIAlgorithm256Index, "DES-EDE3-CBC", "1.2.840.113549.3.7", "\x2A\x86\x48\x86\xF7\x0D\x03\x07"},
+    {kORBIAlgorithm512Index, "DES-CBC", "1.3.14.3.2.7", "\x2B\x0E\x03\x02\x07"},
 };
+// clang-format on
+
+// ORBIOIDRowOf returns the row of entry index, or null for a reserved entry
+// and for an index outside the table.
+constexpr const ORBIOIDRole* ORBIOIDRowOf(int index) {
+  for (const ORBIOIDRole& entry : kORBIOIDRoles) {
+    if (entry.index == index) return &entry;
+  }
+  return nullptr;
+}
 
 // ORBIOIDRoleOf returns what the entry index stands for, or null for a
 // reserved entry and for an index outside the table.
 constexpr const char* ORBIOIDRoleOf(int index) {
-  for (const ORBIOIDRole& entry : kORBIOIDRoles) {
-    if (entry.index == index) return entry.role;
-  }
-  return nullptr;
+  const ORBIOIDRole* row = ORBIOIDRowOf(index);
+  return row != nullptr ? row->role : nullptr;
+}
+
+// ORBIOIDIsUnderArc is true when row's entry lies under the build's arc: its
+// dotted text starts with "ARC.".
+constexpr bool ORBIOIDIsUnderArc(const ORBIOIDRole& row) {
+  return row.dotted != nullptr && row.dotted[0] == 'A' &&
+         row.dotted[1] == 'R' && row.dotted[2] == 'C' && row.dotted[3] == '.';
 }
 
 // ORBIGetOID returns the table's object for index, or null for an index
