@@ -277,10 +277,14 @@ TEST(MechAlloc, InquiriesHandingOutSeveralBlocks) {
            EXPECT_EQ(attrs, GSS_C_NO_BUFFER_SET);
            return;
          }
-         // The attribute names, the second kept for the next case.
-         ASSERT_EQ(attrs->count, 2u);
-         entries.assign(static_cast<char*>(attrs->elements[1].value),
-                        attrs->elements[1].length);
+         // The attribute names; the entries' kept for the next case.
+         for (size_t i = 0; i < attrs->count; ++i) {
+           const std::string listed(
+               static_cast<char*>(attrs->elements[i].value),
+               attrs->elements[i].length);
+           if (listed == kEntriesAttribute) entries = listed;
+         }
+         ASSERT_EQ(entries, kEntriesAttribute);
          entries_attr = {entries.size(), &entries[0]};
          for (size_t i = 0; i < attrs->count; ++i) {
            orbi_alloc::Free(attrs->elements[i].value);
