@@ -25,20 +25,13 @@ install(TARGETS orbi_name orbi_services
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-# Where a target lands, for install code that runs after it.
-foreach(_orbi_dir IN ITEMS LIBDIR BINDIR)
-  if(IS_ABSOLUTE "${CMAKE_INSTALL_${_orbi_dir}}")
-    set(_orbi_install_${_orbi_dir} "${CMAKE_INSTALL_${_orbi_dir}}")
-  else()
-    set(_orbi_install_${_orbi_dir} "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_${_orbi_dir}}")
-  endif()
-endforeach()
-install(CODE "
-  include(\"${CMAKE_CURRENT_LIST_DIR}/install_helpers.cmake\")
-  orbi_name_drop_comment(\"${CMAKE_OBJCOPY}\"
-    \"${_orbi_install_LIBDIR}/$<TARGET_FILE_NAME:orbi_name>\"
-    \"${_orbi_install_LIBDIR}/$<TARGET_FILE_NAME:orbi_services>\")
-  " COMPONENT runtime)
+# In a stripped install, the libraries without their .comment section.
+orbi_name_install_script(${CMAKE_CURRENT_LIST_DIR}/install/libraries.cmake
+  COMPONENT runtime VALUES
+  ORBI_OBJCOPY "${CMAKE_OBJCOPY}"
+  ORBI_LIBDIR "${CMAKE_INSTALL_LIBDIR}"
+  ORBI_NAME_LIBRARY "$<TARGET_FILE_NAME:orbi_name>"
+  ORBI_SERVICES_LIBRARY "$<TARGET_FILE_NAME:orbi_services>")
 
 install(DIRECTORY
     ${PROJECT_SOURCE_DIR}/orbi_name/include/orbi_name
@@ -51,23 +44,18 @@ install(DIRECTORY
 if(TARGET orbi-name)
   install(TARGETS orbi-name
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
-  install(CODE "
-    include(\"${CMAKE_CURRENT_LIST_DIR}/install_helpers.cmake\")
-    orbi_name_drop_comment(\"${CMAKE_OBJCOPY}\"
-      \"${_orbi_install_BINDIR}/$<TARGET_FILE_NAME:orbi-name>\")
-    " COMPONENT tool)
-  if(IS_ABSOLUTE "${CMAKE_INSTALL_MANDIR}")
-    set(_orbi_mandir "${CMAKE_INSTALL_MANDIR}")
-  else()
-    set(_orbi_mandir "\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_MANDIR}")
-  endif()
-  install(CODE "
-    include(\"${CMAKE_CURRENT_LIST_DIR}/install_helpers.cmake\")
-    set(ORBI_MECH_OID \"${ORBI_MECH_OID}\")
-    set(ORBI_NAME_VERSION \"${PROJECT_VERSION}\")
-    orbi_name_install_man_page(\"${PROJECT_SOURCE_DIR}/tools/orbi-name.1\"
-      \"${_orbi_mandir}\" \"${PROJECT_BINARY_DIR}/tools/installed\")
-    " COMPONENT tool)
+  # The man page, which names the OID and the version, and in a stripped
+  # install the tool without its .comment section.
+  orbi_name_install_script(${CMAKE_CURRENT_LIST_DIR}/install/tool.cmake
+    COMPONENT tool VALUES
+    ORBI_MECH_OID "${ORBI_MECH_OID}"
+    ORBI_NAME_VERSION "${PROJECT_VERSION}"
+    ORBI_OBJCOPY "${CMAKE_OBJCOPY}"
+    ORBI_BINDIR "${CMAKE_INSTALL_BINDIR}"
+    ORBI_MANDIR "${CMAKE_INSTALL_MANDIR}"
+    ORBI_TOOL_NAME "$<TARGET_FILE_NAME:orbi-name>"
+    ORBI_TOOL_PAGE "${PROJECT_SOURCE_DIR}/tools/orbi-name.1"
+    ORBI_TOOL_STAGING "${PROJECT_BINARY_DIR}/tools/installed")
 endif()
 
 # The licence of a plain install. The packages carry it in each package's
@@ -132,11 +120,10 @@ else()
 endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/orbi_name.pc.in
   ${PROJECT_BINARY_DIR}/orbi_name.pc.stage @ONLY)
-install(CODE "
-  set(ORBI_NAME_INSTALL_PREFIX \"\${CMAKE_INSTALL_PREFIX}\")
-  configure_file(\"${PROJECT_BINARY_DIR}/orbi_name.pc.stage\"
-    \"${PROJECT_BINARY_DIR}/orbi_name.pc\" @ONLY)
-  " COMPONENT development)
+orbi_name_install_script(${CMAKE_CURRENT_LIST_DIR}/install/pkgconfig.cmake
+  COMPONENT development VALUES
+  ORBI_PC_STAGE "${PROJECT_BINARY_DIR}/orbi_name.pc.stage"
+  ORBI_PC_FILE "${PROJECT_BINARY_DIR}/orbi_name.pc")
 install(FILES ${PROJECT_BINARY_DIR}/orbi_name.pc
   DESTINATION ${ORBI_NAME_PKGCONFIG_DIR}
   COMPONENT development)
