@@ -31,15 +31,9 @@ target_link_options(orbi_name_seam PRIVATE ${_orbi_wrapped})
 # Every tests/alloc/*_test.cc is a suite linked to the seam build instead of
 # the real library. test_support.cc is compiled in again: linking the real
 # library too would put two copies of every class in the process.
-file(GLOB _orbi_alloc_suites CONFIGURE_DEPENDS ${_orbi_alloc_dir}/*_test.cc)
-foreach(source IN LISTS _orbi_alloc_suites)
-  get_filename_component(suite ${source} NAME_WE)
-  add_executable(${suite} ${source} ${CMAKE_CURRENT_SOURCE_DIR}/test_support.cc)
-  target_include_directories(${suite} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-  target_link_libraries(${suite} PRIVATE orbi_name_seam GTest::gtest
-    GTest::gtest_main orbi_name_warnings)
-  gtest_discover_tests(${suite} DISCOVERY_TIMEOUT 60)
-endforeach()
+orbi_test_suites(${_orbi_alloc_dir}
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/test_support.cc
+  LINK orbi_name_seam GTest::gtest)
 
 # The guard: the real libraries must not import an allocating C function that
 # the seam cannot see. It reads their dynamic symbol tables with nm.

@@ -3,15 +3,7 @@
 # test per group of cases (tests/tool/tool_test.sh), for what only a process
 # shows.
 if(TARGET orbi_tool)
-  file(GLOB _orbi_tool_suites CONFIGURE_DEPENDS
-    ${CMAKE_CURRENT_SOURCE_DIR}/tool/*_test.cc)
-  foreach(source IN LISTS _orbi_tool_suites)
-    get_filename_component(suite ${source} NAME_WE)
-    add_executable(tool_${suite} ${source})
-    target_link_libraries(tool_${suite} PRIVATE orbi_tool GTest::gtest_main
-      orbi_name_warnings)
-    gtest_discover_tests(tool_${suite} TEST_PREFIX "tool." DISCOVERY_TIMEOUT 60)
-  endforeach()
+  orbi_test_suites(${CMAKE_CURRENT_SOURCE_DIR}/tool PREFIX tool LINK orbi_tool)
 endif()
 
 if(TARGET orbi-name)
