@@ -111,6 +111,33 @@ TEST(CopyExpandedName, LongWalkReadsEveryEntryOnce) {
   EXPECT_EQ(TakeChain(first, source), expected);
 }
 
+// Building the chain of an expansion takes steps linear in its length: each
+// member is linked behind the last one, never after a walk from the first.
+// The steps are counted through the trace records of the chain's link
+// operations, which every step writes.
+TEST(CopyExpandedName, ChainIsBuiltInLinearSteps) {
+  for (int count : {16, 256}) {
+    SCOPED_TRACE(count);
+    std::string text = "db";
+    for (int i = 0; i < count; ++i) text += "\ne" + std::to_string(i);
+    PLVORBIInternalName source;
+    BindRecord(source, text.c_str());
+    PLVORBIInternalName* first = nullptr;
+    size_t steps = 0;
+    {
+      TraceRecorder recorder;
+      first = source.CopyExpandedName();
+      for (const std::string& t : recorder.texts(kEntryLevel)) {
+        if (t == kGetNextMemberText || t == kSetNextMemberText) ++steps;
+      }
+    }
+    ASSERT_NE(first, nullptr);
+    // One link per member behind the first, and no walk.
+    EXPECT_LE(steps, static_cast<size_t>(count));
+    EXPECT_EQ(TakeChain(first, source).size(), static_cast<size_t>(count));
+  }
+}
+
 // --- Trace records -----------------------------------------------------------
 
 TEST(EntriesTrace, ExpansionIsTracedAroundItsSteps) {

@@ -259,3 +259,32 @@ TEST(AsnLabelString, VisibleStringAndChoice) {
   EXPECT_NE(label.select(2), 0);
   EXPECT_EQ(label.selected(), 1);
 }
+
+// The trace object's write answers with the sink's result, and with 0 when
+// no sink is set: a caller that counts written records counts none.
+TEST(Trace, WriteWithoutASinkWritesNothing) {
+  PLVTrace* trace = PLVTrace::s_defaultTracePtr;
+  ASSERT_NE(trace, nullptr);
+  {
+    TraceRecorder recorder;
+    recorder.set_write_result(7);
+    EXPECT_EQ(trace->write("f.cc", 1, 1, "text", 4), 7);
+    EXPECT_EQ(recorder.records().size(), 1u);
+  }
+  // The recorder is gone, and with it the sink.
+  EXPECT_EQ(trace->write("f.cc", 1, 1, "text", 4), 0);
+}
+
+// An object identifier never set holds no arcs: null and 0, and no content
+// octets to write.
+TEST(AsnObjectId, NeverSetHoldsNothing) {
+  PLVASNObjectID oid(0);
+  unsigned long* arcs = reinterpret_cast<unsigned long*>(8);
+  unsigned int count = 77;
+  EXPECT_EQ(oid.get_value(arcs, count), 0);
+  EXPECT_EQ(arcs, nullptr);
+  EXPECT_EQ(count, 0u);
+  PLVASNBuffer buffer(0);
+  EXPECT_NE(oid.get_value(buffer), 0);
+  EXPECT_EQ(buffer.length, 0u);
+}

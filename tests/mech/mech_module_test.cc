@@ -771,6 +771,16 @@ TEST(MechModule, SaslNameNamesTheMechanism) {
                                              &name, &description),
             GSS_S_BAD_MECH);
   EXPECT_EQ(sasl.value, nullptr);
+  // Without a minor status to write, nothing is answered: every output is
+  // emptied, none is filled.
+  sasl = name = description = {77, kJunk};
+  EXPECT_EQ(Mech().inquire_saslname_for_mech(nullptr, &mech_copy, &sasl, &name,
+                                             &description),
+            GSS_S_CALL_INACCESSIBLE_WRITE);
+  for (const gss_buffer_desc* b : {&sasl, &name, &description}) {
+    EXPECT_EQ(b->value, nullptr);
+    EXPECT_EQ(b->length, 0u);
+  }
 }
 
 // AttributeValues reads every value of attr with the `more` iteration.

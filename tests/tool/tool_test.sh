@@ -617,6 +617,7 @@ json_inspect|--json inspect $tok|d["command"] == "inspect";;d["identifier"] == "
 json_inspect_no_type|--json inspect $(token "$alice_hex")|d["name_type"] is None
 json_expand|--json expand 'db\na\nb'|d["database_path"] == {"text": "db", "hex": "6462"};;[e["text"] for e in d["entries"]] == ["a", "b"];;[e["text"].rstrip("\0") for e in d["expanded"]] == ["db\na", "db\nb"]
 json_expand_no_entries|--json expand db|d["entries"] == [];;len(d["expanded"]) == 1
+json_inspect_entry_0|--json inspect $(token "$alice_hex" 2b0601050604)|d["name_type"]["table_entry"] == 0;;d["name_type"]["role"] == "exported name type"
 json_oid|--json oid 1.2.840.113549.3.7|d["command"] == "oid";;d["input"] == "dotted text";;d["text"] == "{1 2 840 113549 3 7}";;d["dotted"] == "1.2.840.113549.3.7";;d["der"] == "2a864886f70d0307";;d["algorithm"] == 256;;d["table_entry"] == 18;;d["role"] == "DES-EDE3-CBC"
 json_oid_full_der|--json oid '06 09 2a 86 48 86 f7 0d 01 01 01'|d["input"] == "full DER encoding";;d["dotted"] == "1.2.840.113549.1.1.1";;d["algorithm"] is None;;d["table_entry"] is None;;d["role"] is None
 json_oid_content|--json oid --content 06092a864886f70d010101|d["input"] == "content octets";;d["dotted"] == "0.6.9.42.840.113549.1.1.1"
@@ -758,10 +759,27 @@ usage)
   stdout_has help_oid 'Hex that is a well-formed full DER'
   stdout_has help_oid '--content reads any hex'
 
+  # A usage error ends with the hint to the help, as its last line.
+  expect_usage() {
+    expect_fail "$@"
+    [[ $(tail -n 1 "$scratch/err") == "Try 'orbi-name --help'." ]] ||
+      fail "$1: the last line is not the help hint: $(cat "$scratch/err")"
+  }
+
+  # Near misses of every long option are unknown options, never the option:
+  # one byte short, one byte more, the last byte changed.
+  for option in --type --in --raw --content --json --trace --help --version; do
+    for near in "${option%?}" "${option}x" "${option%?}o"; do
+      [[ $near == "$option" ]] && continue
+      expect_usage "near_miss_$near" 2 "unknown option '$near'" \
+        show "$near" x alice
+    done
+  done
+
   while IFS='|' read -r case_name args pattern; do
     [[ -z $case_name ]] && continue
     read -ra argv <<<"$args"
-    expect_fail "$case_name" 2 "$pattern" "${argv[@]}"
+    expect_usage "$case_name" 2 "$pattern" "${argv[@]}"
   done <<'EOF'
 usage_no_command||^orbi-name: no command given
 usage_unknown_command|frobnicate|^orbi-name: unknown command 'frobnicate'
