@@ -188,6 +188,23 @@ function(orbi_name_roff_text out text)
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
+# orbi_name_row_fields(<out> <list> <macro> <row> <form>)
+#
+# Sets <out> to the fields of one row that orbi_name_list_rows read from
+# <list> (divided by "|"), and stops the install when their number is not
+# that of <form>, the row's fields as the list's header writes them
+# ("NAME, value, MAJOR, \"message\"").
+function(orbi_name_row_fields out list macro row form)
+  string(REPLACE "|" ";" fields "${row}")
+  string(REPLACE "," ";" names "${form}")
+  list(LENGTH fields count)
+  list(LENGTH names expected)
+  if(NOT count EQUAL expected)
+    message(FATAL_ERROR "${list}: a row of ${macro} is not ${form}: ${row}")
+  endif()
+  set(${out} "${fields}" PARENT_SCOPE)
+endfunction()
+
 # orbi_name_status_roff(<out> <list> <macro> [EXCEPT <name>...])
 #
 # Sets <out> to the statuses of <list> (rows <macro>(NAME, value, MAJOR,
@@ -203,12 +220,8 @@ function(orbi_name_status_roff out list macro)
   orbi_name_list_rows(rows "${list}" "${macro}")
   set(roff "")
   foreach(row IN LISTS rows)
-    string(REPLACE "|" ";" fields "${row}")
-    list(LENGTH fields count)
-    if(NOT count EQUAL 4)
-      message(FATAL_ERROR "${list}: a row of ${macro} is not NAME, value, "
-        "MAJOR, \"message\": ${row}")
-    endif()
+    orbi_name_row_fields(fields "${list}" "${macro}" "${row}"
+      "NAME, value, MAJOR, \"message\"")
     list(GET fields 0 name)
     list(GET fields 1 value)
     list(GET fields 2 major)
@@ -238,12 +251,8 @@ function(orbi_name_attribute_roff out list oid)
   orbi_name_list_rows(rows "${list}" ORBI_ATTRIBUTE)
   set(roff "")
   foreach(row IN LISTS rows)
-    string(REPLACE "|" ";" fields "${row}")
-    list(LENGTH fields count)
-    if(NOT count EQUAL 3)
-      message(FATAL_ERROR "${list}: a row of ORBI_ATTRIBUTE is not Name, "
-        "\"suffix\", \"values\": ${row}")
-    endif()
+    orbi_name_row_fields(fields "${list}" ORBI_ATTRIBUTE "${row}"
+      "Name, \"suffix\", \"values\"")
     list(GET fields 1 suffix)
     list(GET fields 2 values)
     orbi_name_roff_text(values "${values}")
