@@ -168,15 +168,13 @@ NameRecord::~NameRecord() {
   }
 }
 
-bool NameRecord::KeepText(const void* bytes, size_t length) {
+void NameRecord::KeepText(const void* bytes) {
   assert(text_ == nullptr);
-  if (length != room_) return false;
   char* room = Room();
-  if (length != 0) memcpy(room, bytes, length);
-  room[length] = '\0';
+  if (room_ != 0) memcpy(room, bytes, room_);
+  room[room_] = '\0';
   text_ = room;
-  text_length_ = length;
-  return true;
+  text_length_ = room_;
 }
 
 OM_uint32 NameRecord::KeepDisplayedText() {

@@ -112,14 +112,13 @@ class NameRecord {
   // it while it makes the name and to ask for an answer the record does not
   // hold yet.
   PLVORBIInternalName& library_name() { return name_; }
-  const PLVORBIInternalName& library_name() const { return name_; }
 
-  // KeepText copies the length bytes at bytes, the text the library name
-  // holds (the bytes it was set from, where KeepsText said that it keeps
-  // them as given; or another record's text), into the record. False, with
-  // nothing kept, when New made room for another length. REQUIRES: bytes is
-  // not null when length is not 0, and no text is kept yet.
-  [[nodiscard]] bool KeepText(const void* bytes, size_t length);
+  // KeepText copies the text the library name holds (the bytes it was set
+  // from, where KeepsText said that it keeps them as given; or another
+  // record's text) into the room New made for it. REQUIRES: bytes holds the
+  // text_length bytes New was given (it may be null when that is 0), and no
+  // text is kept yet.
+  void KeepText(const void* bytes);
 
   // KeepDisplayedText keeps the text that the library name's Display hands
   // out, for a name whose text is not the bytes it was made from (the

@@ -152,7 +152,7 @@ OM_uint32 ImportName(OM_uint32* minor, const gss_buffer_desc& input,
         !orbi_name::KeepsText(bytes.value, bytes.length)) {
       return Refuse<minor::NAME_HAS_NUL>(minor);
     }
-    if (!record->KeepText(bytes.value, bytes.length)) return NoMemory(minor);
+    record->KeepText(bytes.value);
   }
   // Every name of the module is a mechanism name.
   const OM_uint32 bound = name.SetMechType(Mechanism());
@@ -244,9 +244,7 @@ OM_uint32 DuplicateName(OM_uint32* minor, NameRecord* source,
   const OM_uint32 copied =
       copy->library_name().CopyFrom(source->library_name());
   if (copied != status::SUCCESS) return FromLibrary(minor, copied);
-  const bool kept = copy->KeepText(text.bytes, text.length);
-  assert(kept);
-  (void)kept;
+  copy->KeepText(text.bytes);
   *output = ToHandle(copy.release());
   return GSS_S_COMPLETE;
 }
